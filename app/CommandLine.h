@@ -1,0 +1,45 @@
+// The program's command line: options, defaults and the usage text.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zemtra::app {
+
+struct Options {
+    bool help = false;
+    bool version = false;
+    bool headless = false;        // also chosen when no display is available
+    bool headlessGiven = false;
+    std::string dataDirectory;    // ends with "/"
+    std::string assetsDirectory;  // empty: found at start-up
+    std::string sensors = "sim";  // sim[:SEED], iio[:SYSFS_ROOT], replay:FILE
+    std::string speech = "espeak";  // espeak, wav:FILE, none
+    bool virtualClock = false;
+    // Virtual clock start, epoch milliseconds; fixed by default so that virtual runs repeat.
+    int64_t clockStartTicks = 1735689600000;  // 2025-01-01T00:00:00Z
+    bool clockStartGiven = false;
+    std::string smtpUrl;
+    std::string mailFrom;
+    std::string script;  // FILE, "-" for standard input, empty for none
+    bool switchOn = false;
+};
+
+struct ParseResult {
+    std::optional<Options> options;
+    std::string error;  // what is wrong and how to fix it, when options is empty
+};
+
+// `environment` looks up a variable (XDG_DATA_HOME, HOME); injected so tests need not touch the
+// process environment.
+ParseResult parseCommandLine(const std::vector<std::string>& arguments,
+                             std::optional<std::string> (*environment)(const char* name));
+
+std::string usageText();
+
+// Local "YYYY-MM-DDTHH:MM:SS" (in the process's time zone) or epoch milliseconds.
+std::optional<int64_t> parseClockStart(const std::string& text);
+
+}  // namespace zemtra::app

@@ -1,0 +1,73 @@
+// Static and class modules and the process-wide table of static module instances.
+#include "runtime/core/Module.h"
+
+#include <map>
+#include <unordered_map>
+
+#include "runtime/core/Record.h"
+#include "runtime/core/RtException.h"
+
+namespace zemtra {
+
+namespace {
+
+struct ModuleState {
+    std::unordered_map<std::type_index, std::shared_ptr<RtStaticModule>> instances;
+    std::map<String, std::function<std::shared_ptr<RtStaticModule>()>, std::less<>> factories;
+};
+
+ModuleState& state() {
+    static ModuleState modules;
+    return modules;
+}
+
+}  // namespace
+
+const ClassInfo* RtStaticModule::getClass() const {
+    return &classInfoOf<RtStaticModule>();
+}
+
+void RtStaticModule::initializeStaticModules() {
+    raise(u"", u"Must override");
+}
+
+std::shared_ptr<RtStaticModule> StaticModules::instance(
+    std::type_index type, const std::function<std::shared_ptr<RtStaticModule>()>& make) {
+    auto& slot = state().instances[type];
+    if (!slot) {
+        auto module = make();
+        module->bi = RtCore::create(module);
+        module->_c = RtCommon::New();
+        slot = std::move(module);
+    }
+    return slot;
+}
+
+void StaticModules::registerFactory(StringView name, std::function<std::shared_ptr<RtStaticModule>()> factory) {
+    state().factories.insert_or_assign(String(name), std::move(factory));
+}
+
+std::shared_ptr<RtStaticModule> StaticModules::NewByName(StringView name) {
+    const auto& factories = state().factories;
+    const auto found = factories.find(name);
+    return found == factories.end() ? nullptr : found->second();
+}
+
+void StaticModules::resetForTesting() {
+    state().instances.clear();
+}
+
+void RtClass::initializeClassModule() {
+    if (!bi) {
+        bi = RtCore::create(shared_from_this());
+        _c = RtCommon::New();
+    }
+    _class_globals();
+}
+
+String RtClass::description() const {
+    if (const auto* record = dynamic_cast<const Record*>(this)) return TypeToString(*record);
+    return Object::description();
+}
+
+}  // namespace zemtra

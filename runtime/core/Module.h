@@ -1,0 +1,78 @@
+// Module base classes. A static module class keeps exactly one instance for the life of the
+// process (StaticModules::New<T>()); a class module gets its runtime core object per instance.
+// A module's operations are reached by name through its method table (see MethodTable).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <typeindex>
+
+#include "runtime/core/RtCommon.h"
+#include "runtime/core/RtCore.h"
+#include "runtime/core/RtObjectWrapper.h"
+
+namespace zemtra {
+
+class RtStaticModule : public RtObjectWrapper {
+public:
+    static constexpr StringView kClassName = u"RtStaticModule";
+    String className() const override { return String(kClassName); }
+
+    // A module wraps itself: `object` answers the module (held without a reference cycle).
+    const ClassInfo* getClass() const override;
+    ObjectRef object() const { return std::const_pointer_cast<Object>(shared_from_this()); }
+
+    void initializeModule() { _process_globals(); }
+    // Initialises every static module of the application; the base raises "Must override".
+    virtual void initializeStaticModules();
+    // Sets every global to its initial value.
+    virtual String _process_globals() { return String(); }
+
+    std::shared_ptr<RtCore> bi;
+    // The Common object (`__c`; a double underscore is reserved in C++).
+    std::shared_ptr<RtCommon> _c;
+};
+
+class RtClass : public Object {
+public:
+    static constexpr StringView kClassName = u"RtClass";
+    String className() const override { return String(kClassName); }
+    String description() const override;
+
+    // Creates `bi` (events target: this instance) and `_c` when absent, then runs _class_globals.
+    void initializeClassModule();
+    bool IsInitialized() const { return bi != nullptr; }
+    virtual String _class_globals() { return String(); }
+
+    std::shared_ptr<RtCore> bi;
+    std::shared_ptr<RtCommon> _c;
+};
+
+// The single instances of the static modules and the classes known by name (a documented
+// process-wide singleton of the runtime).
+class StaticModules {
+public:
+    // `new` of module class T: created on the first call (no further initialisation), with its
+    // runtime core object and the Common object; the same instance afterwards.
+    template <class T>
+    static std::shared_ptr<T> New() {
+        return std::static_pointer_cast<T>(instance(std::type_index(typeid(T)), [] { return std::make_shared<T>(); }));
+    }
+
+    // Makes `New<T>()` reachable by class name (the host looks up "zm_main").
+    template <class T>
+    static void registerClass(StringView name) {
+        registerFactory(name, [] { return std::static_pointer_cast<RtStaticModule>(New<T>()); });
+    }
+    // `new` of the module class registered under `name`; nullptr when there is none.
+    static std::shared_ptr<RtStaticModule> NewByName(StringView name);
+
+    static void resetForTesting();
+
+private:
+    static std::shared_ptr<RtStaticModule> instance(std::type_index type,
+                                                    const std::function<std::shared_ptr<RtStaticModule>()>& make);
+    static void registerFactory(StringView name, std::function<std::shared_ptr<RtStaticModule>()> factory);
+};
+
+}  // namespace zemtra

@@ -1,0 +1,168 @@
+// The main queue's ordering rules and clocks. Everything runs on the virtual clock except the
+// one test that checks that an idle real-clock queue is woken by a post from another thread.
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "runtime/core/MainQueue.h"
+#include "runtime/core/TickClock.h"
+#include "tests/support/TestSupport.h"
+
+namespace zemtra {
+namespace {
+
+using namespace std::chrono_literals;
+
+class MainQueueTest : public testing::RuntimeTest {
+protected:
+    std::string order;
+    MainQueue::Task mark(char c) {
+        return [this, c] { order += c; };
+    }
+};
+
+TEST_F(MainQueueTest, PostedTasksRunAfterThePosterInPostingOrder) {
+    queue.post([this] {
+        order += 'h';
+        queue.post(mark('a'));
+        queue.post(mark('b'));
+        queue.post(mark('c'));
+        order += 'H';
+    });
+    queue.runUntilIdle();
+    EXPECT_EQ(order, "hHabc");
+}
+
+TEST_F(MainQueueTest, ZeroDelayRunsAfterThePosterAndAfterPostedTasks) {
+    queue.post([this] {
+        queue.postDelayed(0ns, mark('d'));
+        queue.post(mark('p'));
+        order += 'h';
+    });
+    queue.runUntilIdle();
+    EXPECT_EQ(order, "hpd");
+}
+
+TEST_F(MainQueueTest, DelayedTasksRunByDueTimeThenPostingOrder) {
+    queue.postDelayed(30ms, mark('3'));
+    queue.postDelayed(10ms, mark('1'));
+    queue.postDelayed(20ms, mark('a'));
+    queue.postDelayed(20ms, mark('b'));
+    queue.runFor(100ms);
+    EXPECT_EQ(order, "1ab3");
+}
+
+TEST_F(MainQueueTest, TaskPostedByATickRunsBeforeAnotherTickDueAtTheSameTime) {
+    queue.postDelayed(10ms, [this] {
+        order += 't';
+        queue.post(mark('p'));
+    });
+    queue.postDelayed(10ms, mark('u'));
+    queue.runFor(10ms);
+    EXPECT_EQ(order, "tpu");
+}
+
+TEST_F(MainQueueTest, DelayedTaskNeverRunsEarly) {
+    queue.postDelayed(1000ms, mark('x'));
+    queue.runFor(999ms);
+    EXPECT_EQ(order, "");
+    queue.runFor(1ms);
+    EXPECT_EQ(order, "x");
+}
+
+TEST_F(MainQueueTest, RunForMovesTheClockToTheEndAndNowStandsStillInsideATask) {
+    int64_t seenInside = 0;
+    int64_t seenAfterWork = 0;
+    queue.postDelayed(250ms, [&] {
+        seenInside = Now();
+        std::this_thread::sleep_for(2ms);  // real time passes; virtual time must not
+        seenAfterWork = Now();
+    });
+    queue.runFor(1s);
+    EXPECT_EQ(seenInside, kStartTicks + 250);
+    EXPECT_EQ(seenAfterWork, seenInside);
+    EXPECT_EQ(Now(), kStartTicks + 1000);
+}
+
+TEST_F(MainQueueTest, BusyWaitHoldsBackTasksAndTicksUntilItReturns) {
+    queue.postDelayed(50ms, mark('t'));
+    queue.post([this] {
+        clock.busyWait(200ms);
+        order += 'w';
+    });
+    queue.post(mark('p'));
+    queue.runFor(300ms);
+    EXPECT_EQ(order, "wpt");
+}
+
+TEST_F(MainQueueTest, RunReturnsUnderAVirtualClockWhenNothingIsLeft) {
+    testing::Watchdog watchdog(queue);
+    queue.postDelayed(5s, mark('a'));
+    EXPECT_EQ(queue.run(), 0);
+    EXPECT_EQ(order, "a");
+    EXPECT_EQ(Now(), kStartTicks + 5000);
+}
+
+TEST_F(MainQueueTest, QuitEndsRunWithItsStatusEvenWithWorkPending) {
+    testing::Watchdog watchdog(queue);
+    queue.postDelayed(10ms, [this] { queue.quit(3); });
+    queue.postDelayed(20ms, mark('x'));
+    EXPECT_EQ(queue.run(), 3);
+    EXPECT_EQ(order, "");
+}
+
+TEST_F(MainQueueTest, ExceptionsLeaveRunAndTheQueueGoesOn) {
+    queue.post([] { throw std::runtime_error("handler failed"); });
+    queue.post(mark('n'));
+    EXPECT_THROW(queue.run(), std::runtime_error);
+    queue.runUntilIdle();
+    EXPECT_EQ(order, "n");
+}
+
+TEST_F(MainQueueTest, VirtualClockWaitsForExternalWorkInsteadOfJumping) {
+    testing::Watchdog watchdog(queue);
+    queue.postDelayed(1s, mark('t'));
+    auto work = std::make_unique<MainQueue::ExternalWork>(queue);
+    std::thread worker([this, &work] {
+        queue.post([this, &work] {
+            order += 'e';
+            work.reset();
+        });
+    });
+    queue.runFor(2s);
+    worker.join();
+    EXPECT_EQ(order, "et");
+}
+
+TEST(RealClockQueue, IdleQueueIsWokenByAPostFromAnotherThread) {
+    RealClock clock;
+    MainQueue queue(clock);
+    testing::Watchdog watchdog(queue);
+    std::atomic<bool> ran{false};
+    std::thread poster([&] { queue.post([&] {
+                                 ran = true;
+                                 queue.quit(0);
+                             }); });
+    EXPECT_EQ(queue.run(), 0);
+    poster.join();
+    EXPECT_TRUE(ran);
+}
+
+TEST(RealClockQueue, DelayedTaskRunsNoEarlierThanItsDelay) {
+    RealClock clock;
+    MainQueue queue(clock);
+    testing::Watchdog watchdog(queue);
+    const auto start = clock.monotonicNow();
+    Clock::Nanos ranAt{};
+    queue.postDelayed(20ms, [&] {
+        ranAt = clock.monotonicNow();
+        queue.quit(0);
+    });
+    queue.run();
+    EXPECT_GE(ranAt - start, 20ms);
+}
+
+}  // namespace
+}  // namespace zemtra
