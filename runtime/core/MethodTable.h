@@ -5,6 +5,7 @@
 // table is built.
 #pragma once
 
+#include <cstddef>
 #include <cstring>
 #include <functional>
 #include <span>
@@ -143,7 +144,14 @@ struct Method {
     String name;
     std::vector<std::string_view> parameterKinds;
     std::string_view resultKind;  // "v": no result
-    std::function<Value(Object& self, std::span<const Value> arguments)> call;
+
+    Value call(Object& self, std::span<const Value> arguments) const { return invoke(*this, self, arguments); }
+
+    // A plain function and the member-function pointer's bytes rather than a std::function: this
+    // is the hot path of every event.
+    Value (*invoke)(const Method& method, Object& self, std::span<const Value> arguments) = nullptr;
+    alignas(std::max_align_t) unsigned char function[2 * sizeof(void*)] = {};
+    bool answersEmptyText = false;
 };
 
 // A name given in two pieces ("_" and an event name) so dispatch can look it up without
@@ -194,14 +202,19 @@ private:
 
     template <class C, class R, class... A, class F>
     static Method make(std::string_view name, F function, bool answersEmptyText) {
+        static_assert(sizeof(F) <= sizeof(Method::function), "member function pointer does not fit");
         checkArity(name, sizeof...(A));
         Method method;
         method.name = String(name.begin(), name.end());
         method.parameterKinds = {kinds::of<std::decay_t<A>>()...};
         method.resultKind = std::is_void_v<R> && answersEmptyText ? "@" : kinds::of<std::decay_t<R>>();
-        method.call = [function, answersEmptyText](Object& self, std::span<const Value> arguments) -> Value {
+        method.answersEmptyText = answersEmptyText;
+        std::memcpy(method.function, &function, sizeof(F));
+        method.invoke = [](const Method& self, Object& target, std::span<const Value> arguments) -> Value {
             checkCount(arguments.size(), sizeof...(A));
-            return invoke<C, R, A...>(static_cast<C&>(self), function, arguments, answersEmptyText,
+            F stored;
+            std::memcpy(&stored, self.function, sizeof(F));
+            return invoke<C, R, A...>(static_cast<C&>(target), stored, arguments, self.answersEmptyText,
                                       std::index_sequence_for<A...>());
         };
         return method;

@@ -2,6 +2,7 @@
 #include "runtime/core/RtCore.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "platform/PlatformLog.h"
 #include "runtime/core/MainQueue.h"
@@ -72,9 +73,24 @@ Value RtCore::raiseEvent(const Value& sender, StringView event, std::span<const 
     if (event.ends_with(kResizeSuffix) && sender.isObject() && sender.object()->className() == u"RtPanelView") {
         shared()->setMainView(sender.object());
     }
-    Value result = runDynamicMethod(Value(eventsTarget()), NamePieces{u"_", event}, false, params);
-    senderSlot = kNullMarker;
+    Value result;
+    if (const Method* handler = findHandler(event)) result = handler->call(*target_, params);
+    if (!senderSlot.isNullMarker()) senderSlot = kNullMarker;
     return result;
+}
+
+const Method* RtCore::findHandler(StringView event) const {
+    if (event.empty() || eventsTarget_.expired()) return nullptr;
+    CachedHandler& slot = handlerCache_[(event.size() * 31 + event.front() * 7 + event.back()) & 15];
+    // memcmp: char_traits<char16_t>::compare is a unit-by-unit loop.
+    if (slot.method && slot.event.size() == event.size() &&
+        std::memcmp(slot.event.data(), event.data(), event.size() * sizeof(char16_t)) == 0) {
+        return slot.method;
+    }
+    const MethodTable* table = target_->methods();
+    const Method* method = table ? table->find(NamePieces{u"_", event}) : nullptr;
+    if (method) slot = CachedHandler{String(event), method};
+    return method;
 }
 
 void RtCore::raiseUIEvent(const Value& sender, StringView event, std::vector<Value> params) {
@@ -90,9 +106,7 @@ void RtCore::raiseEventFromDifferentThread(const Value& sender, StringView event
 }
 
 bool RtCore::hasMethod(StringView event) const {
-    const ObjectRef target = eventsTarget();
-    if (!target || !target->methods()) return false;
-    return target->methods()->find(NamePieces{u"_", event}) != nullptr;
+    return findHandler(event) != nullptr;
 }
 
 void RtCore::errorIfMissingEvent(StringView prefix, StringView rest) const {
@@ -100,7 +114,11 @@ void RtCore::errorIfMissingEvent(StringView prefix, StringView rest) const {
 }
 
 void RtCore::setSender(const Value& sender) {
-    senderSlot = nullToMarker(sender);
+    if (sender.isNullOrMarker()) {
+        if (!senderSlot.isNullMarker()) senderSlot = kNullMarker;
+        return;
+    }
+    senderSlot = sender;
 }
 
 Value RtCore::sender() {

@@ -3,6 +3,7 @@
 // by name, calls operations by name, writes log lines and exposes the value conversions.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -101,10 +102,23 @@ public:
     // Drops the shared object and its state; for tests that need a fresh process.
     static void resetSharedForTesting();
 
-    explicit RtCore(const ObjectRef& eventsTarget) : eventsTarget_(eventsTarget) {}
+    explicit RtCore(const ObjectRef& eventsTarget) : eventsTarget_(eventsTarget), target_(eventsTarget.get()) {}
 
 private:
+    // The handler for "_" + event on the events target, through a small cache of recent names
+    // (tables never change, so entries never go stale); nullptr when there is none.
+    const Method* findHandler(StringView event) const;
+
+    struct CachedHandler {
+        String event;
+        const Method* method = nullptr;
+    };
+
     std::weak_ptr<Object> eventsTarget_;
+    // The same object as eventsTarget_, used while eventsTarget_ has not expired so that the hot
+    // dispatch path needs no reference-count traffic. Main thread only.
+    Object* target_;
+    mutable std::array<CachedHandler, 16> handlerCache_;
     Value logger_;
     std::weak_ptr<Object> mainView_;
     std::shared_ptr<RtError> lastError_;
