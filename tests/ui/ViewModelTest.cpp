@@ -1,0 +1,325 @@
+// The view model: geometry by centre and bounds, colour, event binding and delivery with their
+// timing, the panel resize step, the walk over descendants, hit testing, and what a renderer is
+// told.
+#include <gtest/gtest.h>
+
+#include "runtime/core/RtCore.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/RtButtonWrapper.h"
+#include "ui/RtImageViewWrapper.h"
+#include "ui/RtLabelWrapper.h"
+#include "ui/RtMainView.h"
+#include "ui/RtPage.h"
+#include "ui/RtPanelWrapper.h"
+#include "ui/RtSliderWrapper.h"
+#include "ui/Screen.h"
+
+namespace zemtra {
+namespace {
+
+using testing::FakeImageCodec;
+using Calls = std::vector<std::string>;
+
+class ViewModelTest : public testing::UiTest {
+  protected:
+    template <class W>
+    std::shared_ptr<W> make(StringView prefix) {
+        auto wrapper = std::make_shared<W>();
+        wrapper->Initialize(module()->bi, String(prefix));
+        return wrapper;
+    }
+    // A panel whose first resize step has run (and whose calls are forgotten).
+    std::shared_ptr<RtPanelWrapper> panel(StringView prefix, float width = 200,
+                                          float height = 100) {
+        auto wrapper = make<RtPanelWrapper>(prefix);
+        wrapper->view().setFrame(0, 0, width, height);
+        settle();
+        module()->calls.clear();
+        module()->senders.clear();
+        return wrapper;
+    }
+};
+
+TEST_F(ViewModelTest, GeometryIsKeptAsCentreAndBounds) {
+    const auto label = make<RtLabelWrapper>(u"x");
+    label->SetLayoutAnimated(0, 0, 10, 20, 100, 40);
+    EXPECT_FLOAT_EQ(label->view().centerX(), 60);
+    label->setWidth(50);
+    EXPECT_FLOAT_EQ(label->Left(), 10);
+    EXPECT_FLOAT_EQ(label->view().centerX(), 35);
+    label->setHeight(10);
+    EXPECT_FLOAT_EQ(label->Top(), 20);
+    EXPECT_FLOAT_EQ(label->view().centerY(), 25);
+    label->setLeft(-5);
+    label->setTop(7.5f);
+    EXPECT_FLOAT_EQ(label->Left(), -5);
+    EXPECT_FLOAT_EQ(label->Top(), 7.5f);
+    EXPECT_FLOAT_EQ(label->Width(), 50);
+    EXPECT_FLOAT_EQ(label->Height(), 10);
+}
+
+// Records what the tree tells its renderer.
+class RecordingRenderer final : public platform::ViewRenderer {
+  public:
+    void inserted(platform::ViewNode&, platform::ViewNode& child, size_t index) override {
+        events.push_back("inserted " + kind(child) + " at " + std::to_string(index));
+    }
+    void removing(platform::ViewNode& parent, platform::ViewNode& child) override {
+        // The child must still be in its parent while this runs.
+        bool found = false;
+        for (size_t i = 0; i < parent.childCount(); ++i)
+            found = found || &parent.childAt(i) == &child;
+        events.push_back(std::string("removing ") + kind(child) +
+                         (found ? " (attached)" : " (detached)"));
+    }
+    void changed(platform::ViewNode& node, uint32_t changes) override {
+        events.push_back("changed " + kind(node) + " " + std::to_string(changes) + " animated " +
+                         std::to_string(node.state().animationMillis));
+    }
+    void reordered(platform::ViewNode&) override { events.push_back("reordered"); }
+    static std::string kind(platform::ViewNode& node) {
+        return node.state().kind == platform::ViewKind::Label ? "label" : "view";
+    }
+    std::vector<std::string> events;
+};
+
+TEST_F(ViewModelTest, ARendererHearsOfChangesInsideTheWindowOnly) {
+    RecordingRenderer renderer;
+    Screen::main().setRenderer(&renderer);
+    const auto label = make<RtLabelWrapper>(u"x");
+    label->setText(u"outside");
+    EXPECT_TRUE(renderer.events.empty());
+
+    const auto window = Screen::main().window();
+    window->addSubview(std::static_pointer_cast<UiView>(label->object()));
+    label->SetLayoutAnimated(250, 0.5f, 1, 2, 3, 4);
+    label->RemoveViewFromParent();
+    label->setText(u"gone");
+    EXPECT_EQ(renderer.events, (Calls{"inserted label at 0", "changed label 1 animated 250",
+                                      "removing label (attached)"}));
+    Screen::main().setRenderer(nullptr);
+}
+
+TEST_F(ViewModelTest, RootPanelColourAlsoColoursThePage) {
+    const auto page = std::make_shared<RtPage>();
+    page->Initialize(module()->bi, u"page1");
+    page->RootPanel()->setColor(static_cast<int32_t>(0xFF000000u));
+    EXPECT_EQ(page->controller().mainView()->state().backgroundColor, 0xFF000000u);
+
+    const auto inner = panel(u"inner");
+    const auto outer = panel(u"outer");
+    outer->AddView(Value(inner), 0, 0, 10, 10);
+    inner->setColor(static_cast<int32_t>(0xFF112233u));
+    EXPECT_EQ(outer->view().state().backgroundColor, 0u);
+}
+
+TEST_F(ViewModelTest, ATapIsQueuedToTheNearestViewWithAClickHandler) {
+    const auto outer = panel(u"pnl");
+    const auto label = make<RtLabelWrapper>(u"nothandled");
+    const auto handled = make<RtLabelWrapper>(u"lbl");
+    outer->AddView(Value(label), 0, 0, 50, 20);
+    outer->AddView(Value(handled), 0, 30, 50, 20);
+    Screen::main().window()->addSubview(std::static_pointer_cast<UiView>(outer->object()));
+
+    // A label without a handler does not intercept the tap: the panel behind it gets it.
+    label->view().tap();
+    handled->view().tap();
+    EXPECT_TRUE(module()->calls.empty()) << "clicks are queued, not raised during the tap";
+    settle();
+    EXPECT_EQ(module()->calls, (Calls{"pnl_click", "lbl_click"}));
+    EXPECT_EQ(module()->senders[1].object(), handled->object());
+    EXPECT_FALSE(label->UserInteractionEnabled());
+    EXPECT_TRUE(handled->UserInteractionEnabled());
+
+    // Hidden views and views inside hidden panels take no taps.
+    outer->setVisible(false);
+    handled->view().tap();
+    settle();
+    EXPECT_EQ(module()->calls.size(), 2u);
+}
+
+TEST_F(ViewModelTest, ControlsTakeTheirTapsAndDisabledOnesRaiseNothing) {
+    const auto outer = panel(u"pnl");
+    const auto unhandled = make<RtButtonWrapper>(u"none");
+    const auto button = make<RtButtonWrapper>(u"btn");
+    outer->AddView(Value(unhandled), 0, 0, 50, 20);
+    outer->AddView(Value(button), 0, 30, 50, 20);
+    unhandled->view().tap();
+    button->view().tap();
+    button->setEnabled(false);
+    button->view().tap();
+    settle();
+    EXPECT_EQ(module()->calls, (Calls{"btn_click"}));
+}
+
+TEST_F(ViewModelTest, LongPressRaisesLongClickOnce) {
+    const auto label = make<RtLabelWrapper>(u"lbl");
+    label->view().longPress();
+    settle();
+    EXPECT_EQ(module()->calls, (Calls{"lbl_longclick"}));
+}
+
+TEST_F(ViewModelTest, SliderMovesAreClampedAndOnlyChangesAreRaised) {
+    const auto slider = make<RtSliderWrapper>(u"sld");
+    slider->setMaximumValue(10);
+    slider->setMinimumValue(2);
+    slider->setValue(50);
+    EXPECT_FLOAT_EQ(slider->Value(), 10) << "code clamps too";
+    settle();
+    EXPECT_TRUE(module()->calls.empty()) << "values set by code raise nothing";
+
+    UiSlider& view = slider->slider();
+    view.slide(3.5f);
+    view.slide(3.5f);
+    view.slide(-7);
+    view.slide(1);  // clamps to 2 again: no change
+    settle();
+    EXPECT_EQ(module()->calls, (Calls{"sld_valuechanged 3.5", "sld_valuechanged 2"}));
+
+    slider->setEnabled(false);
+    view.slide(8);
+    settle();
+    EXPECT_FLOAT_EQ(slider->Value(), 2);
+
+    // A slider whose module has no handler still moves.
+    const auto quiet = make<RtSliderWrapper>(u"quiet");
+    quiet->slider().slide(0.25f);
+    settle();
+    EXPECT_FLOAT_EQ(quiet->Value(), 0.25f);
+    EXPECT_EQ(module()->calls.size(), 2u);
+}
+
+TEST_F(ViewModelTest, PanelTouchesAreRaisedAtOnceInPanelCoordinates) {
+    const auto touched = panel(u"pnl");
+    touched->view().touch(platform::TouchAction::Down, 5, 6.5f);
+    EXPECT_EQ(module()->calls, (Calls{"pnl_touch 0 5 6.5"}));
+    touched->view().touch(platform::TouchAction::Move, 7, 8);
+    touched->view().touch(platform::TouchAction::Up, 9, 10);
+    EXPECT_EQ(module()->calls.back(), "pnl_touch 1 9 10");
+    EXPECT_EQ(module()->calls.size(), 3u);
+}
+
+TEST_F(ViewModelTest, TwoQuickSizeChangesRaiseOneResizeWithTheFinalSize) {
+    const auto resized = panel(u"pnl", 100, 50);
+    resized->setWidth(120);
+    resized->setHeight(70);
+    EXPECT_TRUE(module()->calls.empty());
+    settle();
+    EXPECT_EQ(module()->calls, (Calls{"pnl_resize 120 70"}));
+
+    // Moving without resizing is no size change.
+    resized->setLeft(30);
+    resized->SetLayoutAnimated(0, 0, 30, 0, 120, 70);
+    settle();
+    EXPECT_EQ(module()->calls.size(), 1u);
+}
+
+TEST_F(ViewModelTest, AResizeStepOfAPanelThatIsGoneDoesNothing) {
+    {
+        const auto temporary = make<RtPanelWrapper>(u"pnl");
+        temporary->view().setFrame(0, 0, 80, 80);
+    }
+    settle();
+    EXPECT_TRUE(module()->calls.empty());
+}
+
+TEST_F(ViewModelTest, GetAllViewsRecursiveListsParentsBeforeTheirChildren) {
+    const auto outer = panel(u"a");
+    const auto inner = panel(u"b");
+    const auto first = make<RtLabelWrapper>(u"c");
+    const auto second = make<RtLabelWrapper>(u"d");
+    const auto after = make<RtButtonWrapper>(u"e");
+    inner->AddView(Value(first), 0, 0, 1, 1);
+    inner->AddView(Value(second), 0, 0, 1, 1);
+    outer->AddView(Value(inner), 0, 0, 1, 1);
+    outer->AddView(Value(after), 0, 0, 1, 1);
+    second->setVisible(false);
+    const std::vector<ObjectRef> views = outer->allViewsRecursive();
+    ASSERT_EQ(views.size(), 4u);
+    EXPECT_EQ(views[0], inner->object());
+    EXPECT_EQ(views[1], first->object());
+    EXPECT_EQ(views[2], second->object()) << "hidden views are listed too";
+    EXPECT_EQ(views[3], after->object());
+
+    EXPECT_EQ(outer->NumberOfViews(), 2);
+    EXPECT_EQ(outer->GetView(1).object(), after->object());
+    try {
+        outer->GetView(2);
+        FAIL() << "expected a range error";
+    } catch (const RtException& error) {
+        EXPECT_EQ(error.reason(), u"Out of bounds. Index=2 Length=2");
+    }
+    outer->RemoveViewAt(0);
+    EXPECT_EQ(outer->NumberOfViews(), 1);
+    EXPECT_EQ(inner->view().parent(), nullptr);
+}
+
+TEST_F(ViewModelTest, UninitializedWrappersNameTheViewClass) {
+    const auto cases = std::vector<std::pair<std::shared_ptr<RtViewWrapper>, std::u16string>>{
+        {std::make_shared<RtLabelWrapper>(), u"Object was not initialized (UiLabel)"},
+        {std::make_shared<RtPanelWrapper>(), u"Object was not initialized (RtPanelView)"},
+        {std::make_shared<RtViewWrapper>(), u"Object was not initialized (UiView)"},
+    };
+    for (const auto& [wrapper, reason] : cases) {
+        try {
+            wrapper->Left();
+            ADD_FAILURE() << toUtf8(reason);
+        } catch (const RtException& error) {
+            EXPECT_EQ(error.reason(), reason);
+        }
+    }
+    // A label is a view but not a panel.
+    RtPanelWrapper wrongKind;
+    EXPECT_THROW(wrongKind.setObject(Value(std::make_shared<UiLabel>())), RtException);
+}
+
+TEST_F(ViewModelTest, HitTestingSkipsHiddenAndNonInteractiveViewsAndHonoursClipping) {
+    const auto outer = panel(u"pnl", 100, 100);
+    const auto button = make<RtButtonWrapper>(u"btn");
+    outer->AddView(Value(button), 10, 10, 30, 30);
+    const auto cover = make<RtLabelWrapper>(u"none");  // no handler: not interactive
+    outer->AddView(Value(cover), 0, 0, 100, 100);
+    UiView& root = outer->view();
+    EXPECT_EQ(root.hitTest(20, 20), &button->view());
+    cover->setUserInteractionEnabled(true);
+    EXPECT_EQ(root.hitTest(20, 20), &cover->view());
+    cover->setVisible(false);
+    EXPECT_EQ(root.hitTest(20, 20), &button->view());
+    // Panels clip: a child sticking out cannot be hit outside the panel.
+    button->setLeft(90);
+    EXPECT_EQ(root.hitTest(110, 20), nullptr);
+}
+
+TEST_F(ViewModelTest, BitmapsPreferTheDoubleSizeFileOnDenseScreens) {
+    writeAsset("meter.png", FakeImageCodec::imageText(10, 6, 0xFF0000));
+    writeAsset("meter@2x.png", FakeImageCodec::imageText(20, 12, 0x00FF00));
+    writeAsset("only@2x.png", FakeImageCodec::imageText(8, 8, 0x0000FF));
+    writeAsset("broken.png", "not an image");
+    const String folder = fromUtf8(assets.string());
+
+    RtBitmap bitmap;
+    bitmap.Initialize(folder, u"meter.png");
+    EXPECT_FLOAT_EQ(bitmap.Width(), 10);
+    EXPECT_EQ(bitmap.image().pixels()->argb.front(), 0xFFFF0000u);
+
+    Screen::main().setScale(2);
+    bitmap.Initialize(folder, u"meter.png");
+    EXPECT_FLOAT_EQ(bitmap.Width(), 10) << "20 pixels at scale 2";
+    EXPECT_FLOAT_EQ(bitmap.image().scale(), 2);
+    EXPECT_EQ(bitmap.image().pixels()->argb.front(), 0xFF00FF00u);
+
+    Screen::main().setScale(1);
+    bitmap.Initialize(folder, u"only@2x.png");
+    EXPECT_FLOAT_EQ(bitmap.Width(), 4) << "a name ending in @2x is scale 2 anywhere";
+
+    try {
+        bitmap.Initialize(folder, u"broken.png");
+        FAIL();
+    } catch (const RtException& error) {
+        EXPECT_EQ(error.reason(), u"Error loading image.");
+        EXPECT_EQ(error.name(), u"");
+    }
+}
+
+}  // namespace
+}  // namespace zemtra
