@@ -132,14 +132,10 @@ class Lexer {
         }
     }
 
-    // "#" starts a comment unless it starts a colour (six or eight hexadecimal digits then a
-    // delimiter).
+    // "#" starts a comment unless a hexadecimal digit follows it (then it is a colour).
     bool isComment() const {
-        size_t end = position_ + 1;
-        while (end < text_.size() && std::isxdigit(static_cast<unsigned char>(text_[end]))) ++end;
-        const size_t digits = end - position_ - 1;
-        const bool delimited = end == text_.size() || !isNameChar(text_[end]);
-        return !((digits == 6 || digits == 8) && delimited);
+        return position_ + 1 >= text_.size() ||
+               !std::isxdigit(static_cast<unsigned char>(text_[position_ + 1]));
     }
 
     Lexeme text(Lexeme& lexeme) {

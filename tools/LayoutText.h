@@ -1,6 +1,6 @@
 // The readable layout format, compiled to the binary ".lyt" format and printed back from it.
 //
-//   # A comment runs to the end of the line.
+//   # A comment runs to the end of the line ("#" and a hexadecimal digit start a colour).
 //   header 0                      the header word (optional, default 0)
 //   variant 340 x 568             one line per variant, in order (optional "scale 2")
 //   handleResizeEvent = true      properties of the root map

@@ -1,0 +1,115 @@
+// The readable layout format: what each form compiles to, that a dump compiles back to the same
+// bytes, and that mistakes are reported with their line and column.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tools/LayoutText.h"
+
+namespace zemtra::layout {
+namespace {
+
+const Property& only(const LayoutFile& file) {
+    return file.root->entries().at(0).property;
+}
+
+LayoutFile compileValue(const std::string& value) {
+    return compileText("variant 1 x 1\nk = " + value + "\n", "t");
+}
+
+TEST(LayoutText, EachValueFormHasItsType) {
+    struct Row {
+        const char* text;
+        Type type;
+    };
+    for (const Row& row :
+         {Row{"12", Type::Int}, Row{"-0x10", Type::Int}, Row{"0xFFFFFFFF", Type::Int},
+          Row{"1.5f", Type::Float}, Row{"2f", Type::Float}, Row{"1.5", Type::Double},
+          Row{"1e3", Type::Double}, Row{"true", Type::Boolean}, Row{"#FF102030", Type::Color},
+          Row{"#102030", Type::Color}, Row{"\"x\"", Type::TableString},
+          Row{"inline \"x\"", Type::InlineString}, Row{"{ a = 1 }", Type::Map},
+          Row{"float 3", Type::Float}, Row{"double nan", Type::Double}, Row{"int 7", Type::Int}}) {
+        EXPECT_EQ(only(compileValue(row.text)).type, row.type) << row.text;
+    }
+    EXPECT_EQ(std::get<int32_t>(only(compileValue("0xFFFFFFFF")).value), -1);
+    EXPECT_EQ(std::get<uint32_t>(only(compileValue("#102030")).value), 0xFF102030u)
+        << "six digits are opaque";
+    EXPECT_EQ(std::get<String>(only(compileValue(R"("a\"b\\c\n\u00e9")")).value),
+              u"a\"b\\c\n\u00e9");
+    EXPECT_TRUE(std::isnan(std::get<double>(only(compileValue("double nan")).value)));
+}
+
+TEST(LayoutText, ViewsBecomeNamedTypedMapsWithFramesAndKids) {
+    const LayoutFile file = compileText(R"(
+variant 340x568
+view RtPanelWrapper outer {
+    frame 0 = 1 2 3 4 1 2
+    view RtLabelWrapper first { }
+    view RtLabelWrapper second { }
+}
+)",
+                                        "t");
+    ASSERT_EQ(file.variants.size(), 1u);
+    EXPECT_EQ(file.variants[0].width, 340);
+    const PropertyMap& kids = *file.root->map(u":kids");
+    const PropertyMap& outer = *kids.map(u"0");
+    EXPECT_EQ(outer.entries()[0].key, u"name");
+    EXPECT_EQ(outer.string(u"type"), u"RtPanelWrapper");
+    const PropertyMap& frame = *outer.map(u"variant0");
+    EXPECT_EQ(frame.find(u"left")->type, Type::Float);
+    EXPECT_EQ(frame.integer(u"vanchor"), 2);
+    EXPECT_EQ(outer.entries().back().key, u":kids")
+        << "children come after the view's own properties";
+    EXPECT_EQ(outer.map(u":kids")->map(u"1")->string(u"name"), u"second");
+}
+
+TEST(LayoutText, ADumpCompilesBackToTheSameBytes) {
+    const std::string source = R"(
+header 7
+block 00ff10
+variant 320 x 480
+variant 340 x 568 scale 2
+handleResizeEvent = true
+view RtPanelWrapper "main panel" {
+    frame 1 = 0.5 0 340 568.25 2 2
+    frame 2 = 1 2 3 4
+    variant3 = { left = 1 }
+    font = { fontName = "DEFAULT Bold" fontSize = 17f }
+    odd = float -inf
+    ":weird key" = inline "tab\there"
+    view RtLabelWrapper Label1 { text = "é \"q\"" }
+}
+)";
+    const std::vector<uint8_t> first = write(compileText(source, "t"));
+    const std::string dump = dumpText(parse(first, u"t.lyt"));
+    const std::vector<uint8_t> second = write(compileText(dump, "dump"));
+    EXPECT_EQ(first, second) << dump;
+    EXPECT_NE(dump.find("frame 1 = 0.5 0 340 568.25 2 2"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("view RtPanelWrapper \"main panel\" {"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("variant3 = {"), std::string::npos) << "a partial frame stays a map";
+}
+
+TEST(LayoutText, MistakesNameTheLineAndColumn) {
+    const auto error = [](const std::string& source) {
+        try {
+            compileText(source, "bad.layout");
+        } catch (const LayoutTextError& failure) {
+            return std::string(failure.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_EQ(error("variant 1 x 1\nview RtLabelWrapper a {\n"),
+              "bad.layout:2:1: this view is not closed with '}'");
+    EXPECT_EQ(error("variant 1 x 1\nk = 99999999999\n"),
+              "bad.layout:2:5: '99999999999' does not fit in 32 bits");
+    EXPECT_EQ(error("variant 1 x 1\nk = \"open\n"),
+              "bad.layout:2:5: a string is not closed on its line");
+    EXPECT_EQ(error("variant 1 x 1\nk = #12345\n"),
+              "bad.layout:2:5: a colour has 6 or 8 hexadecimal digits");
+    EXPECT_EQ(error("k = 1\n"),
+              "bad.layout:2:1: a layout needs at least one \"variant W x H\" line");
+    EXPECT_EQ(error("variant 1 x 1\nk = maybe\n"), "bad.layout:2:5: unknown value 'maybe'");
+}
+
+}  // namespace
+}  // namespace zemtra::layout
