@@ -1,0 +1,95 @@
+// Pages on the navigation stack: root panel placement, the page's resize event with its timing,
+// appearing and disappearing, and going back to a page already on the stack.
+#include <gtest/gtest.h>
+
+#include "tests/ui/UiTestSupport.h"
+#include "ui/RtNavigationControllerWrapper.h"
+#include "ui/RtPage.h"
+#include "ui/RtPanelWrapper.h"
+#include "ui/Screen.h"
+
+namespace zemtra {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class PagesTest : public testing::UiTest {
+  protected:
+    std::shared_ptr<RtPage> page(StringView prefix) {
+        auto made = std::make_shared<RtPage>();
+        made->Initialize(module()->bi, String(prefix));
+        return made;
+    }
+    std::shared_ptr<RtNavigationControllerWrapper> navigation =
+        RtNavigationControllerWrapper::createForHost(module()->bi);
+};
+
+TEST_F(PagesTest, TheShownPageFillsTheWindowAndRaisesAppearThenResizeAfterTheHandler) {
+    navigation->setNavigationBarVisible(false);
+    navigation->setToolBarVisible(false);
+    const auto main = page(u"Page1");
+    main->setTitle(u"Main");
+    navigation->ShowPage(main);
+    const auto root = main->RootPanel();
+    EXPECT_FLOAT_EQ(root->Width(), 340);
+    EXPECT_FLOAT_EQ(root->Height(), 568);
+    EXPECT_FLOAT_EQ(root->Top(), 0) << "the desktop has no status bar";
+    EXPECT_TRUE(main->Visible());
+    EXPECT_TRUE(module()->calls.empty()) << "both events are queued";
+    settle();
+    EXPECT_EQ(module()->calls, (Calls{"page1_appear", "page1_resize 340 568"}));
+    EXPECT_EQ(RtCore::shared()->mainView(), root->object())
+        << "the last resized root panel is the main view";
+    EXPECT_EQ(main->description(), u"Page: Main");
+}
+
+TEST_F(PagesTest, WindowResizesGiveOneResizeEventPerSettledSize) {
+    navigation->setNavigationBarVisible(false);
+    const auto main = page(u"page1");
+    navigation->ShowPage(main);
+    settle();
+    module()->calls.clear();
+    Screen::main().setSize(400, 600);
+    Screen::main().setSize(568, 340);
+    settle();
+    EXPECT_EQ(module()->calls, (Calls{"page1_resize 568 340"}));
+    Screen::main().setSize(568, 340);
+    settle();
+    EXPECT_EQ(module()->calls.size(), 1u) << "a layout pass with the same size raises nothing";
+}
+
+TEST_F(PagesTest, TheNavigationBarPushesThePageDownAndTheRootPanelStartsAtItsTop) {
+    const auto main = page(u"page1");
+    navigation->ShowPage(main);
+    const auto mainView = main->controller().mainView();
+    EXPECT_FLOAT_EQ(mainView->top(), 44);
+    EXPECT_FLOAT_EQ(main->RootPanel()->Top(), 0);
+    EXPECT_FLOAT_EQ(main->RootPanel()->Height(), 568 - 44);
+    navigation->setNavigationBarVisible(false);
+    EXPECT_FLOAT_EQ(mainView->top(), 0);
+    EXPECT_FLOAT_EQ(main->RootPanel()->Height(), 568);
+
+    main->setStatusBarHeight(20);
+    EXPECT_FLOAT_EQ(main->RootPanel()->Top(), 20) << "until the next layout pass";
+    Screen::main().setSize(340, 500);
+    EXPECT_FLOAT_EQ(main->RootPanel()->Top(), 0);
+}
+
+TEST_F(PagesTest, ShowingAPageOnTheStackGoesBackToIt) {
+    const auto first = page(u"page1");
+    const auto second = page(u"page2");
+    navigation->ShowPage(first);
+    navigation->ShowPage2(second, false);
+    navigation->ShowPage(first);
+    EXPECT_EQ(navigation->navigation().stack().size(), 1u);
+    EXPECT_FALSE(second->Visible());
+    EXPECT_TRUE(first->Visible());
+    settle();
+    EXPECT_EQ(module()->calls, (Calls{"page1_appear", "page1_resize 340 524", "page1_disappear",
+                                      "page2_appear", "page2_disappear", "page1_appear"}));
+    navigation->RemoveCurrentPage();
+    EXPECT_EQ(navigation->navigation().stack().size(), 1u) << "the last page stays";
+}
+
+}  // namespace
+}  // namespace zemtra
