@@ -143,6 +143,11 @@ bool MainQueue::quitRequested() const {
     return quit_;
 }
 
+int MainQueue::exitStatus() const {
+    std::lock_guard lock(mutex_);
+    return status_;
+}
+
 std::optional<MainQueue::Nanos> MainQueue::nextReadyTime() const {
     std::lock_guard lock(mutex_);
     if (!posted_.empty()) return clock_.monotonicNow();

@@ -58,6 +58,8 @@ public:
     int run();
     void quit(int status = 0);
     bool quitRequested() const;
+    // The status given to the first quit(), else 0 (for an event loop that drives this queue).
+    int exitStatus() const;
 
     // Monotonic time at which the next task is ready (now when a posted task waits), if any.
     std::optional<Nanos> nextReadyTime() const;
