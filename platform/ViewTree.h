@@ -137,6 +137,8 @@ class ViewNode {
 class ViewRenderer {
   public:
     virtual ~ViewRenderer() = default;
+    // Mirror the tree under `root` from now on (its current state in full); nullptr: stop.
+    virtual void setRoot(ViewNode* root) = 0;
     virtual void inserted(ViewNode& parent, ViewNode& child, size_t index) = 0;
     virtual void removing(ViewNode& parent, ViewNode& child) = 0;
     virtual void changed(ViewNode& node, uint32_t changes) = 0;

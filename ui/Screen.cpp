@@ -47,9 +47,24 @@ Screen::Screen() : window_(std::make_shared<UiWindow>()) {
     window_->setFrame(0, 0, kDesignWidth, kDesignHeight);
 }
 
+Screen::~Screen() {
+    setRenderer(nullptr);
+    if (alertPresenter_) {
+        for (const auto& alert : alerts_) alertPresenter_->dismissAlert(*alert);
+    }
+}
+
 std::shared_ptr<UiView> Screen::overlayParent() const {
     if (const auto& controller = window_->rootViewController()) return controller->view();
     return window_;
+}
+
+void Screen::setRenderer(platform::ViewRenderer* renderer) {
+    if (renderer_ == renderer) return;
+    if (renderer_) renderer_->setRoot(nullptr);
+    renderer_ = renderer;
+    window_->setRenderer(renderer);
+    if (renderer_) renderer_->setRoot(window_.get());
 }
 
 void Screen::addAlert(std::shared_ptr<UiAlertView> alert) {

@@ -52,6 +52,8 @@ class Screen {
 
     static Screen& main();
     static void resetForTesting();
+    // Lets go of the back end first (its renderer and presenter are told).
+    ~Screen();
 
     float width() const { return window_->width(); }
     float height() const { return window_->height(); }
@@ -75,7 +77,8 @@ class Screen {
 
     // Back-end services; each may be absent (headless). The Screen does not own them: a back end
     // removes itself (passing nullptr) before it goes away.
-    void setRenderer(platform::ViewRenderer* renderer) { window_->setRenderer(renderer); }
+    // The renderer mirrors the window's whole tree from now on; the previous one lets go.
+    void setRenderer(platform::ViewRenderer* renderer);
     void setAlertPresenter(platform::AlertPresenter* presenter) { alertPresenter_ = presenter; }
     platform::AlertPresenter* alertPresenter() const { return alertPresenter_; }
     void setImageCodec(const platform::ImageCodec* codec) { imageCodec_ = codec; }
@@ -89,6 +92,7 @@ class Screen {
     Screen();
 
     std::shared_ptr<UiWindow> window_;
+    platform::ViewRenderer* renderer_ = nullptr;
     float scale_ = 1.0f;
     std::weak_ptr<UiView> focused_;
     std::vector<std::shared_ptr<UiAlertView>> alerts_;

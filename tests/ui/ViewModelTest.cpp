@@ -61,6 +61,7 @@ TEST_F(ViewModelTest, GeometryIsKeptAsCentreAndBounds) {
 // Records what the tree tells its renderer.
 class RecordingRenderer final : public platform::ViewRenderer {
   public:
+    void setRoot(platform::ViewNode* root) override { events.push_back(root ? "root" : "no root"); }
     void inserted(platform::ViewNode&, platform::ViewNode& child, size_t index) override {
         events.push_back("inserted " + kind(child) + " at " + std::to_string(index));
     }
@@ -88,16 +89,16 @@ TEST_F(ViewModelTest, ARendererHearsOfChangesInsideTheWindowOnly) {
     Screen::main().setRenderer(&renderer);
     const auto label = make<RtLabelWrapper>(u"x");
     label->setText(u"outside");
-    EXPECT_TRUE(renderer.events.empty());
+    EXPECT_EQ(renderer.events.size(), 1u);
 
     const auto window = Screen::main().window();
     window->addSubview(std::static_pointer_cast<UiView>(label->object()));
     label->SetLayoutAnimated(250, 0.5f, 1, 2, 3, 4);
     label->RemoveViewFromParent();
     label->setText(u"gone");
-    EXPECT_EQ(renderer.events, (Calls{"inserted label at 0", "changed label 1 animated 250",
-                                      "removing label (attached)"}));
     Screen::main().setRenderer(nullptr);
+    EXPECT_EQ(renderer.events, (Calls{"root", "inserted label at 0", "changed label 1 animated 250",
+                                      "removing label (attached)", "no root"}));
 }
 
 TEST_F(ViewModelTest, RootPanelColourAlsoColoursThePage) {

@@ -1,0 +1,27 @@
+// Conversions between the platform interfaces' plain types and Qt's.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+#include "platform/ViewTree.h"
+
+namespace zemtra::platform::qt {
+
+inline QString toQString(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
+
+inline std::u16string fromQString(const QString& text) {
+    return text.toStdU16String();
+}
+
+inline QColor toQColor(uint32_t argb) {
+    return QColor::fromRgba(argb);
+}
+
+// Points are pixels at scale 1, so font sizes are pixel sizes.
+QFont toQFont(const Font& font);
+
+}  // namespace zemtra::platform::qt

@@ -1,0 +1,15 @@
+// Image files through Qt's image readers and writers (PNG, JPEG, ...). Needs no window.
+#pragma once
+
+#include "platform/ImageCodec.h"
+
+namespace zemtra::platform::qt {
+
+class QtImageCodec final : public ImageCodec {
+  public:
+    std::optional<Image> decode(std::span<const uint8_t> bytes) const override;
+    std::optional<std::vector<uint8_t>> encode(const Image& image, ImageFormat format,
+                                               int quality) const override;
+};
+
+}  // namespace zemtra::platform::qt

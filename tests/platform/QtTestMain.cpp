@@ -1,0 +1,22 @@
+// Test entry for Qt tests: the offscreen platform, a private runtime folder, one QApplication.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const std::filesystem::path runtime =
+        std::filesystem::temp_directory_path() / ("zemtra-qt-" + std::to_string(getpid()));
+    std::filesystem::create_directories(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    const int status = RUN_ALL_TESTS();
+    std::error_code ignored;
+    std::filesystem::remove_all(runtime, ignored);
+    return status;
+}

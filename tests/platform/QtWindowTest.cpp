@@ -1,0 +1,309 @@
+// The Qt back end on the offscreen platform, end to end: a layout compiled from text, loaded into
+// the page, bound to module fields and mirrored into widgets; taps, long presses, slider drags
+// and keys that reach the module's handlers by name; a message box answered by a click; a toast
+// that lets a click through; a window resize that re-applies the layout and raises one resize
+// event; and a screenshot that shows the views.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QSlider>
+#include <QStyleOptionSlider>
+#include <QTest>
+#include <thread>
+
+#include "platform/qt/QtImageCodec.h"
+#include "platform/qt/QtQueueDriver.h"
+#include "platform/qt/QtTextMetrics.h"
+#include "platform/qt/QtWindow.h"
+#include "runtime/core/RtCommon.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/QueueTaskSource.h"
+#include "ui/RtButtonWrapper.h"
+#include "ui/RtDialogs.h"
+#include "ui/RtHud.h"
+#include "ui/RtLabelWrapper.h"
+#include "ui/RtNavigationControllerWrapper.h"
+#include "ui/RtPage.h"
+#include "ui/RtPanelWrapper.h"
+#include "ui/RtSliderWrapper.h"
+#include "ui/Screen.h"
+
+namespace zemtra {
+namespace {
+
+using platform::qt::QtWindow;
+using Calls = std::vector<std::string>;
+
+constexpr const char* kLayout = R"(
+variant 340 x 568
+handleResizeEvent = true
+backgroundColor = #FF000000
+view RtLabelWrapper Label1 {
+    frame 0 = 20 20 120 40
+    eventName = "lbl"
+    text = "Tap me"
+    textColor = #FFFFFFFF
+    backgroundColor = #FFCC0000
+}
+view RtButtonWrapper Btn1 {
+    frame 0 = 20 80 120 40
+    eventName = "btn"
+    text = "Go"
+    textColor = #FFFFFFFF
+    backgroundColor = #FF0000CC
+}
+view RtSliderWrapper Slider1 {
+    frame 0 = 20 140 300 30
+    eventName = "sld"
+    minimumValue = 0f
+    maximumValue = 102.4f
+    value = 10f
+    continuous = true
+}
+view RtPanelWrapper Pnl1 {
+    frame 0 = 20 200 20 100 2 0
+    eventName = "inner"
+    backgroundColor = #FF00CC00
+}
+view RtImageViewWrapper Led {
+    frame 0 = 200 20 40 40
+    imageFile = "led.png"
+}
+)";
+
+class QtWindowTest : public testing::UiTest {
+  protected:
+    QtWindowTest() {
+        QImage led(8, 8, QImage::Format_ARGB32);
+        led.fill(QColor(255, 200, 0));
+        led.save(QString::fromStdString((assets / "led.png").string()), "PNG");
+        writeLayout("Form", kLayout);
+
+        Screen& screen = Screen::main();
+        screen.setImageCodec(&codec_);
+        screen.setTextMetrics(&metrics_);
+        screen.setRenderer(window.get());
+        screen.setAlertPresenter(window.get());
+        window->setResizeHandler(
+            [](float width, float height) { Screen::main().setSize(width, height); });
+
+        navigation->setNavigationBarVisible(false);
+        navigation->setToolBarVisible(false);
+        page->Initialize(module()->bi, u"Page1");
+        page->RootPanel()->LoadLayout(u"Form", module()->bi);
+        navigation->ShowPage(page);
+        window->makeKey();
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window->clientArea()));
+        pump();
+        module()->calls.clear();
+        module()->senders.clear();
+    }
+    ~QtWindowTest() override {
+        Screen::main().setRenderer(nullptr);
+        Screen::main().setAlertPresenter(nullptr);
+        window.reset();
+    }
+
+    // Lets Qt deliver what is pending, then runs the queue, twice (tasks may touch widgets).
+    void pump() {
+        for (int round = 0; round < 2; ++round) {
+            QCoreApplication::processEvents();
+            settle();
+        }
+    }
+    QWidget& widget(const std::string& field) const {
+        const auto wrapper = module()->field(field).as<RtViewWrapper>();
+        QWidget* found = wrapper ? window->widgetFor(wrapper->view()) : nullptr;
+        if (!found) throw std::runtime_error("no widget for " + field);
+        return *found;
+    }
+    // A click through the window at a point, so the toolkit finds the widget under it.
+    void clickAt(QPoint point) {
+        QTest::mouseClick(window->clientArea().windowHandle(), Qt::LeftButton, {}, point);
+        pump();
+    }
+
+    platform::qt::QtImageCodec codec_;
+    platform::qt::QtTextMetrics metrics_;
+    std::unique_ptr<QtWindow> window = std::make_unique<QtWindow>(340, 568, "Zemtra test");
+    std::shared_ptr<RtNavigationControllerWrapper> navigation =
+        RtNavigationControllerWrapper::createForHost(module()->bi);
+    std::shared_ptr<RtPage> page = std::make_shared<RtPage>();
+};
+
+TEST_F(QtWindowTest, ALayoutFromTextIsBoundToFieldsAndMirroredIntoWidgets) {
+    ASSERT_TRUE(module()->field("_label1").as<RtLabelWrapper>());
+    ASSERT_TRUE(module()->field("_btn1").as<RtButtonWrapper>());
+    ASSERT_TRUE(module()->field("_slider1").as<RtSliderWrapper>());
+    ASSERT_TRUE(module()->field("_pnl1").as<RtPanelWrapper>());
+    EXPECT_EQ(widget("_label1").geometry(), QRect(20, 20, 120, 40));
+    EXPECT_EQ(widget("_pnl1").geometry(), QRect(20, 200, 300, 100));
+    EXPECT_EQ(widget("_label1").accessibleName(), "Tap me");
+    EXPECT_EQ(widget("_btn1").accessibleName(), "Go");
+    EXPECT_EQ(widget("_slider1").accessibleName(), "Slider1");
+    EXPECT_EQ(widget("_btn1").focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(widget("_pnl1").focusPolicy(), Qt::NoFocus);
+
+    // Model changes reach the widgets as they happen.
+    const auto label = module()->field("_label1").as<RtLabelWrapper>();
+    label->setText(u"Changed");
+    label->setVisible(false);
+    EXPECT_EQ(static_cast<QLabel&>(widget("_label1")).text(), "Changed");
+    EXPECT_FALSE(widget("_label1").isVisible());
+}
+
+TEST_F(QtWindowTest, TapsLongPressesAndSliderDragsReachTheHandlersByName) {
+    clickAt({80, 40});
+    clickAt({80, 100});
+    clickAt({300, 550});  // the page's root panel: no handler, nothing happens
+    EXPECT_EQ(module()->calls, (Calls{"lbl_click", "btn_click"}));
+
+    QTest::mousePress(window->clientArea().windowHandle(), Qt::LeftButton, {}, {80, 40});
+    QTest::qWait(700);
+    QTest::mouseRelease(window->clientArea().windowHandle(), Qt::LeftButton, {}, {80, 40});
+    pump();
+    EXPECT_EQ(module()->calls.back(), "lbl_longclick") << "a long press is not also a tap";
+    EXPECT_EQ(module()->calls.size(), 3u);
+
+    auto& slider = static_cast<QSlider&>(widget("_slider1"));
+    QStyleOptionSlider option;
+    option.initFrom(&slider);
+    option.orientation = Qt::Horizontal;
+    option.minimum = slider.minimum();
+    option.maximum = slider.maximum();
+    option.sliderPosition = slider.sliderPosition();
+    option.sliderValue = slider.value();
+    option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
+    const QPoint handle =
+        slider.style()
+            ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, &slider)
+            .center();
+    QTest::mousePress(&slider, Qt::LeftButton, {}, handle);
+    QTest::mouseMove(&slider, handle + QPoint(60, 0));
+    QTest::mouseMove(&slider, handle + QPoint(120, 0));
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, handle + QPoint(120, 0));
+    pump();
+    std::vector<float> values;
+    for (const std::string& call : module()->calls) {
+        if (call.starts_with("sld_valuechanged ")) values.push_back(std::stof(call.substr(17)));
+    }
+    ASSERT_GE(values.size(), 2u) << "a continuous slider reports while it is dragged";
+    EXPECT_GT(values.back(), 10.0f);
+    EXPECT_LE(values.back(), 102.4f);
+    EXPECT_FLOAT_EQ(module()->field("_slider1").as<RtSliderWrapper>()->Value(), values.back());
+}
+
+TEST_F(QtWindowTest, KeysTabBetweenControlsTapAndMoveSliders) {
+    window->clientArea().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window->clientArea()));
+    widget("_btn1").setFocus();
+    QTest::keyClick(&widget("_btn1"), Qt::Key_Space);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), &widget("_slider1"));
+    QTest::keyClick(&widget("_slider1"), Qt::Key_Right);
+    pump();
+    ASSERT_EQ(module()->calls.size(), 2u);
+    EXPECT_EQ(module()->calls[0], "btn_click");
+    EXPECT_TRUE(module()->calls[1].starts_with("sld_valuechanged 11.")) << module()->calls[1];
+}
+
+TEST_F(QtWindowTest, ATwoButtonMessageBoxIsAnsweredByAClick) {
+    const Value buttons[] = {Value(u"Yes"), Value(u"No")};
+    RtCommon::New()->service<RtDialogs>()->Msgbox2(
+        module()->bi, u"confirm", u"Is this what you want to do?", u"Delete the log File", buttons);
+    ASSERT_EQ(Screen::main().alerts().size(), 1u);
+    QMessageBox* box = window->messageBoxFor(*Screen::main().alerts().front());
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_FALSE(box->isModal()) << "the window stays usable";
+    QAbstractButton* no = nullptr;
+    QStringList titles;
+    for (QAbstractButton* button : box->buttons()) {
+        titles << button->text();
+        if (button->text() == "No") no = button;
+    }
+    EXPECT_TRUE(titles.contains("Yes"));
+    ASSERT_NE(no, nullptr);
+    QTest::mouseClick(no, Qt::LeftButton);
+    pump();
+    EXPECT_EQ(module()->calls, (Calls{"confirm_click No"}));
+    EXPECT_TRUE(Screen::main().alerts().empty());
+}
+
+TEST_F(QtWindowTest, AToastDoesNotBlockAClickBeneathItAndGoesAway) {
+    const QPoint middle(170, 284);
+    const QColor before = window->grabImage().pixelColor(middle);
+    RtHud hud;
+    hud.ToastMessageShow(u"Logs Deleted", true);
+    pump();
+    EXPECT_NE(window->grabImage().pixelColor(middle), before) << "the toast is drawn over the page";
+    clickAt({80, 100});
+    EXPECT_EQ(module()->calls, (Calls{"btn_click"}));
+    queue.runFor(std::chrono::milliseconds(2999));
+    pump();
+    EXPECT_NE(window->grabImage().pixelColor(middle), before);
+    queue.runFor(std::chrono::milliseconds(1));
+    pump();
+    EXPECT_EQ(window->grabImage().pixelColor(middle), before);
+}
+
+TEST_F(QtWindowTest, AWindowResizeReappliesTheLayoutAndRaisesOneResizeEvent) {
+    window->clientArea().resize(400, 600);
+    window->clientArea().resize(500, 700);
+    pump();
+    EXPECT_EQ(module()->calls, (Calls{"page1_resize 500 700"}));
+    EXPECT_FLOAT_EQ(module()->field("_pnl1").as<RtPanelWrapper>()->Width(), 500 - 20 - 20);
+    EXPECT_EQ(widget("_pnl1").geometry(), QRect(20, 200, 460, 100));
+}
+
+TEST_F(QtWindowTest, AScreenshotShowsTheViews) {
+    const std::string path = (assets / "shot.png").string();
+    ASSERT_TRUE(window->saveScreenshot(path));
+    QImage shot(QString::fromStdString(path));
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_EQ(shot.size(), QSize(340, 568));
+    EXPECT_EQ(shot.pixelColor(24, 24), QColor(0xCC, 0, 0)) << "the label's background";
+    EXPECT_EQ(shot.pixelColor(22, 82), QColor(0, 0, 0xCC)) << "the button's background";
+    EXPECT_EQ(shot.pixelColor(30, 250), QColor(0, 0xCC, 0)) << "the panel";
+    EXPECT_EQ(shot.pixelColor(220, 40), QColor(255, 200, 0)) << "the image";
+    EXPECT_EQ(shot.pixelColor(300, 500), QColor(Qt::black)) << "the page";
+    // The label's text is drawn: its box is not one flat colour.
+    bool text = false;
+    for (int x = 20; x < 140 && !text; ++x) {
+        for (int y = 20; y < 60 && !text; ++y) text = shot.pixelColor(x, y) != QColor(0xCC, 0, 0);
+    }
+    EXPECT_TRUE(text);
+}
+
+TEST(QtQueueDriver, RunsTheQueueInsideQtsLoopUntilItQuits) {
+    RealClock clock;
+    MainQueue queue(clock);
+    const MainQueue::Installation installation(queue);
+    QueueTaskSource source(queue);
+    platform::qt::QtQueueDriver driver(source);
+    std::vector<std::string> order;
+    queue.postDelayed(std::chrono::milliseconds(30), [&] { order.push_back("delayed"); });
+    std::thread other([&] {
+        queue.post([&] {
+            order.push_back("from another thread");
+            queue.postDelayed(std::chrono::milliseconds(60), [&] { queue.quit(3); });
+        });
+    });
+    EXPECT_EQ(driver.run(), 3);
+    other.join();
+    EXPECT_EQ(order, (std::vector<std::string>{"from another thread", "delayed"}));
+
+    MainQueue failing(clock);
+    QueueTaskSource failingSource(failing);
+    platform::qt::QtQueueDriver failingDriver(failingSource);
+    failing.post([] { throw std::runtime_error("handler failed"); });
+    EXPECT_THROW(failingDriver.run(), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace zemtra
