@@ -1,0 +1,328 @@
+// The file service: directories, the assets rule, item operations and file streams.
+#include "runtime/lib/RtFile.h"
+
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "runtime/core/MethodTable.h"
+#include "runtime/core/RtCore.h"
+#include "runtime/core/RtException.h"
+#include "runtime/lib/FileStreams.h"
+#include "runtime/lib/PlatformError.h"
+#include "runtime/lib/RtInputStream.h"
+#include "runtime/lib/RtOutputStream.h"
+
+namespace zemtra {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The attribute that freedesktop.org's conventions give backup tools: "false" asks them to skip
+// the item.
+constexpr const char* kBackupAttribute = "user.xdg.robots.backup";
+
+String withTrailingSlash(String path) {
+    if (path.empty() || path.back() != u'/') path += u'/';
+    return path;
+}
+
+String withoutTrailingSlash(String path) {
+    while (path.size() > 1 && path.back() == u'/') path.pop_back();
+    return path;
+}
+
+std::optional<std::string> processEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value) return std::nullopt;
+    return std::string(value);
+}
+
+// An XDG base directory: the variable when it holds an absolute path, else HOME + fallback.
+std::string xdgDirectory(std::optional<std::string> (*environment)(const char*),
+                         const char* variable, const char* homeRelative) {
+    if (auto value = environment(variable); value && !value->empty() && value->front() == '/') {
+        return *value;
+    }
+    std::string home = environment("HOME").value_or("");
+    if (home.empty()) home = "/tmp";
+    return home + "/" + homeRelative;
+}
+
+std::string executableDirectory() {
+    std::error_code error;
+    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    return error ? std::string(".") : executable.parent_path().string();
+}
+
+void ensureDirectory(const String& path) {
+    std::error_code ignored;
+    fs::create_directories(toUtf8(path), ignored);
+}
+
+// One lstat, with the error already turned into the runtime's error object.
+struct ItemInfo {
+    struct stat info {};
+    std::shared_ptr<RtError> error;
+};
+
+ItemInfo inspect(const std::string& path) {
+    ItemInfo item;
+    if (::lstat(path.c_str(), &item.info) != 0) item.error = posixError(errno, path);
+    return item;
+}
+
+int64_t modificationTicks(const struct stat& info) {
+    return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+}
+
+// A name for a new item beside `target` that no other writer uses.
+std::string siblingName(const std::string& target, const char* purpose) {
+    static std::atomic<unsigned> counter{0};
+    const fs::path path(target);
+    return (path.parent_path() /
+            ("." + path.filename().string() + "." + purpose + "-" + std::to_string(::getpid()) +
+             "-" + std::to_string(counter.fetch_add(1))))
+        .string();
+}
+
+[[noreturn]] void raiseWith(StringView reason, const std::shared_ptr<RtError>& error) {
+    raise(u"", reason, {error->localizedDescription});
+}
+
+}  // namespace
+
+FileLocations FileLocations::defaults(std::optional<std::string> (*environment)(const char*)) {
+    if (!environment) environment = processEnvironment;
+    FileLocations locations;
+    locations.documents =
+        fromUtf8(xdgDirectory(environment, "XDG_DATA_HOME", ".local/share") + "/zemtra/");
+    locations.library =
+        fromUtf8(xdgDirectory(environment, "XDG_CONFIG_HOME", ".config") + "/zemtra/");
+    locations.temporary =
+        fromUtf8(xdgDirectory(environment, "XDG_CACHE_HOME", ".cache") + "/zemtra/tmp/");
+    locations.assets = fromUtf8(executableDirectory() + "/assets");
+    return locations;
+}
+
+RtFile::RtFile() : locations_(FileLocations::defaults()) {}
+
+const MethodTable* RtFile::methods() const {
+    static const MethodTable table{
+        MethodTable::operation("DirAssets", &RtFile::DirAssets),
+        MethodTable::operation("DirDocuments", &RtFile::DirDocuments),
+        MethodTable::operation("DirLibrary", &RtFile::DirLibrary),
+        MethodTable::operation("DirTemp", &RtFile::DirTemp),
+        MethodTable::operation("virtualAssetsFolder", &RtFile::virtualAssetsFolder),
+        MethodTable::operation("setVirtualAssetsFolder:", &RtFile::setVirtualAssetsFolder),
+        MethodTable::operation("Combine::", &RtFile::Combine),
+        MethodTable::operation("Exists::", &RtFile::Exists),
+        MethodTable::operation("Delete::", &RtFile::Delete),
+        MethodTable::operation("MakeDir::", &RtFile::MakeDir),
+        MethodTable::operation("OpenInput::", &RtFile::OpenInput),
+        MethodTable::operation("OpenOutput:::", &RtFile::OpenOutput),
+        MethodTable::operation("OpenOutputAtomic::", &RtFile::OpenOutputAtomic),
+        MethodTable::operation("Copy::::", &RtFile::Copy),
+        MethodTable::operation("Copy2::", &RtFile::Copy2),
+        MethodTable::operation("SetExcludeFromBackup:::", &RtFile::SetExcludeFromBackup),
+        MethodTable::operation("IsDirectory::", &RtFile::IsDirectory),
+        MethodTable::operation("Size::", &RtFile::Size),
+        MethodTable::operation("LastModified::", &RtFile::LastModified),
+    };
+    return &table;
+}
+
+void RtFile::setLocations(FileLocations locations) {
+    locations.documents = withTrailingSlash(std::move(locations.documents));
+    locations.library = withTrailingSlash(std::move(locations.library));
+    locations.temporary = withTrailingSlash(std::move(locations.temporary));
+    locations.assets = withoutTrailingSlash(std::move(locations.assets));
+    locations_ = std::move(locations);
+}
+
+String RtFile::DirAssets() const {
+    if (virtualAssetsFolder_.isNullOrMarker()) return locations_.assets;
+    if (const String* text = virtualAssetsFolder_.string()) return *text;
+    return virtualAssetsFolder_.description();
+}
+
+String RtFile::DirLibrary() const {
+    ensureDirectory(locations_.library);
+    return locations_.library;
+}
+
+String RtFile::DirTemp() const {
+    ensureDirectory(locations_.temporary);
+    return locations_.temporary;
+}
+
+void RtFile::setVirtualAssetsFolder(const Value& folder) {
+    virtualAssetsFolder_ = markerToNull(folder);
+}
+
+String RtFile::Combine(const String& dir, const String& name) const {
+    size_t end = dir.size();
+    while (end > 1 && dir[end - 1] == u'/') --end;
+    size_t start = 0;
+    while (start < name.size() && name[start] == u'/') ++start;
+    const StringView head = StringView(dir).substr(0, end);
+    const StringView tail = StringView(name).substr(start);
+    if (head.empty()) return name;
+    if (tail.empty()) return String(head);
+    if (head.back() == u'/') return String(head) + String(tail);
+    return String(head) + u"/" + String(tail);
+}
+
+String RtFile::checkAssets(const String& dir, const String& name, bool writes) const {
+    if (!isAssets(dir)) return name;
+    if (writes) raise(u"", u"The assets folder is readonly.");
+    return toLowerEnUs(name);
+}
+
+std::string RtFile::path(const String& dir, const String& name) const {
+    return toUtf8(Combine(dir, name));
+}
+
+bool RtFile::Exists(const String& dir, const String& name) const {
+    std::error_code error;
+    return fs::exists(path(dir, checkAssets(dir, name, false)), error);
+}
+
+bool RtFile::Delete(const String& dir, const String& name) const {
+    const std::string target = path(dir, checkAssets(dir, name, true));
+    // A name that leads to the directory itself or above it ("", ".", "..") names no item in it;
+    // removing what it leads to would wipe the caller's whole folder.
+    const fs::path relative = fs::path(target).lexically_normal().lexically_relative(
+        fs::path(toUtf8(dir)).lexically_normal());
+    if (relative.empty() || relative == "." || *relative.begin() == "..") {
+        RtCore::shared()->setLastError(posixError(EINVAL, target));
+        return false;
+    }
+    const ItemInfo item = inspect(target);
+    if (item.error) {
+        RtCore::shared()->setLastError(item.error);
+        return false;
+    }
+    std::error_code error;
+    fs::remove_all(target, error);
+    if (error) {
+        RtCore::shared()->setLastError(posixError(error, target));
+        return false;
+    }
+    return true;
+}
+
+void RtFile::MakeDir(const String& parent, const String& name) const {
+    const std::string target = path(parent, name);
+    // The assets folder takes no new directories, even where the file system would allow it.
+    if (isAssets(parent)) raiseWith(u"Failed to create directory: %@", posixError(EROFS, target));
+    std::error_code error;
+    fs::create_directories(target, error);
+    if (!error && !fs::is_directory(target, error) && !error) {
+        error = std::make_error_code(std::errc::file_exists);
+    }
+    if (error) raiseWith(u"Failed to create directory: %@", posixError(error, target));
+}
+
+std::shared_ptr<RtInputStream> RtFile::OpenInput(const String& dir, const String& name) const {
+    auto stream = std::make_shared<FileInputStream>(path(dir, checkAssets(dir, name, false)));
+    return RtInputStream::opening(std::move(stream));
+}
+
+std::shared_ptr<RtOutputStream> RtFile::OpenOutput(const String& dir, const String& name,
+                                                   bool append) const {
+    auto stream =
+        std::make_shared<FileOutputStream>(path(dir, checkAssets(dir, name, true)), append);
+    return RtOutputStream::opening(std::move(stream));
+}
+
+std::shared_ptr<RtOutputStream> RtFile::OpenOutputAtomic(const String& dir,
+                                                         const String& name) const {
+    auto stream = std::make_shared<AtomicFileOutputStream>(path(dir, checkAssets(dir, name, true)));
+    return RtOutputStream::opening(std::move(stream));
+}
+
+void RtFile::Copy(const String& sourceDir, const String& sourceName, const String& targetDir,
+                  const String& targetName) const {
+    const std::string source = path(sourceDir, checkAssets(sourceDir, sourceName, false));
+    const std::string target = path(targetDir, checkAssets(targetDir, targetName, true));
+    if (const ItemInfo item = inspect(source); item.error)
+        raiseWith(u"Error copying file: %@", item.error);
+
+    // Copy beside the target, then put the copy in its place: a failed copy (a missing source,
+    // a full disk) must not cost the target, and copying a file onto itself must not delete it.
+    const std::string copy = siblingName(target, "copy");
+    std::error_code error;
+    fs::copy(source, copy, fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
+    if (error) {
+        std::error_code ignored;
+        fs::remove_all(copy, ignored);
+        raiseWith(u"Error copying file: %@", posixError(error, target));
+    }
+    const ItemInfo existing = inspect(target);
+    const ItemInfo copied = inspect(copy);
+    if (!existing.error && (S_ISDIR(existing.info.st_mode) || S_ISDIR(copied.info.st_mode))) {
+        std::error_code ignored;
+        fs::remove_all(target, ignored);
+    }
+    if (::rename(copy.c_str(), target.c_str()) != 0) {
+        const int renameError = errno;
+        std::error_code ignored;
+        fs::remove_all(copy, ignored);
+        raiseWith(u"Error copying file: %@", posixError(renameError, target));
+    }
+}
+
+void RtFile::Copy2(const std::shared_ptr<RtInputStream>& input,
+                   const std::shared_ptr<RtOutputStream>& output) const {
+    std::array<uint8_t, 8192> buffer;
+    for (;;) {
+        const int32_t count = input->readInto(buffer);
+        if (count < 1) break;
+        output->writeAll(std::span<const uint8_t>(buffer.data(), static_cast<size_t>(count)));
+    }
+    input->Close();
+}
+
+void RtFile::SetExcludeFromBackup(const String& dir, const String& name, bool flag) const {
+    checkAssets(dir, name, true);
+    const std::string target = path(dir, name);
+    const int result = flag ? ::setxattr(target.c_str(), kBackupAttribute, "false", 5, 0)
+                            : ::removexattr(target.c_str(), kBackupAttribute);
+    if (result == 0) return;
+    const int error = errno;
+    // Clearing an attribute that is not there is already done.
+    if (!flag && error == ENODATA) return;
+    // No user extended attributes on this file system (some tmpfs, FAT, network mounts): there is
+    // nothing to mark, and no backup tool that could read the mark.
+    if (error == ENOTSUP || error == EOPNOTSUPP) return;
+    raiseWith(u"Error setting ExcludeFromBackup flag: %@", posixError(error, target));
+}
+
+bool RtFile::IsDirectory(const String& dir, const String& name) const {
+    const ItemInfo item = inspect(path(dir, checkAssets(dir, name, false)));
+    if (item.error) raiseWith(u"Error getting attributes: %@", item.error);
+    return S_ISDIR(item.info.st_mode);
+}
+
+int64_t RtFile::Size(const String& dir, const String& name) const {
+    const ItemInfo item = inspect(path(dir, checkAssets(dir, name, false)));
+    if (item.error) raiseWith(u"Error getting attributes: %@", item.error);
+    return static_cast<int64_t>(item.info.st_size);
+}
+
+int64_t RtFile::LastModified(const String& dir, const String& name) const {
+    const ItemInfo item = inspect(path(dir, checkAssets(dir, name, false)));
+    if (item.error) raiseWith(u"Error getting attributes: %@", item.error);
+    return modificationTicks(item.info);
+}
+
+}  // namespace zemtra
