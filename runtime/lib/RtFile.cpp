@@ -5,6 +5,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -18,7 +19,11 @@
 #include "runtime/lib/FileStreams.h"
 #include "runtime/lib/PlatformError.h"
 #include "runtime/lib/RtInputStream.h"
+#include "runtime/lib/RtList.h"
+#include "runtime/lib/RtMap.h"
 #include "runtime/lib/RtOutputStream.h"
+#include "runtime/lib/ValueDictionary.h"
+#include "runtime/lib/ValueSequence.h"
 
 namespace zemtra {
 
@@ -80,6 +85,16 @@ ItemInfo inspect(const std::string& path) {
     return item;
 }
 
+StringView fileType(mode_t mode) {
+    if (S_ISREG(mode)) return u"NSFileTypeRegular";
+    if (S_ISDIR(mode)) return u"NSFileTypeDirectory";
+    if (S_ISLNK(mode)) return u"NSFileTypeSymbolicLink";
+    if (S_ISCHR(mode)) return u"NSFileTypeCharacterSpecial";
+    if (S_ISBLK(mode)) return u"NSFileTypeBlockSpecial";
+    if (S_ISSOCK(mode)) return u"NSFileTypeSocket";
+    return u"NSFileTypeUnknown";
+}
+
 int64_t modificationTicks(const struct stat& info) {
     return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
 }
@@ -133,9 +148,11 @@ const MethodTable* RtFile::methods() const {
         MethodTable::operation("Copy::::", &RtFile::Copy),
         MethodTable::operation("Copy2::", &RtFile::Copy2),
         MethodTable::operation("SetExcludeFromBackup:::", &RtFile::SetExcludeFromBackup),
+        MethodTable::operation("GetAttributes::", &RtFile::GetAttributes),
         MethodTable::operation("IsDirectory::", &RtFile::IsDirectory),
         MethodTable::operation("Size::", &RtFile::Size),
         MethodTable::operation("LastModified::", &RtFile::LastModified),
+        MethodTable::operation("ListFiles:", &RtFile::ListFiles),
     };
     return &table;
 }
@@ -307,6 +324,24 @@ void RtFile::SetExcludeFromBackup(const String& dir, const String& name, bool fl
     raiseWith(u"Error setting ExcludeFromBackup flag: %@", posixError(error, target));
 }
 
+std::shared_ptr<RtMap> RtFile::GetAttributes(const String& dir, const String& name) const {
+    const ItemInfo item = inspect(path(dir, checkAssets(dir, name, false)));
+    if (item.error) raiseWith(u"Error getting attributes: %@", item.error);
+    const struct stat& info = item.info;
+    ValueTable entries{
+        {Value(u"NSFileType"), Value(fileType(info.st_mode))},
+        {Value(u"NSFileSize"), Value::ofLong(static_cast<int64_t>(info.st_size))},
+        {Value(u"NSFileModificationDate"), Value::ofLong(modificationTicks(info))},
+        {Value(u"NSFilePosixPermissions"), Value::ofInt(static_cast<int32_t>(info.st_mode & 07777))},
+        {Value(u"NSFileReferenceCount"), Value::ofLong(static_cast<int64_t>(info.st_nlink))},
+        {Value(u"NSFileOwnerAccountID"), Value::ofLong(static_cast<int64_t>(info.st_uid))},
+        {Value(u"NSFileGroupOwnerAccountID"), Value::ofLong(static_cast<int64_t>(info.st_gid))},
+        {Value(u"NSFileSystemNumber"), Value::ofLong(static_cast<int64_t>(info.st_dev))},
+        {Value(u"NSFileSystemFileNumber"), Value::ofLong(static_cast<int64_t>(info.st_ino))},
+    };
+    return RtMap::convertToMap(std::make_shared<ValueDictionary>(std::move(entries)));
+}
+
 bool RtFile::IsDirectory(const String& dir, const String& name) const {
     const ItemInfo item = inspect(path(dir, checkAssets(dir, name, false)));
     if (item.error) raiseWith(u"Error getting attributes: %@", item.error);
@@ -323,6 +358,24 @@ int64_t RtFile::LastModified(const String& dir, const String& name) const {
     const ItemInfo item = inspect(path(dir, checkAssets(dir, name, false)));
     if (item.error) raiseWith(u"Error getting attributes: %@", item.error);
     return modificationTicks(item.info);
+}
+
+std::shared_ptr<RtList> RtFile::ListFiles(const String& dir) const {
+    const std::string directory = toUtf8(dir);
+    std::error_code error;
+    fs::directory_iterator entries(directory, error);
+    std::vector<std::string> names;
+    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+        names.push_back(entries->path().filename().string());
+    }
+    if (error) raiseWith(u"Error reading from file system: %@", posixError(error, directory));
+    // readdir's order changes with the file system's history; a sorted list is the same on every
+    // run.
+    std::sort(names.begin(), names.end());
+    std::vector<Value> items;
+    items.reserve(names.size());
+    for (const std::string& name : names) items.push_back(Value(fromUtf8(name)));
+    return RtList::wrapping(std::make_shared<ValueSequence>(std::move(items), false));
 }
 
 }  // namespace zemtra

@@ -25,6 +25,16 @@ class RtInputStream : public RtObjectWrapper {
     // Opens the stream and wraps it; raises "Error opening stream: %@" when it does not open.
     static std::shared_ptr<RtInputStream> opening(std::shared_ptr<InputByteStream> stream);
 
+    // Becomes an open stream over bytes start..start+length of the byte array, read in place: the
+    // stream sees what the array holds at read time and keeps the array alive. A region outside
+    // the array raises "Out of bounds. Index=%d Length=%d".
+    void InitializeFromBytesArray(const std::shared_ptr<RtArray>& array, int32_t start,
+                                  int32_t length);
+    // Reads up to maxLength bytes into the array from `start`: the count, 0 at the end of the
+    // stream. A region outside the array raises "Out of bounds. Index=%d Length=%d" before
+    // anything is read.
+    int32_t ReadBytes(const std::shared_ptr<RtArray>& array, int32_t start, int32_t maxLength);
+
     // Reads up to buffer.size() bytes: the count, 0 at the end; raises "Error reading from stream:
     // %@" when the stream fails (also after Close).
     int32_t readInto(std::span<uint8_t> buffer);

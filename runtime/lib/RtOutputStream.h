@@ -28,6 +28,15 @@ class RtOutputStream : public RtObjectWrapper {
     // that never takes data must end in an error, not in an endless loop.
     static constexpr int kStalledWriteLimit = 16;
 
+    // Becomes an open stream into a growing memory buffer (the size is only a hint).
+    void InitializeToBytesArray(int32_t initialSize);
+    // Writes exactly `length` bytes of the array from `start` (see writeAll). A region outside the
+    // array raises "Out of bounds. Index=%d Length=%d" before anything is written.
+    void WriteBytes(const std::shared_ptr<RtArray>& array, int32_t start, int32_t length);
+    // A new byte array with everything written to a memory stream so far (the stream stays
+    // usable); for a file stream an array without storage.
+    std::shared_ptr<RtArray> ToBytesArray() const;
+
     // Offers the bytes until all are taken, straight from the caller's memory. Raises "Error
     // writing to stream: %@" when the stream fails or stalls (accepts nothing kStalledWriteLimit
     // times in a row).
