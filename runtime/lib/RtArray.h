@@ -48,7 +48,10 @@ class RtArray final : public Object {
     void initBytesWithData(std::span<const Value> numbers);
 
     // One-dimensional object access; Null is stored as the null marker and read back as Null.
-    Value getObjectFast(int32_t index) const { return markerToNull(slot(index)); }
+    Value getObjectFast(int32_t index) const {
+        const Value& value = slot(index);
+        return value.isNullMarker() ? Value() : value;
+    }
     void setObjectFast(int32_t index, const Value& value) { slot(index) = nullToMarker(value); }
     // One- and two-dimensional access for number arrays: the boxed number is stored and returned
     // unchanged (no Null conversion).
@@ -62,7 +65,8 @@ class RtArray final : public Object {
     }
     // Any number of dimensions: exactly one index per dimension (another count raises).
     Value getObject(std::span<const int32_t> indexes) const {
-        return markerToNull(slot(normalizedIndex(indexes)));
+        const Value& value = slot(normalizedIndex(indexes));
+        return value.isNullMarker() ? Value() : value;
     }
     Value getObject(std::initializer_list<int32_t> indexes) const {
         return getObject(std::span(indexes));

@@ -2,6 +2,7 @@
 #include "runtime/lib/RtRegex.h"
 
 #include <unordered_map>
+#include <vector>
 
 #include <unicode/regex.h>
 #include <unicode/uchar.h>
@@ -99,6 +100,8 @@ const MethodTable* RtRegex::methods() const {
         MethodTable::operation("Matcher2:::", &RtRegex::Matcher2),
         MethodTable::operation("Replace:::", &RtRegex::Replace),
         MethodTable::operation("Replace2::::", &RtRegex::Replace2),
+        MethodTable::operation("Split::", &RtRegex::Split),
+        MethodTable::operation("Split2:::", &RtRegex::Split2),
         MethodTable::operation("MULTILINE", &RtRegex::MULTILINE),
         MethodTable::operation("CASE_INSENSITIVE", &RtRegex::CASE_INSENSITIVE),
     };
@@ -179,34 +182,42 @@ String RtRegex::Replace2(const String& pattern, int32_t options, const String& t
     return fromUnicode(replaced);
 }
 
-std::vector<String> RtRegex::splitPieces(const String& pattern, int32_t options,
+std::shared_ptr<RtArray> RtRegex::Split2(const String& pattern, int32_t options,
                                          const String& text) const {
     const auto compiled = getPattern(pattern, options);
     const icu::UnicodeString input = alias(text);
     const auto matcher = matcherOver(*compiled, input);
     std::vector<std::pair<int32_t, int32_t>> matches;
     UErrorCode status = U_ZERO_ERROR;
-    while (matcher->find(status) && U_SUCCESS(status))
+    while (matcher->find(status) && U_SUCCESS(status)) {
         matches.emplace_back(matcher->start(status), matcher->end(status));
+    }
     if (U_FAILURE(status)) raise(u"regex", u"%@", {fromUtf8(u_errorName(status))});
-    if (matches.empty()) return {text};
+    if (matches.empty()) return RtArray::ofValues({Value(text)});
 
-    // Walk backwards so that empty pieces after the last non-empty one can be dropped.
-    std::vector<String> reversed;
+    // Walk backwards so that empty pieces after the last non-empty one can be dropped; the
+    // pieces are collected as (start, end) from the last to the first.
+    std::vector<std::pair<size_t, size_t>> pieces;
     size_t end = text.size();
     bool tookPiece = false;
     for (auto match = matches.rbegin(); match != matches.rend(); ++match) {
         const auto matchEnd = static_cast<size_t>(match->second);
         if (matchEnd < end) {
-            reversed.push_back(text.substr(matchEnd, end - matchEnd));
+            pieces.emplace_back(matchEnd, end);
             tookPiece = true;
         } else if (tookPiece) {
-            reversed.emplace_back();
+            pieces.emplace_back(matchEnd, matchEnd);
         }
         end = static_cast<size_t>(match->first);
     }
-    reversed.push_back(text.substr(0, end));
-    return {reversed.rbegin(), reversed.rend()};
+    pieces.emplace_back(0, end);
+
+    std::vector<Value> values;
+    values.reserve(pieces.size());
+    for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
+        values.emplace_back(StringView(text).substr(piece->first, piece->second - piece->first));
+    }
+    return RtArray::ofValues(std::move(values));
 }
 
 }  // namespace zemtra

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "runtime/core/MethodTable.h"
 #include "runtime/core/Object.h"
+#include "runtime/lib/RtArray.h"
 #include "runtime/lib/RtMatcher.h"
 
 #include <unicode/uversion.h>
@@ -54,9 +54,13 @@ class RtRegex : public Object {
     String Replace2(const String& pattern, int32_t options, const String& text,
                     const String& replacement) const;
 
-    // The pieces between matches: trailing empty pieces are dropped, leading and inner ones kept;
-    // no match gives the whole text as the one piece.
-    std::vector<String> splitPieces(const String& pattern, int32_t options,
+    // A one-dimensional array of the pieces between matches: trailing empty pieces are dropped,
+    // leading and inner ones kept; no match gives the whole text as the one piece (so an empty
+    // text gives one empty string).
+    std::shared_ptr<RtArray> Split(const String& pattern, const String& text) const {
+        return Split2(pattern, 0, text);
+    }
+    std::shared_ptr<RtArray> Split2(const String& pattern, int32_t options,
                                     const String& text) const;
 
     // The compiled pattern for (pattern, options), from the cache or compiled now. A pattern that

@@ -6,6 +6,8 @@
 #include <unicode/uchar.h>
 #include <unicode/unorm.h>
 
+#include <algorithm>
+
 namespace zemtra::strings {
 
 namespace {
@@ -20,18 +22,42 @@ void checkPosition(int64_t index, size_t length) {
     if (index < 0 || static_cast<uint64_t>(index) > length) outOfRange(index, length);
 }
 
+int32_t sign(int value) {
+    return value < 0 ? -1 : (value > 0 ? 1 : 0);
+}
+
+// Whether every code unit is below `limit`.
+bool allBelow(StringView text, char16_t limit) {
+    return std::all_of(text.begin(), text.end(), [limit](char16_t c) { return c < limit; });
+}
+
+char16_t asciiLower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+}
+
 int32_t compareCanonically(StringView text, StringView other, uint32_t options) {
+    // Fast paths for the common case: below U+00C0 no character has a canonical decomposition or
+    // is a combining mark, and below U+0080 case folding is plain ASCII lower-casing.
+    const bool ignoreCase = (options & U_COMPARE_IGNORE_CASE) != 0;
+    if (!ignoreCase && allBelow(text, 0xC0) && allBelow(other, 0xC0))
+        return sign(text.compare(other));
+    if (ignoreCase && allBelow(text, 0x80) && allBelow(other, 0x80)) {
+        const size_t common = std::min(text.size(), other.size());
+        for (size_t i = 0; i < common; ++i) {
+            const char16_t a = asciiLower(text[i]);
+            const char16_t b = asciiLower(other[i]);
+            if (a != b) return a < b ? -1 : 1;
+        }
+        return text.size() == other.size() ? 0 : (text.size() < other.size() ? -1 : 1);
+    }
     UErrorCode status = U_ZERO_ERROR;
     const int32_t result = unorm_compare(reinterpret_cast<const UChar*>(text.data()),
                                          static_cast<int32_t>(text.size()),
                                          reinterpret_cast<const UChar*>(other.data()),
                                          static_cast<int32_t>(other.size()), options, &status);
-    if (U_FAILURE(status)) {
-        // Only possible when ICU's normalization data is missing; fall back to code units.
-        const int literal = text.compare(other);
-        return literal < 0 ? -1 : (literal > 0 ? 1 : 0);
-    }
-    return result < 0 ? -1 : (result > 0 ? 1 : 0);
+    // Failure is only possible when ICU's normalization data is missing; compare code units then.
+    if (U_FAILURE(status)) return sign(text.compare(other));
+    return sign(result);
 }
 
 }  // namespace

@@ -3,7 +3,19 @@
 
 namespace zemtra {
 
+namespace {
+// Nesting depth of descriptions in progress: a sequence that contains itself (a list added to
+// itself) would otherwise recurse until the stack overflows.
+thread_local int descriptionDepth = 0;
+constexpr int kDescriptionDepthLimit = 32;
+}  // namespace
+
 String ValueSequence::description() const {
+    if (descriptionDepth >= kDescriptionDepthLimit) return u"(...)";
+    ++descriptionDepth;
+    struct Leave {
+        ~Leave() { --descriptionDepth; }
+    } leave;
     String out = u"(\n";
     for (size_t i = 0; i < items.size(); ++i) {
         out += u"    ";

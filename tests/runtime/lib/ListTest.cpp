@@ -76,6 +76,10 @@ TEST(ListTest, AddAllKeepsOrderAndCopesWithAddingItself) {
     EXPECT_EQ(list->Size(), 8);
     EXPECT_EQ(list->Get(4).description(), u"a");
     EXPECT_EQ(list->Get(7).description(), u"d");
+    // A list holding itself still describes itself (cut off) instead of overflowing the stack.
+    list->Add(Value(list));
+    EXPECT_NE(list->description().find(u"(...)"), String::npos);
+    list->Clear();  // breaks the reference cycle
 }
 
 TEST(ListTest, ReadOnlyListsRejectEveryChange) {

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "runtime/core/RtCommon.h"
-#include "runtime/core/RtCore.h"
 #include "runtime/lib/RtNumbers.h"
 #include "tests/support/TestSupport.h"
 
@@ -66,7 +65,7 @@ TEST_F(NumbersTest, NumberFormatRoundsHalfToEvenWithDigitCountsAndGrouping) {
     EXPECT_EQ(numbers->NumberFormat(1234.5678, 1, 2), u"1,234.57");
 }
 
-TEST_F(NumbersTest, RndStaysInItsRangeAndIsEvenlySpread) {
+TEST_F(NumbersTest, RndStaysInItsRangeWithoutModuloBias) {
     for (int i = 0; i < 100; ++i) EXPECT_EQ(numbers->Rnd(1, 2), 1);
     EXPECT_EQ(numbers->Rnd(5, 5), 5);
 
@@ -74,58 +73,28 @@ TEST_F(NumbersTest, RndStaysInItsRangeAndIsEvenlySpread) {
     std::array<int, 7> counts{};
     for (int i = 0; i < 70000; ++i) {
         const int32_t value = numbers->Rnd(-3, 4);
-        ASSERT_GE(value, -3);
-        ASSERT_LT(value, 4);
+        ASSERT_TRUE(value >= -3 && value < 4) << value;
         ++counts[static_cast<size_t>(value + 3)];
     }
     for (int count : counts) EXPECT_NEAR(count, 10000, 500);
-}
 
-TEST_F(NumbersTest, RndHasNoModuloBiasOverAWideRange) {
-    // A span of 3 * 2^30: reducing a 32-bit draw modulo the span would put half of the results
-    // in the first third instead of a third.
+    // A span of 3 * 2^30: a 32-bit draw reduced modulo the span would put half of the results
+    // in the first third; 0.02 is about ten standard deviations.
     constexpr int32_t kMin = -1610612736;
     constexpr int32_t kMax = 1610612736;
-    constexpr int kDraws = 60000;
     int firstThird = 0;
-    for (int i = 0; i < kDraws; ++i) {
+    for (int i = 0; i < 60000; ++i) {
         const int32_t value = numbers->Rnd(kMin, kMax);
-        ASSERT_GE(value, kMin);
-        ASSERT_LT(value, kMax);
+        ASSERT_TRUE(value >= kMin && value < kMax) << value;
         if (int64_t{value} - kMin < (int64_t{1} << 30)) ++firstThird;
     }
-    EXPECT_NEAR(static_cast<double>(firstThird) / kDraws, 1.0 / 3, 0.02);
+    EXPECT_NEAR(firstThird / 60000.0, 1.0 / 3, 0.02);
 }
 
-TEST_F(NumbersTest, MathFollowsIeeeAndTheDegreeConversions) {
+TEST_F(NumbersTest, MaxAndMinIgnoreANaNArgument) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     EXPECT_EQ(numbers->Max(nan, 2), 2);
     EXPECT_EQ(numbers->Min(3, nan), 3);
-    EXPECT_TRUE(std::isnan(numbers->Sqrt(-1)));
-    EXPECT_DOUBLE_EQ(numbers->Logarithm(8, 2), 3);
-    EXPECT_DOUBLE_EQ(numbers->SinD(90), 1);
-    EXPECT_DOUBLE_EQ(numbers->ATan2D(1, 1), 45);
-    EXPECT_DOUBLE_EQ(numbers->ACosD(-1), 180);
-    EXPECT_EQ(numbers->Floor(-1.5), -2);
-    EXPECT_EQ(numbers->Ceil(-1.5), -1);
-}
-
-TEST_F(NumbersTest, PercentOfTheCurrentSize) {
-    EXPECT_DOUBLE_EQ(numbers->PerXToCurrent(50), 170);
-    EXPECT_DOUBLE_EQ(numbers->PerYToCurrent(25), 142);
-    numbers->setCurrentSizeSource([] { return RtNumbers::Size{1000, 400}; });
-    EXPECT_DOUBLE_EQ(numbers->PerXToCurrent(10), 100);
-    EXPECT_DOUBLE_EQ(numbers->PerYToCurrent(10), 40);
-}
-
-TEST_F(NumbersTest, OperationsAreReachableByName) {
-    const Value args[] = {Value::ofDouble(0.5), Value::ofInt(0), Value::ofInt(2)};
-    EXPECT_EQ(
-        RtCore::runDynamicMethod(Value(numbers), u"NumberFormat:::", true, args).description(),
-        u".5");
-    const Value half[] = {Value::ofDouble(-2.5)};
-    EXPECT_EQ(RtCore::runDynamicMethod(Value(numbers), u"Round:", true, half).number()->toDouble(),
-              -3);
 }
 
 }  // namespace
