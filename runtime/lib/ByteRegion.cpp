@@ -14,7 +14,8 @@ std::span<uint8_t> byteRegion(const RtArray& array, int32_t start, int32_t lengt
         raise(u"", u"Out of bounds. Index=%d Length=%d", {decimal(index), decimal(size)});
     }
     if (length == 0) return {};
-    return std::span<uint8_t>(buffer->bytes).subspan(static_cast<size_t>(start), static_cast<size_t>(length));
+    return std::span<uint8_t>(buffer->bytes)
+        .subspan(static_cast<size_t>(start), static_cast<size_t>(length));
 }
 
 }  // namespace zemtra

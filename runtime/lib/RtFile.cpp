@@ -1,6 +1,7 @@
 // The file service: directories, the assets rule, item operations and file streams.
 #include "runtime/lib/RtFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -9,11 +10,14 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 #include "runtime/core/MethodTable.h"
+#include "runtime/core/RtCommon.h"
 #include "runtime/core/RtCore.h"
 #include "runtime/core/RtException.h"
 #include "runtime/lib/FileStreams.h"
@@ -21,7 +25,11 @@
 #include "runtime/lib/RtInputStream.h"
 #include "runtime/lib/RtList.h"
 #include "runtime/lib/RtMap.h"
+#include "runtime/lib/RtMatcher.h"
 #include "runtime/lib/RtOutputStream.h"
+#include "runtime/lib/RtRegex.h"
+#include "runtime/lib/RtString.h"
+#include "runtime/lib/TextEncoding.h"
 #include "runtime/lib/ValueDictionary.h"
 #include "runtime/lib/ValueSequence.h"
 
@@ -109,6 +117,77 @@ std::string siblingName(const std::string& target, const char* purpose) {
         .string();
 }
 
+// Whole-file reads and writes with the system's error number on failure.
+struct FileBytes {
+    std::vector<uint8_t> bytes;
+    int error = 0;
+};
+
+FileBytes readFile(const std::string& path) {
+    FileBytes result;
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        result.error = errno;
+        return result;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        result.error = errno;
+    } else if (S_ISDIR(info.st_mode)) {
+        result.error = EISDIR;
+    } else if (info.st_size > INT32_MAX) {
+        // Text is decoded in one piece of at most 2^31 - 1 bytes.
+        result.error = EFBIG;
+    } else {
+        result.bytes.reserve(static_cast<size_t>(info.st_size));
+        std::array<uint8_t, 65536> chunk;
+        for (;;) {
+            const ssize_t count = ::read(fd, chunk.data(), chunk.size());
+            if (count < 0 && errno == EINTR) continue;
+            if (count < 0) {
+                result.error = errno;
+                break;
+            }
+            if (count == 0) break;
+            if (result.bytes.size() + static_cast<size_t>(count) > INT32_MAX) {
+                result.error = EFBIG;
+                break;
+            }
+            result.bytes.insert(result.bytes.end(), chunk.begin(), chunk.begin() + count);
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+int writeFile(const std::string& path, std::span<const uint8_t> bytes) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return errno;
+    int error = 0;
+    while (!bytes.empty()) {
+        const ssize_t count = ::write(fd, bytes.data(), bytes.size());
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) {
+            error = count < 0 ? errno : EIO;
+            break;
+        }
+        bytes = bytes.subspan(static_cast<size_t>(count));
+    }
+    if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
+    return error;
+}
+
+// Line ends of any kind, and runs of them, separate lines.
+constexpr StringView kLineBreaks = u"[\r\n]+";
+// The first "=" that no backslash escapes.
+constexpr StringView kKeySeparator = u"(?<!\\\\)=";
+
 [[noreturn]] void raiseWith(StringView reason, const std::shared_ptr<RtError>& error) {
     raise(u"", reason, {error->localizedDescription});
 }
@@ -153,6 +232,14 @@ const MethodTable* RtFile::methods() const {
         MethodTable::operation("Size::", &RtFile::Size),
         MethodTable::operation("LastModified::", &RtFile::LastModified),
         MethodTable::operation("ListFiles:", &RtFile::ListFiles),
+        MethodTable::operation("ReadString::", &RtFile::ReadString),
+        MethodTable::operation("ReadString2:::", &RtFile::ReadString2),
+        MethodTable::operation("WriteString:::", &RtFile::WriteString),
+        MethodTable::operation("WriteString2::::", &RtFile::WriteString2),
+        MethodTable::operation("ReadList::", &RtFile::ReadList),
+        MethodTable::operation("WriteList:::", &RtFile::WriteList),
+        MethodTable::operation("ReadMap::", &RtFile::ReadMap),
+        MethodTable::operation("WriteMap:::", &RtFile::WriteMap),
     };
     return &table;
 }
@@ -332,7 +419,8 @@ std::shared_ptr<RtMap> RtFile::GetAttributes(const String& dir, const String& na
         {Value(u"NSFileType"), Value(fileType(info.st_mode))},
         {Value(u"NSFileSize"), Value::ofLong(static_cast<int64_t>(info.st_size))},
         {Value(u"NSFileModificationDate"), Value::ofLong(modificationTicks(info))},
-        {Value(u"NSFilePosixPermissions"), Value::ofInt(static_cast<int32_t>(info.st_mode & 07777))},
+        {Value(u"NSFilePosixPermissions"),
+         Value::ofInt(static_cast<int32_t>(info.st_mode & 07777))},
         {Value(u"NSFileReferenceCount"), Value::ofLong(static_cast<int64_t>(info.st_nlink))},
         {Value(u"NSFileOwnerAccountID"), Value::ofLong(static_cast<int64_t>(info.st_uid))},
         {Value(u"NSFileGroupOwnerAccountID"), Value::ofLong(static_cast<int64_t>(info.st_gid))},
@@ -360,6 +448,89 @@ int64_t RtFile::LastModified(const String& dir, const String& name) const {
     return modificationTicks(item.info);
 }
 
+String RtFile::ReadString(const String& dir, const String& name) const {
+    return ReadString2(dir, name, u"UTF8");
+}
+
+String RtFile::ReadString2(const String& dir, const String& name, const String& charset) const {
+    const std::string target = path(dir, checkAssets(dir, name, false));
+    const TextEncoding encoding = getEncoding(charset);
+    const FileBytes file = readFile(target);
+    if (file.error) raiseWith(u"Error reading file: %@", posixError(file.error, target));
+    std::optional<String> text = encoding.decode(file.bytes);
+    if (!text) raise(u"", u"Error reading file. Incorrect encoding");
+    return std::move(*text);
+}
+
+void RtFile::WriteString(const String& dir, const String& name, const String& text) const {
+    WriteString2(dir, name, text, u"UTF8");
+}
+
+void RtFile::WriteString2(const String& dir, const String& name, const String& text,
+                          const String& charset) const {
+    const std::string target = path(dir, checkAssets(dir, name, false));
+    const TextEncoding encoding = getEncoding(charset);
+    // The assets folder refuses writes, even where the file system would take them.
+    if (isAssets(dir)) raiseWith(u"Error writing file: %@", posixError(EROFS, target));
+    const std::optional<std::vector<uint8_t>> bytes = encoding.encode(text);
+    if (!bytes) {
+        raiseWith(u"Error writing file: %@",
+                  plainError(u"The text cannot be represented in " +
+                             fromUtf8(encoding.converterName()) + u" (" + fromUtf8(target) + u")"));
+    }
+    if (const int error = writeFile(target, *bytes)) {
+        raiseWith(u"Error writing file: %@", posixError(error, target));
+    }
+}
+
+std::shared_ptr<RtList> RtFile::ReadList(const String& dir, const String& name) const {
+    const String text = ReadString(dir, name);
+    const auto pieces = RtCommon::New()->service<RtRegex>()->Split(String(kLineBreaks), text);
+    return RtList::of(pieces->objectsData()->items);
+}
+
+void RtFile::WriteList(const String& dir, const String& name,
+                       const std::shared_ptr<RtList>& list) const {
+    if (!list) raise(u"", u"Object was not initialized (%@)", {ValueSequence::kClassName});
+    String text;
+    for (const Value& item : list->sequence().items) {
+        text += item.description();
+        text += u'\n';
+    }
+    WriteString(dir, name, text);
+}
+
+std::shared_ptr<RtMap> RtFile::ReadMap(const String& dir, const String& name) const {
+    const auto lines = ReadList(dir, name);
+    auto map = RtMap::create();
+    const auto regex = RtCommon::New()->service<RtRegex>();
+    for (const Value& item : lines->sequence().items) {
+        const String line = item.description();
+        const auto matcher = regex->Matcher(String(kKeySeparator), line);
+        if (!matcher->Find()) continue;
+        const auto separator = static_cast<size_t>(matcher->GetStart(0));
+        map->Put(Value(strings::Replace(StringView(line).substr(0, separator), u"\\=", u"=")),
+                 Value(line.substr(separator + 1)));
+    }
+    return map;
+}
+
+void RtFile::WriteMap(const String& dir, const String& name,
+                      const std::shared_ptr<RtMap>& map) const {
+    if (!map) raise(u"", u"Object not initialized (Map)");
+    String text;
+    const auto& table = map->IsReadOnly() ? map->dict() : map->map();
+    if (table) {
+        for (const auto& [key, value] : table->entries) {
+            text += strings::Replace(key.description(), u"=", u"\\=");
+            text += u'=';
+            text += strings::Replace(value.description(), u"\n", u" ");
+            text += u'\n';
+        }
+    }
+    WriteString(dir, name, text);
+}
+
 std::shared_ptr<RtList> RtFile::ListFiles(const String& dir) const {
     const std::string directory = toUtf8(dir);
     std::error_code error;
@@ -372,10 +543,9 @@ std::shared_ptr<RtList> RtFile::ListFiles(const String& dir) const {
     // readdir's order changes with the file system's history; a sorted list is the same on every
     // run.
     std::sort(names.begin(), names.end());
-    std::vector<Value> items;
-    items.reserve(names.size());
-    for (const std::string& name : names) items.push_back(Value(fromUtf8(name)));
-    return RtList::wrapping(std::make_shared<ValueSequence>(std::move(items), false));
+    auto sequence = std::make_shared<ValueSequence>(std::vector<Value>(names.size()), false);
+    for (size_t i = 0; i < names.size(); ++i) sequence->items[i] = Value(fromUtf8(names[i]));
+    return RtList::wrapping(std::move(sequence));
 }
 
 }  // namespace zemtra

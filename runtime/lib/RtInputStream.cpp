@@ -10,7 +10,8 @@ namespace zemtra {
 
 const MethodTable* RtInputStream::methods() const {
     static const MethodTable table{
-        MethodTable::operation("InitializeFromBytesArray:::", &RtInputStream::InitializeFromBytesArray),
+        MethodTable::operation("InitializeFromBytesArray:::",
+                               &RtInputStream::InitializeFromBytesArray),
         MethodTable::operation("ReadBytes:::", &RtInputStream::ReadBytes),
         MethodTable::operation("Close", &RtInputStream::Close),
     };
@@ -43,7 +44,8 @@ void RtInputStream::InitializeFromBytesArray(const std::shared_ptr<RtArray>& arr
     setObject(Value(std::move(stream)));
 }
 
-int32_t RtInputStream::ReadBytes(const std::shared_ptr<RtArray>& array, int32_t start, int32_t maxLength) {
+int32_t RtInputStream::ReadBytes(const std::shared_ptr<RtArray>& array, int32_t start,
+                                 int32_t maxLength) {
     if (!array) raise(u"", u"Object was not initialized (%@)", {RtArray::kClassName});
     return readInto(byteRegion(*array, start, maxLength));
 }

@@ -34,7 +34,8 @@ void RtOutputStream::InitializeToBytesArray(int32_t) {
     setObject(Value(std::move(stream)));
 }
 
-void RtOutputStream::WriteBytes(const std::shared_ptr<RtArray>& array, int32_t start, int32_t length) {
+void RtOutputStream::WriteBytes(const std::shared_ptr<RtArray>& array, int32_t start,
+                                int32_t length) {
     if (!array) raise(u"", u"Object was not initialized (%@)", {RtArray::kClassName});
     writeAll(byteRegion(*array, start, length));
 }

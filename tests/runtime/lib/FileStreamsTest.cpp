@@ -10,13 +10,14 @@
 #include "runtime/lib/RtInputStream.h"
 #include "runtime/lib/RtOutputStream.h"
 #include "tests/runtime/lib/FileTestSupport.h"
+#include "tests/runtime/lib/Raises.h"
 #include "tests/support/TestSupport.h"
 
 namespace zemtra {
 namespace {
 
+using testing::raised;
 using testing::readBytes;
-using testing::reasonOf;
 using testing::writeBytes;
 
 std::span<const uint8_t> bytesOf(std::string_view text) {
@@ -55,14 +56,14 @@ TEST_F(FileStreamsTest, OutputStreamAppendsOrTruncates) {
 
 TEST_F(FileStreamsTest, OpeningAndReadingFailuresNameTheCause) {
     const std::string missing = folder.file("missing.txt");
-    EXPECT_EQ(reasonOf([&] { file->OpenInput(folder.dir(), u"missing.txt"); }),
+    EXPECT_EQ(raised([&] { file->OpenInput(folder.dir(), u"missing.txt"); }).reason(),
               fromUtf8("Error opening stream: No such file or directory (" + missing + ")"));
-    EXPECT_EQ(reasonOf([&] { file->OpenOutput(folder.dir(), u"no/such/dir.txt", true); }),
+    EXPECT_EQ(raised([&] { file->OpenOutput(folder.dir(), u"no/such/dir.txt", true); }).reason(),
               fromUtf8("Error opening stream: No such file or directory (" +
                        folder.file("no/such/dir.txt") + ")"));
     // Linux would open a directory for reading; the stream refuses it up front.
     std::filesystem::create_directory(folder.file("sub"));
-    EXPECT_EQ(reasonOf([&] { file->OpenInput(folder.dir(), u"sub"); }),
+    EXPECT_EQ(raised([&] { file->OpenInput(folder.dir(), u"sub"); }).reason(),
               fromUtf8("Error opening stream: Is a directory (" + folder.file("sub") + ")"));
 
     writeBytes(folder.file("data.bin"), "abc");
@@ -71,7 +72,7 @@ TEST_F(FileStreamsTest, OpeningAndReadingFailuresNameTheCause) {
     EXPECT_EQ(input->readInto(buffer), 3);
     EXPECT_EQ(input->readInto(buffer), 0) << "end of stream";
     input->Close();
-    EXPECT_EQ(reasonOf([&] { input->readInto(buffer); }),
+    EXPECT_EQ(raised([&] { input->readInto(buffer); }).reason(),
               u"Error reading from stream: The stream is closed.");
 }
 
@@ -100,13 +101,13 @@ TEST_F(FileStreamsTest, WritesFinishOnSlowSinksAndFailOnDeadOnes) {
     EXPECT_EQ(slow->received, "hello");
 
     auto dead = std::make_shared<TrickleSink>(0);
-    EXPECT_EQ(reasonOf([&] { RtOutputStream::opening(dead)->writeAll(bytesOf("x")); }),
+    EXPECT_EQ(raised([&] { RtOutputStream::opening(dead)->writeAll(bytesOf("x")); }).reason(),
               u"Error writing to stream: The stream accepted no data.");
     EXPECT_EQ(dead->offers, RtOutputStream::kStalledWriteLimit);
 
     // A device that reports every write as failed.
     auto full = file->OpenOutput(u"/dev", u"full", false);
-    EXPECT_EQ(reasonOf([&] { full->writeAll(bytesOf("x")); }),
+    EXPECT_EQ(raised([&] { full->writeAll(bytesOf("x")); }).reason(),
               u"Error writing to stream: No space left on device (/dev/full)");
 }
 
@@ -140,7 +141,8 @@ TEST_F(FileStreamsTest, ReplacingStreamTakesThePlaceOfTheTargetOnlyOnClose) {
     std::filesystem::create_directories(folder.file("blocked/inside"));
     auto blocked = file->OpenOutputAtomic(folder.dir(), u"blocked");
     blocked->writeAll(bytesOf("x"));
-    EXPECT_EQ(reasonOf([&] { blocked->Close(); }).substr(0, 25), u"Error writing to stream: ");
+    EXPECT_EQ(raised([&] { blocked->Close(); }).reason().substr(0, 25),
+              u"Error writing to stream: ");
     EXPECT_TRUE(std::filesystem::is_directory(folder.file("blocked/inside")));
 }
 

@@ -5,9 +5,6 @@
 #include <filesystem>
 #include <string>
 
-#include <gtest/gtest.h>
-
-#include "runtime/core/RtException.h"
 #include "runtime/core/Text.h"
 
 namespace zemtra::testing {
@@ -30,17 +27,5 @@ class TemporaryFolder {
 
 std::string readBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::string& bytes);
-
-// The reason of the RtException that `action` raises; fails the test when it raises none.
-template <class F>
-String reasonOf(F&& action) {
-    try {
-        action();
-    } catch (const RtException& error) {
-        return error.reason();
-    }
-    ADD_FAILURE() << "no exception";
-    return u"<no exception>";
-}
 
 }  // namespace zemtra::testing

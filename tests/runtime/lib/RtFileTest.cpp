@@ -14,13 +14,14 @@
 #include "runtime/lib/RtInputStream.h"
 #include "runtime/lib/RtOutputStream.h"
 #include "tests/runtime/lib/FileTestSupport.h"
+#include "tests/runtime/lib/Raises.h"
 #include "tests/support/TestSupport.h"
 
 namespace zemtra {
 namespace {
 
+using testing::raised;
 using testing::readBytes;
-using testing::reasonOf;
 using testing::writeBytes;
 namespace fs = std::filesystem;
 
@@ -84,13 +85,13 @@ TEST_F(RtFileTest, AssetsAreReadOnlyAndReadInLowerCase) {
     EXPECT_EQ(file->Size(assets, u"WORDLIST.txt"), 3);
 
     const String readonly = u"The assets folder is readonly.";
-    EXPECT_EQ(reasonOf([&] { file->OpenOutput(assets, u"wordlist.txt", true); }), readonly);
-    EXPECT_EQ(reasonOf([&] { file->OpenOutputAtomic(assets, u"wordlist.txt"); }), readonly);
-    EXPECT_EQ(reasonOf([&] { file->Delete(assets, u"wordlist.txt"); }), readonly);
-    EXPECT_EQ(reasonOf([&] { file->SetExcludeFromBackup(assets, u"wordlist.txt", true); }),
+    EXPECT_EQ(raised([&] { file->OpenOutput(assets, u"wordlist.txt", true); }).reason(), readonly);
+    EXPECT_EQ(raised([&] { file->OpenOutputAtomic(assets, u"wordlist.txt"); }).reason(), readonly);
+    EXPECT_EQ(raised([&] { file->Delete(assets, u"wordlist.txt"); }).reason(), readonly);
+    EXPECT_EQ(raised([&] { file->SetExcludeFromBackup(assets, u"wordlist.txt", true); }).reason(),
               readonly);
-    EXPECT_EQ(reasonOf([&] { file->Copy(docs, u"x", assets, u"copy.txt"); }), readonly);
-    EXPECT_EQ(reasonOf([&] { file->MakeDir(assets, u"sub"); }).substr(0, 30),
+    EXPECT_EQ(raised([&] { file->Copy(docs, u"x", assets, u"copy.txt"); }).reason(), readonly);
+    EXPECT_EQ(raised([&] { file->MakeDir(assets, u"sub"); }).reason().substr(0, 30),
               u"Failed to create directory: Re");
     EXPECT_EQ(readBytes(folder.file("assets/wordlist.txt")), "abc");
     EXPECT_FALSE(fs::exists(folder.file("assets/sub")));
@@ -129,9 +130,9 @@ TEST_F(RtFileTest, MakeDirCreatesParentsAndRefusesAFileInTheWay) {
     EXPECT_TRUE(file->IsDirectory(docs, u"a/b/c"));
     file->MakeDir(docs, u"a/b");  // existing: no error
     writeBytes(doc("plain"), "x");
-    EXPECT_TRUE(reasonOf([&] {
-                    file->MakeDir(docs, u"plain");
-                }).starts_with(u"Failed to create directory: "));
+    EXPECT_TRUE(raised([&] { file->MakeDir(docs, u"plain"); })
+                    .reason()
+                    .starts_with(u"Failed to create directory: "));
     EXPECT_EQ(readBytes(doc("plain")), "x");
 }
 
@@ -142,7 +143,7 @@ TEST_F(RtFileTest, CopyReplacesTheTargetButNeverLosesIt) {
     EXPECT_EQ(readBytes(doc("target.txt")), "new");
 
     EXPECT_EQ(
-        reasonOf([&] { file->Copy(docs, u"missing.txt", docs, u"target.txt"); }),
+        raised([&] { file->Copy(docs, u"missing.txt", docs, u"target.txt"); }).reason(),
         fromUtf8("Error copying file: No such file or directory (" + doc("missing.txt") + ")"));
     EXPECT_EQ(readBytes(doc("target.txt")), "new");
 
@@ -168,7 +169,7 @@ TEST_F(RtFileTest, AttributesOfItems) {
     EXPECT_FALSE(file->IsDirectory(docs, u"f.bin"));
     EXPECT_TRUE(file->IsDirectory(docs, u""));
     EXPECT_EQ(
-        reasonOf([&] { file->Size(docs, u"nothing"); }),
+        raised([&] { file->Size(docs, u"nothing"); }).reason(),
         fromUtf8("Error getting attributes: No such file or directory (" + doc("nothing") + ")"));
 }
 
@@ -187,7 +188,7 @@ TEST_F(RtFileTest, BackupMarkIsAnExtendedAttributeWhereSupported) {
     file->SetExcludeFromBackup(docs, u"f.txt", false);
     file->SetExcludeFromBackup(docs, u"f.txt", false);  // clearing twice is fine
     EXPECT_LT(::getxattr(doc("f.txt").c_str(), "user.xdg.robots.backup", value, sizeof value), 0);
-    EXPECT_EQ(reasonOf([&] { file->SetExcludeFromBackup(docs, u"gone.txt", true); }),
+    EXPECT_EQ(raised([&] { file->SetExcludeFromBackup(docs, u"gone.txt", true); }).reason(),
               fromUtf8("Error setting ExcludeFromBackup flag: No such file or directory (" +
                        doc("gone.txt") + ")"));
 }
