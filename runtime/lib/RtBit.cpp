@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "runtime/core/RtException.h"
+#include "runtime/lib/RtArray.h"
+#include "runtime/lib/RtInputStream.h"
 
 namespace zemtra {
 
@@ -35,6 +37,7 @@ const MethodTable* RtBit::methods() const {
         MethodTable::operation("UnsignedShiftRight::", &RtBit::UnsignedShiftRight),
         MethodTable::operation("ParseInt::", &RtBit::ParseInt),
         MethodTable::operation("FMod::", &RtBit::FMod),
+        MethodTable::operation("InputStreamToBytes:", &RtBit::InputStreamToBytes),
     };
     return &table;
 }

@@ -3,11 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "runtime/core/MethodTable.h"
 #include "runtime/core/Object.h"
 
 namespace zemtra {
+
+class RtArray;
+class RtInputStream;
 
 class RtBit : public Object {
   public:
@@ -34,6 +38,11 @@ class RtBit : public Object {
 
     // The remainder of x / y with the sign of x.
     double FMod(double x, double y) const;
+
+    // Everything left in the stream as a new byte array, copied through a memory stream in
+    // 8192-byte chunks; the input is closed afterwards. Defined with the streams
+    // (RtBitStreams.cpp).
+    std::shared_ptr<RtArray> InputStreamToBytes(const std::shared_ptr<RtInputStream>& input) const;
 };
 
 }  // namespace zemtra
