@@ -14,13 +14,12 @@
 #include <string>
 
 #include "runtime/core/Object.h"
+#include "runtime/lib/RtInputStream.h"
+#include "runtime/lib/RtList.h"
+#include "runtime/lib/RtMap.h"
+#include "runtime/lib/RtOutputStream.h"
 
 namespace zemtra {
-
-class RtInputStream;
-class RtOutputStream;
-class RtList;
-class RtMap;
 
 // Where the four directories are. Documents, library and temporary paths end with "/"; the assets
 // path does not.

@@ -173,6 +173,30 @@ TEST_F(RtFileTest, AttributesOfItems) {
         fromUtf8("Error getting attributes: No such file or directory (" + doc("nothing") + ")"));
 }
 
+TEST_F(RtFileTest, ListingsAndAttributeMapsAreReadOnly) {
+    fs::create_directories(doc("sub"));
+    writeBytes(doc("b.txt"), "12345");
+    writeBytes(doc(".hidden"), "");
+    auto names = file->ListFiles(docs);
+    EXPECT_TRUE(names->IsReadOnly());
+    ASSERT_EQ(names->Size(), 3);
+    EXPECT_EQ(names->Get(0).description(), u".hidden");
+    EXPECT_EQ(names->Get(1).description(), u"b.txt");
+    EXPECT_EQ(names->Get(2).description(), u"sub");
+    EXPECT_THROW(names->Add(Value(u"x")), RtException);
+    EXPECT_EQ(raised([&] { file->ListFiles(docs + u"b.txt"); }).reason(),
+              fromUtf8("Error reading from file system: Not a directory (" + doc("b.txt") + ")"));
+
+    auto attributes = file->GetAttributes(docs, u"b.txt");
+    EXPECT_TRUE(attributes->IsReadOnly());
+    EXPECT_EQ(attributes->Get(Value(u"NSFileType")).description(), u"NSFileTypeRegular");
+    EXPECT_EQ(attributes->Get(Value(u"NSFileSize")).number()->toLong(), 5);
+    EXPECT_EQ(attributes->Get(Value(u"NSFileModificationDate")).number()->toLong(),
+              file->LastModified(docs, u"b.txt"));
+    EXPECT_EQ(file->GetAttributes(docs, u"sub")->Get(Value(u"NSFileType")).description(),
+              u"NSFileTypeDirectory");
+}
+
 TEST_F(RtFileTest, BackupMarkIsAnExtendedAttributeWhereSupported) {
     writeBytes(doc("f.txt"), "x");
     file->SetExcludeFromBackup(docs, u"f.txt", true);
