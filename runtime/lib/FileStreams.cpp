@@ -5,8 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <random>
 
 #include "runtime/lib/PlatformError.h"
 
@@ -32,6 +33,17 @@ String streamDescription(StringView kind, const std::string& path) {
 }
 
 }  // namespace
+
+std::string siblingPath(const std::string& target, std::string_view purpose) {
+    const size_t slash = target.rfind('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::random_device random;
+    const uint64_t suffix = (uint64_t{random()} << 32) ^ random();
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(suffix));
+    return target.substr(0, nameStart) + "." + target.substr(nameStart) + "." +
+           std::string(purpose) + "-" + hex;
+}
 
 FileInputStream::~FileInputStream() {
     closeQuietly(fd_);
@@ -125,16 +137,8 @@ String AtomicFileOutputStream::description() const {
 
 void AtomicFileOutputStream::open() {
     if (status() != StreamStatus::NotOpen) return;
-    const size_t slash = path_.rfind('/');
-    const std::string directory =
-        slash == std::string::npos ? std::string() : path_.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
-    // Unique within the process by the counter and across processes by the pid; O_EXCL guards
-    // against leftovers of a crashed run that happen to have the same name.
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath_ = directory + "." + name + ".tmp-" + std::to_string(::getpid()) + "-" +
-                         std::to_string(counter.fetch_add(1));
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        temporaryPath_ = siblingPath(path_, "tmp");
         fd_ = openRetrying(temporaryPath_, O_WRONLY | O_CREAT | O_EXCL);
         if (fd_ >= 0 || errno != EEXIST) break;
     }

@@ -3,10 +3,16 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "runtime/lib/ByteStream.h"
 
 namespace zemtra {
+
+// A path for a new hidden item beside `target` (same directory, so a rename can replace the
+// target): "." + name + "." + purpose + "-" + a random suffix, unused by other writers in all
+// likelihood; creators still open it exclusively where they can.
+std::string siblingPath(const std::string& target, std::string_view purpose);
 
 // Paths are UTF-8 file system paths. The descriptor is closed on close() or destruction.
 class FileInputStream final : public InputByteStream {

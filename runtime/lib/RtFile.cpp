@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -105,16 +104,6 @@ StringView fileType(mode_t mode) {
 
 int64_t modificationTicks(const struct stat& info) {
     return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
-}
-
-// A name for a new item beside `target` that no other writer uses.
-std::string siblingName(const std::string& target, const char* purpose) {
-    static std::atomic<unsigned> counter{0};
-    const fs::path path(target);
-    return (path.parent_path() /
-            ("." + path.filename().string() + "." + purpose + "-" + std::to_string(::getpid()) +
-             "-" + std::to_string(counter.fetch_add(1))))
-        .string();
 }
 
 // Whole-file reads and writes with the system's error number on failure.
@@ -304,9 +293,13 @@ bool RtFile::Delete(const String& dir, const String& name) const {
     const std::string target = path(dir, checkAssets(dir, name, true));
     // A name that leads to the directory itself or above it ("", ".", "..") names no item in it;
     // removing what it leads to would wipe the caller's whole folder.
-    const fs::path relative = fs::path(target).lexically_normal().lexically_relative(
-        fs::path(toUtf8(dir)).lexically_normal());
-    if (relative.empty() || relative == "." || *relative.begin() == "..") {
+    const bool namesNoItem = [&] {
+        if (dir.empty()) return target.empty();
+        const fs::path relative = fs::path(target).lexically_normal().lexically_relative(
+            fs::path(toUtf8(dir)).lexically_normal());
+        return relative.empty() || relative == "." || *relative.begin() == "..";
+    }();
+    if (namesNoItem) {
         RtCore::shared()->setLastError(posixError(EINVAL, target));
         return false;
     }
@@ -363,7 +356,7 @@ void RtFile::Copy(const String& sourceDir, const String& sourceName, const Strin
 
     // Copy beside the target, then put the copy in its place: a failed copy (a missing source,
     // a full disk) must not cost the target, and copying a file onto itself must not delete it.
-    const std::string copy = siblingName(target, "copy");
+    const std::string copy = siblingPath(target, "copy");
     std::error_code error;
     fs::copy(source, copy, fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
     if (error) {
@@ -387,6 +380,8 @@ void RtFile::Copy(const String& sourceDir, const String& sourceName, const Strin
 
 void RtFile::Copy2(const std::shared_ptr<RtInputStream>& input,
                    const std::shared_ptr<RtOutputStream>& output) const {
+    if (!input) raise(u"", u"Object was not initialized (%@)", {InputByteStream::kClassName});
+    if (!output) raise(u"", u"Object was not initialized (%@)", {OutputByteStream::kClassName});
     std::array<uint8_t, 8192> buffer;
     for (;;) {
         const int32_t count = input->readInto(buffer);

@@ -229,6 +229,11 @@ TEST_F(RtFileTest, OperationsAreCallableByName) {
         std::array{Value(docs), Value(u"named.txt"), Value::ofBoolean(true)});
     ASSERT_NE(stream.as<RtOutputStream>(), nullptr);
     RtCore::runDynamicMethod(stream, u"Close", true);
+    // Absent streams are reported, not dereferenced.
+    EXPECT_EQ(raised([&] {
+                  RtCore::runDynamicMethod(service, u"Copy2::", true, std::array{Value(), Value()});
+              }).reason(),
+              u"Object was not initialized (NSInputStream)");
 }
 
 }  // namespace
