@@ -29,7 +29,9 @@ class ByteStreamState {
     void setStatus(StreamStatus status) { status_ = status; }
     // Records the error and moves to Error; answers -1 so that read and write can return it.
     int64_t fail(std::shared_ptr<RtError> error);
-    // -1 with a "stream is not open" error unless the stream is Open (or AtEnd, for reads).
+    // Whether the stream takes calls: Open, or AtEnd when `allowAtEnd` (reads). Otherwise the
+    // refusal is recorded as streamError() ("The stream is closed." / "is not open."), unless an
+    // earlier error already put the stream into Error.
     bool usable(bool allowAtEnd);
 
   private:

@@ -323,6 +323,7 @@ void RtFile::MakeDir(const String& parent, const String& name) const {
     if (isAssets(parent)) raiseWith(u"Failed to create directory: %@", posixError(EROFS, target));
     std::error_code error;
     fs::create_directories(target, error);
+    // An existing path is no error to create_directories; only a directory there will do.
     if (!error && !fs::is_directory(target, error) && !error) {
         error = std::make_error_code(std::errc::file_exists);
     }
