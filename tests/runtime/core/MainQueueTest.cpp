@@ -16,7 +16,7 @@ namespace {
 using namespace std::chrono_literals;
 
 class MainQueueTest : public testing::RuntimeTest {
-protected:
+  protected:
     std::string order;
     MainQueue::Task mark(char c) {
         return [this, c] { order += c; };
@@ -141,10 +141,12 @@ TEST(RealClockQueue, IdleQueueIsWokenByAPostFromAnotherThread) {
     MainQueue queue(clock);
     testing::Watchdog watchdog(queue);
     std::atomic<bool> ran{false};
-    std::thread poster([&] { queue.post([&] {
-                                 ran = true;
-                                 queue.quit(0);
-                             }); });
+    std::thread poster([&] {
+        queue.post([&] {
+            ran = true;
+            queue.quit(0);
+        });
+    });
     EXPECT_EQ(queue.run(), 0);
     poster.join();
     EXPECT_TRUE(ran);
