@@ -141,6 +141,11 @@ int32_t switchObjectToInt(const Value& value, std::span<const Value> cases) {
     return -1;
 }
 
+bool isKindOfNumber(const Value& value, StringView type) {
+    const Number* number = value.number();
+    return number && !type.empty() && type[0] == static_cast<char16_t>(number->tag());
+}
+
 bool isNumber(StringView text) {
     const StringView rest = skipBlanks(text);
     const size_t length = numericPrefix(rest);

@@ -133,6 +133,9 @@ TEST(ObjectToStringAndChar, NullAndBoxedValues) {
     EXPECT_EQ(objectToChar(Value(u"")), 0);
     EXPECT_EQ(objectToChar(Value()), 0);
     EXPECT_EQ(objectToChar(Value::ofInt(65)), u'A');
+    EXPECT_TRUE(isKindOfNumber(Value::ofDouble(1), u"d"));
+    EXPECT_FALSE(isKindOfNumber(Value::ofInt(1), u"d"));
+    EXPECT_FALSE(isKindOfNumber(Value(u"1"), u"i"));
     EXPECT_TRUE(core->IsLong(Value::ofLong(1)));
     EXPECT_FALSE(core->IsLong(Value::ofInt(1)));
 }
