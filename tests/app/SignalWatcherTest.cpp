@@ -13,8 +13,8 @@ namespace {
 TEST(SignalWatcher, TerminationSignalQuitsTheQueue) {
     RealClock clock;
     MainQueue queue(clock);
+    SignalWatcher watcher(queue);  // before any other thread, which must inherit the blocked mask
     testing::Watchdog watchdog(queue);
-    SignalWatcher watcher(queue);
     ::kill(::getpid(), SIGTERM);
     EXPECT_EQ(queue.run(), 0);
     EXPECT_EQ(watcher.received(), SIGTERM);
