@@ -269,6 +269,10 @@ int32_t RtDateTime::GetSecond(int64_t ticks) const {
     return field(ticks, UCAL_SECOND);
 }
 
+int32_t RtDateTime::yearNumber(int64_t ticks) const {
+    return field(ticks, UCAL_EXTENDED_YEAR);
+}
+
 int64_t RtDateTime::Add(int64_t ticks, int32_t years, int32_t months, int32_t days) const {
     UErrorCode status = U_ZERO_ERROR;
     cal_->setTime(calendarMoment(ticks), status);

@@ -82,6 +82,9 @@ class RtDateTime : public Object {
     int32_t GetHour(int64_t ticks) const;        // 0 to 23
     int32_t GetMinute(int64_t ticks) const;
     int32_t GetSecond(int64_t ticks) const;
+    // The year counted through the eras (1 BC is 0, 2 BC is -1), for arithmetic across them;
+    // GetYear counts within the era as the platform does.
+    int32_t yearNumber(int64_t ticks) const;
 
     // Calendar arithmetic in the service's zone: years, then months, then days; a day that does not
     // exist in the target month becomes its last day, and days keep the local time of day across
