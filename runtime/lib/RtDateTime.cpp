@@ -276,9 +276,11 @@ int32_t RtDateTime::yearNumber(int64_t ticks) const {
 int64_t RtDateTime::Add(int64_t ticks, int32_t years, int32_t months, int32_t days) const {
     UErrorCode status = U_ZERO_ERROR;
     cal_->setTime(calendarMoment(ticks), status);
-    const int64_t yearReached =
-        int64_t{cal_->get(UCAL_EXTENDED_YEAR, status)} + years + months / 12 + days / 366;
-    if (std::llabs(yearReached) > kMaxYearReached) raise(u"", kAbsentMoment);
+    const int64_t startYear = cal_->get(UCAL_EXTENDED_YEAR, status);
+    const int64_t yearReached = startYear + years + months / 12 + days / 366;
+    if (yearReached != startYear && std::llabs(yearReached) > kMaxYearReached) {
+        raise(u"", kAbsentMoment);
+    }
     cal_->add(UCAL_YEAR, years, status);
     cal_->add(UCAL_MONTH, months, status);
     cal_->add(UCAL_DAY_OF_MONTH, days, status);
