@@ -5,7 +5,6 @@
 #include <limits>
 #include <vector>
 
-#include <unicode/numberformatter.h>
 
 #include "runtime/core/Conversions.h"
 #include "runtime/core/MethodTable.h"
@@ -13,6 +12,7 @@
 #include "runtime/core/RtCore.h"
 #include "runtime/core/RtException.h"
 #include "runtime/lib/RtDateTime.h"
+#include "runtime/lib/RtNumbers.h"
 #include "runtime/lib/RtList.h"
 
 namespace zemtra {
@@ -37,20 +37,10 @@ int64_t truncatedInt64(double value) {
     return static_cast<int64_t>(value);
 }
 
+// `_format::`: no grouping, no fraction digits, zero-padded to the minimum.
 String padded(int64_t number, int32_t minimumDigits) {
-    using namespace icu::number;
-    static const LocalizedNumberFormatter plain =
-        NumberFormatter::withLocale(icu::Locale(RtCore::cul()))
-            .grouping(UNUM_GROUPING_OFF)
-            .precision(Precision::integer());
-    // ICU pads to at most 999 digits.
-    const int32_t digits = std::clamp(minimumDigits, 0, 999);
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::UnicodeString text = plain.integerWidth(IntegerWidth::zeroFillTo(digits))
-                                        .formatInt(number, status)
-                                        .toString(status);
-    if (U_FAILURE(status)) return decimal(number);
-    return String(text.getBuffer(), static_cast<size_t>(text.length()));
+    return RtCommon::New()->service<RtNumbers>()->NumberFormat2(static_cast<double>(number),
+                                                                minimumDigits, 0, 0, false);
 }
 
 // Saves the service's date and time patterns and puts them back when restored or destroyed.
