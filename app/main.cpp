@@ -8,6 +8,7 @@
 
 #include "app/CommandLine.h"
 #include "app/PlaceholderModule.h"
+#include "app/SignalWatcher.h"
 #include "platform/headless/HeadlessWindow.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     }
     MainQueue queue(*clock);
     const MainQueue::Installation installation(queue);
+    const app::SignalWatcher signals(queue);
 
     StaticModules::registerClass<app::PlaceholderModule>(u"zm_main");
     platform::HeadlessWindow window;

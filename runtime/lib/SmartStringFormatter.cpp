@@ -1,4 +1,4 @@
-// Interpolation formats; numbers and dates are formatted by ICU.
+// Interpolation formats; numbers and dates go through the number and date-time services.
 #include "runtime/lib/SmartStringFormatter.h"
 
 #include <algorithm>
@@ -7,19 +7,18 @@
 
 #include "runtime/core/Conversions.h"
 #include "runtime/core/RtCore.h"
+#include "runtime/core/RtCommon.h"
 #include "runtime/core/RtException.h"
+#include "runtime/lib/RtDateTime.h"
+#include "runtime/lib/RtNumbers.h"
 
-#include <unicode/decimfmt.h>
-#include <unicode/smpdtfmt.h>
-#include <unicode/timezone.h>
 
 namespace zemtra {
 
 namespace {
 
-String fromUnicode(const icu::UnicodeString& text) {
-    return String(reinterpret_cast<const char16_t*>(text.getBuffer()),
-                  static_cast<size_t>(text.length()));
+RtDateTime& dates() {
+    return *RtCommon::New()->service<RtDateTime>();
 }
 
 String escapeXml(StringView text) {
@@ -55,47 +54,15 @@ int32_t digitCount(StringView text) {
     return static_cast<int32_t>(std::clamp<int64_t>(count, 0, std::numeric_limits<int32_t>::max()));
 }
 
-// Ticks (milliseconds since 1970 UTC) with a fixed pattern in the process's time zone.
-String formatTicks(int64_t ticks, const char16_t* pattern) {
-    UErrorCode status = U_ZERO_ERROR;
-    icu::SimpleDateFormat format(icu::UnicodeString(pattern), icu::Locale(RtCore::cul()), status);
-    if (U_FAILURE(status)) raise(u"", u"Cannot format date: %@", {decimal(ticks)});
-    format.adoptTimeZone(icu::TimeZone::createDefault());
-    icu::UnicodeString out;
-    format.format(static_cast<UDate>(ticks), out);
-    return fromUnicode(out);
-}
-
 }  // namespace
-
-String formatNumber(const Number& number, int32_t minimumIntegerDigits,
-                    int32_t maximumFractionDigits) {
-    UErrorCode status = U_ZERO_ERROR;
-    icu::DecimalFormatSymbols symbols(icu::Locale(RtCore::cul()), status);
-    icu::DecimalFormat format(u"#,##0.###", symbols, status);
-    if (U_FAILURE(status)) raise(u"", u"Cannot format number: %@", {numberToString(number)});
-    // ICU keeps at most 999 digits on either side of the point; larger counts mean "all".
-    format.setMinimumIntegerDigits(std::clamp(minimumIntegerDigits, 0, 999));
-    format.setMaximumFractionDigits(std::clamp(maximumFractionDigits, 0, 999));
-    format.setMinimumFractionDigits(0);
-    format.setGroupingUsed(true);
-    format.setRoundingMode(icu::DecimalFormat::kRoundHalfEven);
-    icu::UnicodeString out;
-    if (number.isFloatingPoint()) {
-        format.format(number.toDouble(), out);
-    } else {
-        format.format(static_cast<int64_t>(number.toLong()), out);
-    }
-    return fromUnicode(out);
-}
 
 String SmartStringFormatter(StringView format, const Value& value) {
     if (format.empty()) return objectToString(value);
-    if (format == u"date") return formatTicks(objectToLongNumber(value), u"MM/dd/yyyy");
-    if (format == u"time") return formatTicks(objectToLongNumber(value), u"HH:mm:ss");
+    if (format == u"date") return dates().Date(objectToLongNumber(value));
+    if (format == u"time") return dates().Time(objectToLongNumber(value));
     if (format == u"datetime") {
         const int64_t ticks = objectToLongNumber(value);
-        return formatTicks(ticks, u"MM/dd/yyyy") + u" " + formatTicks(ticks, u"HH:mm:ss");
+        return dates().Date(ticks) + u" " + dates().Time(ticks);
     }
     if (format == u"xml") return escapeXml(objectToString(value));
     const size_t point = format.find(u'.');
@@ -103,7 +70,8 @@ String SmartStringFormatter(StringView format, const Value& value) {
     const int32_t maximumFractionDigits = point == StringView::npos
                                               ? std::numeric_limits<int32_t>::max()
                                               : digitCount(format.substr(point + 1));
-    return formatNumber(objectToNumber(value), minimumIntegerDigits, maximumFractionDigits);
+    return RtCommon::New()->service<RtNumbers>()->NumberFormat(objectToNumber(value).toDouble(),
+                                                               minimumIntegerDigits, maximumFractionDigits);
 }
 
 }  // namespace zemtra

