@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/CommandLine.h"
+#include "app/FileSetup.h"
 #include "app/PlaceholderModule.h"
 #include "app/SignalWatcher.h"
 #include "platform/headless/HeadlessWindow.h"
@@ -40,6 +41,11 @@ int main(int argc, char** argv) {
     if (options.version) {
         std::cout << "zemtra " << ZEMTRA_VERSION << '\n';
         return 0;
+    }
+
+    if (const auto problem = app::setUpFiles(options, argv[0])) {
+        std::cerr << "zemtra: " << *problem << '\n';
+        return 1;
     }
 
     std::unique_ptr<Clock> clock;
