@@ -18,8 +18,10 @@ std::string withSlash(std::string directory) {
 }
 
 std::string defaultDataDirectory(std::optional<std::string> (*environment)(const char*)) {
-    if (const auto xdg = environment("XDG_DATA_HOME"); xdg && !xdg->empty()) return withSlash(*xdg + "/zemtra");
-    if (const auto home = environment("HOME"); home && !home->empty()) return withSlash(*home + "/.local/share/zemtra");
+    if (const auto xdg = environment("XDG_DATA_HOME"); xdg && !xdg->empty())
+        return withSlash(*xdg + "/zemtra");
+    if (const auto home = environment("HOME"); home && !home->empty())
+        return withSlash(*home + "/.local/share/zemtra");
     return "./zemtra-data/";
 }
 
@@ -54,8 +56,8 @@ std::optional<int64_t> parseClockStart(const std::string& text) {
     if (error == std::errc() && end == text.data() + text.size()) return millis;
     std::tm fields{};
     char rest = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &fields.tm_year, &fields.tm_mon, &fields.tm_mday,
-                    &fields.tm_hour, &fields.tm_min, &fields.tm_sec, &rest) != 6) {
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &fields.tm_year, &fields.tm_mon,
+                    &fields.tm_mday, &fields.tm_hour, &fields.tm_min, &fields.tm_sec, &rest) != 6) {
         return std::nullopt;
     }
     const int month = fields.tm_mon;
@@ -65,7 +67,8 @@ std::optional<int64_t> parseClockStart(const std::string& text) {
     fields.tm_isdst = -1;
     const std::time_t seconds = std::mktime(&fields);
     // mktime normalises out-of-range fields (month 13, day 32); such a text is not a date.
-    if (seconds == static_cast<std::time_t>(-1) || fields.tm_mon != month - 1 || fields.tm_mday != day) {
+    if (seconds == static_cast<std::time_t>(-1) || fields.tm_mon != month - 1 ||
+        fields.tm_mday != day) {
         return std::nullopt;
     }
     return static_cast<int64_t>(seconds) * 1000;
@@ -74,7 +77,9 @@ std::optional<int64_t> parseClockStart(const std::string& text) {
 ParseResult parseCommandLine(const std::vector<std::string>& arguments,
                              std::optional<std::string> (*environment)(const char* name)) {
     Options options;
-    const auto fail = [](std::string message) { return ParseResult{std::nullopt, std::move(message)}; };
+    const auto fail = [](std::string message) {
+        return ParseResult{std::nullopt, std::move(message)};
+    };
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const auto value = [&](std::string& target) -> bool {
@@ -116,8 +121,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& arguments,
                 } else if (startsWith(text, "virtual:")) {
                     const auto start = parseClockStart(text.substr(8));
                     if (!start) {
-                        return fail("--clock virtual:START needs START as epoch milliseconds or local "
-                                    "YYYY-MM-DDTHH:MM:SS, got '" + text.substr(8) + "'");
+                        return fail(
+                            "--clock virtual:START needs START as epoch milliseconds or local "
+                            "YYYY-MM-DDTHH:MM:SS, got '" +
+                            text.substr(8) + "'");
                     }
                     options.virtualClock = true;
                     options.clockStartTicks = *start;

@@ -11,11 +11,11 @@ namespace zemtra::app {
 struct Options {
     bool help = false;
     bool version = false;
-    bool headless = false;        // also chosen when no display is available
+    bool headless = false;  // also chosen when no display is available
     bool headlessGiven = false;
-    std::string dataDirectory;    // ends with "/"
-    std::string assetsDirectory;  // empty: found at start-up
-    std::string sensors = "sim";  // sim[:SEED], iio[:SYSFS_ROOT], replay:FILE
+    std::string dataDirectory;      // ends with "/"
+    std::string assetsDirectory;    // empty: found at start-up
+    std::string sensors = "sim";    // sim[:SEED], iio[:SYSFS_ROOT], replay:FILE
     std::string speech = "espeak";  // espeak, wav:FILE, none
     bool virtualClock = false;
     // Virtual clock start, epoch milliseconds; fixed by default so that virtual runs repeat.

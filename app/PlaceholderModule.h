@@ -8,7 +8,7 @@
 namespace zemtra::app {
 
 class PlaceholderModule final : public RtStaticModule {
-public:
+  public:
     static constexpr StringView kClassName = u"zm_main";
     String className() const override { return String(kClassName); }
 
@@ -17,7 +17,8 @@ public:
             MethodTable::sub("_application_start:", &PlaceholderModule::_application_start),
             MethodTable::sub("_application_active", &PlaceholderModule::_application_active),
             MethodTable::sub("_application_inactive", &PlaceholderModule::_application_inactive),
-            MethodTable::sub("_application_background", &PlaceholderModule::_application_background),
+            MethodTable::sub("_application_background",
+                             &PlaceholderModule::_application_background),
         };
         return &table;
     }

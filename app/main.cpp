@@ -7,7 +7,9 @@
 #include <memory>
 
 #include "app/CommandLine.h"
+#include "app/FileSetup.h"
 #include "app/PlaceholderModule.h"
+#include "app/SignalWatcher.h"
 #include "platform/headless/HeadlessWindow.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
@@ -41,6 +43,11 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    if (const auto problem = app::setUpFiles(options, argv[0])) {
+        std::cerr << "zemtra: " << *problem << '\n';
+        return 1;
+    }
+
     std::unique_ptr<Clock> clock;
     if (options.virtualClock) {
         clock = std::make_unique<VirtualClock>(options.clockStartTicks);
@@ -49,6 +56,7 @@ int main(int argc, char** argv) {
     }
     MainQueue queue(*clock);
     const MainQueue::Installation installation(queue);
+    const app::SignalWatcher signals(queue);
 
     StaticModules::registerClass<app::PlaceholderModule>(u"zm_main");
     platform::HeadlessWindow window;

@@ -12,7 +12,7 @@ namespace {
 using namespace zemtra;
 
 class BenchModule final : public RtStaticModule {
-public:
+  public:
     const MethodTable* methods() const override {
         static const MethodTable table{
             MethodTable::sub("_slider2_valuechanged:", &BenchModule::_slider2_valuechanged),
@@ -43,7 +43,9 @@ BENCHMARK(RaiseEventWithOneIntByName);
 
 void DirectCallThroughStdFunction(benchmark::State& state) {
     const auto module = StaticModules::New<BenchModule>();
-    std::function<void(int32_t)> handler = [&module](int32_t value) { module->_slider2_valuechanged(value); };
+    std::function<void(int32_t)> handler = [&module](int32_t value) {
+        module->_slider2_valuechanged(value);
+    };
     benchmark::DoNotOptimize(handler);
     int32_t argument = 3;
     for (auto _ : state) {

@@ -6,7 +6,7 @@
 namespace zemtra::platform {
 
 class PlatformLog {
-public:
+  public:
     virtual ~PlatformLog() = default;
     // One line, the text exactly as given (UTF-8), nothing added but the line end.
     virtual void writeLine(std::string_view utf8) = 0;

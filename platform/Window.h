@@ -5,7 +5,7 @@
 namespace zemtra::platform {
 
 class WindowListener {
-public:
+  public:
     virtual ~WindowListener() = default;
     virtual void windowActivated() = 0;
     virtual void windowDeactivated() = 0;
@@ -14,7 +14,7 @@ public:
 };
 
 class Window {
-public:
+  public:
     virtual ~Window() = default;
     virtual void makeKey() = 0;
     // Shows the window; until then nothing of it is visible.

@@ -6,7 +6,7 @@
 namespace zemtra::platform {
 
 class HeadlessWindow final : public Window {
-public:
+  public:
     void makeKey() override { key_ = true; }
     void show() override { visible_ = true; }
     bool isVisible() const override { return visible_; }
@@ -14,7 +14,7 @@ public:
     void setListener(WindowListener* listener) override { listener_ = listener; }
     WindowListener* listener() const { return listener_; }
 
-private:
+  private:
     bool key_ = false;
     bool visible_ = false;
     WindowListener* listener_ = nullptr;

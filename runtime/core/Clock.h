@@ -10,7 +10,7 @@
 namespace zemtra {
 
 class Clock {
-public:
+  public:
     using Nanos = std::chrono::nanoseconds;
 
     virtual ~Clock() = default;
@@ -24,7 +24,7 @@ public:
 };
 
 class RealClock final : public Clock {
-public:
+  public:
     int64_t nowTicks() const override;
     Nanos monotonicNow() const override;
     void busyWait(std::chrono::milliseconds duration) override;
@@ -33,11 +33,12 @@ public:
 
 // Starts at the given tick value; only advance() and busyWait() move it, never backwards.
 class VirtualClock final : public Clock {
-public:
+  public:
     explicit VirtualClock(int64_t startTicks = 0) : startTicks_(startTicks) {}
 
     int64_t nowTicks() const override {
-        return startTicks_ + std::chrono::duration_cast<std::chrono::milliseconds>(monotonicNow()).count();
+        return startTicks_ +
+               std::chrono::duration_cast<std::chrono::milliseconds>(monotonicNow()).count();
     }
     Nanos monotonicNow() const override { return Nanos(elapsed_.load(std::memory_order_acquire)); }
     void busyWait(std::chrono::milliseconds duration) override { advanceBy(duration); }
@@ -45,13 +46,15 @@ public:
 
     // Called on the main thread only; other threads may read the clock.
     void advanceTo(Nanos monotonic) {
-        if (monotonic > monotonicNow()) elapsed_.store(monotonic.count(), std::memory_order_release);
+        if (monotonic > monotonicNow())
+            elapsed_.store(monotonic.count(), std::memory_order_release);
     }
     void advanceBy(Nanos duration) {
-        if (duration > Nanos::zero()) elapsed_.fetch_add(duration.count(), std::memory_order_acq_rel);
+        if (duration > Nanos::zero())
+            elapsed_.fetch_add(duration.count(), std::memory_order_acq_rel);
     }
 
-private:
+  private:
     int64_t startTicks_;
     std::atomic<int64_t> elapsed_{0};  // nanoseconds since start
 };

@@ -15,9 +15,12 @@ namespace zemtra {
 namespace {
 
 bool isBlank(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v' || c == 0xA0;
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v' ||
+           c == 0xA0;
 }
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // Length of the decimal floating-point literal at the start of `text` (sign, digits, optional
 // fraction, optional exponent); 0 when there is none.
@@ -51,7 +54,8 @@ double parseLiteral(StringView literal) {
     (void)end;
     if (error == std::errc::result_out_of_range) {
         // from_chars leaves the value alone on overflow; the platform answers infinity or 0.
-        const bool tiny = ascii.find_first_of("eE") != std::string::npos && ascii.find("e-") != std::string::npos;
+        const bool tiny =
+            ascii.find_first_of("eE") != std::string::npos && ascii.find("e-") != std::string::npos;
         value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
     }
     return negative ? -value : value;
@@ -95,12 +99,14 @@ int64_t objectToLongNumber(const Value& value) {
         if (!isDigit(c)) break;
         const int digit = c - u'0';
         if (result < (std::numeric_limits<int64_t>::min() + digit) / 10) {
-            return negative ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
+            return negative ? std::numeric_limits<int64_t>::min()
+                            : std::numeric_limits<int64_t>::max();
         }
         result = result * 10 - digit;
     }
     if (negative) return result;
-    return result == std::numeric_limits<int64_t>::min() ? std::numeric_limits<int64_t>::max() : -result;
+    return result == std::numeric_limits<int64_t>::min() ? std::numeric_limits<int64_t>::max()
+                                                         : -result;
 }
 
 bool objectToBoolean(const Value& value) {
@@ -116,7 +122,8 @@ String objectToString(const Value& value) {
 
 char16_t objectToChar(const Value& value) {
     if (value.isNull()) return 0;
-    if (const Number* number = value.number()) return static_cast<char16_t>(number->toUnsignedShort());
+    if (const Number* number = value.number())
+        return static_cast<char16_t>(number->toUnsignedShort());
     const String text = value.description();
     return text.empty() ? 0 : text[0];
 }
@@ -134,6 +141,11 @@ int32_t switchObjectToInt(const Value& value, std::span<const Value> cases) {
     return -1;
 }
 
+bool isKindOfNumber(const Value& value, StringView type) {
+    const Number* number = value.number();
+    return number && !type.empty() && type[0] == static_cast<char16_t>(number->tag());
+}
+
 bool isNumber(StringView text) {
     const StringView rest = skipBlanks(text);
     const size_t length = numericPrefix(rest);
@@ -143,7 +155,8 @@ bool isNumber(StringView text) {
 
 Rgba colorToRgba(int32_t color) {
     const auto bits = static_cast<uint32_t>(color);
-    return Rgba{static_cast<float>((bits >> 16) & 0xFF) / 255.0f, static_cast<float>((bits >> 8) & 0xFF) / 255.0f,
+    return Rgba{static_cast<float>((bits >> 16) & 0xFF) / 255.0f,
+                static_cast<float>((bits >> 8) & 0xFF) / 255.0f,
                 static_cast<float>(bits & 0xFF) / 255.0f, static_cast<float>(bits >> 24) / 255.0f};
 }
 
@@ -151,8 +164,8 @@ int32_t rgbaToColor(const Rgba& rgba) {
     const auto channel = [](float component) {
         return static_cast<uint32_t>(static_cast<int32_t>(component * 255.0f)) & 0xFF;
     };
-    return static_cast<int32_t>(channel(rgba.alpha) << 24 | channel(rgba.red) << 16 | channel(rgba.green) << 8 |
-                                channel(rgba.blue));
+    return static_cast<int32_t>(channel(rgba.alpha) << 24 | channel(rgba.red) << 16 |
+                                channel(rgba.green) << 8 | channel(rgba.blue));
 }
 
 }  // namespace zemtra

@@ -23,6 +23,8 @@ String objectToString(const Value& value);
 char16_t objectToChar(const Value& value);
 // Index of the first case equal to the value (numbers by Double value), -1 when none.
 int32_t switchObjectToInt(const Value& value, std::span<const Value> cases);
+// IsKindOfNumber: whether the value is a boxed number whose tag is the first character of `type`.
+bool isKindOfNumber(const Value& value, StringView type);
 // Whether the whole text (blanks around it allowed) is one number in en_US conventions.
 bool isNumber(StringView text);
 

@@ -84,7 +84,8 @@ bool MainQueue::waitForWork(std::optional<Nanos> limit) {
             if (!delayed_.empty() && delayed_.top().due <= now) return true;
             if (limit && *limit <= now) return false;
             std::optional<Nanos> wakeAt = limit;
-            if (!delayed_.empty()) wakeAt = wakeAt ? std::min(*wakeAt, delayed_.top().due) : delayed_.top().due;
+            if (!delayed_.empty())
+                wakeAt = wakeAt ? std::min(*wakeAt, delayed_.top().due) : delayed_.top().due;
             if (wakeAt) {
                 changed_.wait_for(lock, *wakeAt - now);
             } else {
@@ -175,7 +176,9 @@ MainQueue::ExternalWork::~ExternalWork() {
 
 MainQueue& MainQueue::current() {
     MainQueue* queue = installedQueue.load(std::memory_order_acquire);
-    if (!queue) throw std::logic_error("no main queue installed: create one and a MainQueue::Installation first");
+    if (!queue)
+        throw std::logic_error(
+            "no main queue installed: create one and a MainQueue::Installation first");
     return *queue;
 }
 

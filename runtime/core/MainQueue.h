@@ -30,7 +30,7 @@
 namespace zemtra {
 
 class MainQueue {
-public:
+  public:
     using Task = std::function<void()>;
     using Nanos = Clock::Nanos;
 
@@ -72,13 +72,13 @@ public:
     // Marks work in progress on another thread that will post back (speech being synthesised,
     // mail being sent): a virtual clock does not jump past it while any is held.
     class ExternalWork {
-    public:
+      public:
         explicit ExternalWork(MainQueue& queue);
         ExternalWork(const ExternalWork&) = delete;
         ExternalWork& operator=(const ExternalWork&) = delete;
         ~ExternalWork();
 
-    private:
+      private:
         MainQueue& queue_;
     };
 
@@ -87,17 +87,17 @@ public:
     static MainQueue& current();
     static MainQueue* currentOrNull();
     class Installation {
-    public:
+      public:
         explicit Installation(MainQueue& queue);
         Installation(const Installation&) = delete;
         Installation& operator=(const Installation&) = delete;
         ~Installation();
 
-    private:
+      private:
         MainQueue* previous_;
     };
 
-private:
+  private:
     struct Delayed {
         Nanos due;
         uint64_t sequence;

@@ -6,7 +6,8 @@
 
 namespace zemtra {
 
-MethodTable::MethodTable(std::initializer_list<Method> methods, const MethodTable* base) : base_(base) {
+MethodTable::MethodTable(std::initializer_list<Method> methods, const MethodTable* base)
+    : base_(base) {
     for (const Method& method : methods) {
         const bool added = methods_.emplace(method.name, method).second;
         if (!added) throw std::logic_error("operation registered twice: " + toUtf8(method.name));
@@ -36,14 +37,16 @@ void MethodTable::checkArity(std::string_view name, size_t parameterCount) {
     const auto colons = static_cast<size_t>(std::count(name.begin(), name.end(), ':'));
     if (colons != parameterCount) {
         throw std::logic_error("operation " + std::string(name) + " has " + std::to_string(colons) +
-                               " colons but takes " + std::to_string(parameterCount) + " parameters");
+                               " colons but takes " + std::to_string(parameterCount) +
+                               " parameters");
     }
 }
 
 void MethodTable::checkCount(size_t argumentCount, size_t parameterCount) {
     if (argumentCount > parameterCount) {
         raise(u"", u"Too many arguments: %d given, the operation takes %d",
-              {decimal(static_cast<long long>(argumentCount)), decimal(static_cast<long long>(parameterCount))});
+              {decimal(static_cast<long long>(argumentCount)),
+               decimal(static_cast<long long>(parameterCount))});
     }
 }
 

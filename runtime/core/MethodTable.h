@@ -46,21 +46,37 @@ constexpr std::string_view structureCode() {
 // The type code of a parameter or result of C++ type T.
 template <class T>
 constexpr std::string_view of() {
-    if constexpr (std::is_void_v<T>) return "v";
-    else if constexpr (std::is_same_v<T, bool>) return "B";
-    else if constexpr (std::is_same_v<T, int8_t>) return "c";
-    else if constexpr (std::is_same_v<T, uint8_t>) return "C";
-    else if constexpr (std::is_same_v<T, int16_t>) return "s";
-    else if constexpr (std::is_same_v<T, uint16_t> || std::is_same_v<T, char16_t>) return "S";
-    else if constexpr (std::is_same_v<T, int32_t>) return "i";
-    else if constexpr (std::is_same_v<T, uint32_t>) return "I";
-    else if constexpr (std::is_same_v<T, int64_t>) return "q";
-    else if constexpr (std::is_same_v<T, uint64_t>) return "Q";
-    else if constexpr (std::is_same_v<T, double>) return "d";
-    else if constexpr (std::is_same_v<T, float>) return "f";
-    else if constexpr (std::is_same_v<T, Value> || std::is_same_v<T, String> || IsSharedObject<T>::value) return "@";
-    else if constexpr (Structure<T>) return structureCode<T>();
-    else static_assert(sizeof(T) == 0, "no dynamic-call kind for this C++ type");
+    if constexpr (std::is_void_v<T>)
+        return "v";
+    else if constexpr (std::is_same_v<T, bool>)
+        return "B";
+    else if constexpr (std::is_same_v<T, int8_t>)
+        return "c";
+    else if constexpr (std::is_same_v<T, uint8_t>)
+        return "C";
+    else if constexpr (std::is_same_v<T, int16_t>)
+        return "s";
+    else if constexpr (std::is_same_v<T, uint16_t> || std::is_same_v<T, char16_t>)
+        return "S";
+    else if constexpr (std::is_same_v<T, int32_t>)
+        return "i";
+    else if constexpr (std::is_same_v<T, uint32_t>)
+        return "I";
+    else if constexpr (std::is_same_v<T, int64_t>)
+        return "q";
+    else if constexpr (std::is_same_v<T, uint64_t>)
+        return "Q";
+    else if constexpr (std::is_same_v<T, double>)
+        return "d";
+    else if constexpr (std::is_same_v<T, float>)
+        return "f";
+    else if constexpr (std::is_same_v<T, Value> || std::is_same_v<T, String> ||
+                       IsSharedObject<T>::value)
+        return "@";
+    else if constexpr (Structure<T>)
+        return structureCode<T>();
+    else
+        static_assert(sizeof(T) == 0, "no dynamic-call kind for this C++ type");
 }
 
 // Reads a number-like element the way the platform's accessors do (strings leniently, anything
@@ -82,7 +98,8 @@ T argument(const Value& element) {
         if (!typed) {
             String expected = u"object";
             if constexpr (requires { Target::kClassName; }) expected = String(Target::kClassName);
-            const String actual = element.object() ? element.object()->className() : element.description();
+            const String actual =
+                element.object() ? element.object()->className() : element.description();
             raise(u"Invalid object type", u"Expected: %@, object type: %@", {expected, actual});
         }
         return typed;
@@ -97,14 +114,22 @@ T argument(const Value& element) {
         return value;
     } else {
         const Number number = numberFrom(element);
-        if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, int8_t>) return static_cast<T>(number.toBoolean());
-        else if constexpr (std::is_same_v<T, double>) return number.toDouble();
-        else if constexpr (std::is_same_v<T, float>) return number.toFloat();
-        else if constexpr (std::is_same_v<T, int64_t> || std::is_same_v<T, uint64_t>) return static_cast<T>(number.toLong());
-        else if constexpr (std::is_same_v<T, int32_t> || std::is_same_v<T, uint32_t>) return static_cast<T>(number.toInt());
-        else if constexpr (std::is_same_v<T, int16_t>) return number.toShort();
-        else if constexpr (std::is_same_v<T, uint16_t> || std::is_same_v<T, char16_t>) return static_cast<T>(number.toUnsignedShort());
-        else return static_cast<T>(number.toUnsignedByte());
+        if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, int8_t>)
+            return static_cast<T>(number.toBoolean());
+        else if constexpr (std::is_same_v<T, double>)
+            return number.toDouble();
+        else if constexpr (std::is_same_v<T, float>)
+            return number.toFloat();
+        else if constexpr (std::is_same_v<T, int64_t> || std::is_same_v<T, uint64_t>)
+            return static_cast<T>(number.toLong());
+        else if constexpr (std::is_same_v<T, int32_t> || std::is_same_v<T, uint32_t>)
+            return static_cast<T>(number.toInt());
+        else if constexpr (std::is_same_v<T, int16_t>)
+            return number.toShort();
+        else if constexpr (std::is_same_v<T, uint16_t> || std::is_same_v<T, char16_t>)
+            return static_cast<T>(number.toUnsignedShort());
+        else
+            return static_cast<T>(number.toUnsignedByte());
     }
 }
 
@@ -112,8 +137,11 @@ T argument(const Value& element) {
 template <class T>
 T argumentAt(std::span<const Value> arguments, size_t index) {
     if (index >= arguments.size()) {
-        if constexpr (std::is_same_v<T, Value> || std::is_same_v<T, String> || IsSharedObject<T>::value) return T();
-        else return T{};
+        if constexpr (std::is_same_v<T, Value> || std::is_same_v<T, String> ||
+                      IsSharedObject<T>::value)
+            return T();
+        else
+            return T{};
     }
     return argument<T>(arguments[index]);
 }
@@ -124,18 +152,30 @@ Value unknownResult(std::string_view typeCode, const void* bytes, size_t size);
 template <class T>
 Value result(T&& value) {
     using R = std::decay_t<T>;
-    if constexpr (std::is_same_v<R, Value>) return std::forward<T>(value);
-    else if constexpr (std::is_same_v<R, String>) return Value(std::forward<T>(value));
-    else if constexpr (IsSharedObject<R>::value) return Value(std::forward<T>(value));
-    else if constexpr (std::is_same_v<R, bool> || std::is_same_v<R, int8_t>) return Value::ofBoolean(value != 0);
-    else if constexpr (std::is_same_v<R, uint8_t>) return Value(Number::ofUnsignedByte(value));
-    else if constexpr (std::is_same_v<R, int16_t>) return Value::ofShort(value);
-    else if constexpr (std::is_same_v<R, uint16_t> || std::is_same_v<R, char16_t>) return Value::ofChar(static_cast<char16_t>(value));
-    else if constexpr (std::is_same_v<R, int32_t> || std::is_same_v<R, uint32_t>) return Value::ofInt(static_cast<int32_t>(value));
-    else if constexpr (std::is_same_v<R, int64_t> || std::is_same_v<R, uint64_t>) return Value::ofLong(static_cast<int64_t>(value));
-    else if constexpr (std::is_same_v<R, double>) return Value::ofDouble(value);
-    else if constexpr (std::is_same_v<R, float>) return Value::ofFloat(value);
-    else return unknownResult(structureCode<R>(), &value, sizeof(R));
+    if constexpr (std::is_same_v<R, Value>)
+        return std::forward<T>(value);
+    else if constexpr (std::is_same_v<R, String>)
+        return Value(std::forward<T>(value));
+    else if constexpr (IsSharedObject<R>::value)
+        return Value(std::forward<T>(value));
+    else if constexpr (std::is_same_v<R, bool> || std::is_same_v<R, int8_t>)
+        return Value::ofBoolean(value != 0);
+    else if constexpr (std::is_same_v<R, uint8_t>)
+        return Value(Number::ofUnsignedByte(value));
+    else if constexpr (std::is_same_v<R, int16_t>)
+        return Value::ofShort(value);
+    else if constexpr (std::is_same_v<R, uint16_t> || std::is_same_v<R, char16_t>)
+        return Value::ofChar(static_cast<char16_t>(value));
+    else if constexpr (std::is_same_v<R, int32_t> || std::is_same_v<R, uint32_t>)
+        return Value::ofInt(static_cast<int32_t>(value));
+    else if constexpr (std::is_same_v<R, int64_t> || std::is_same_v<R, uint64_t>)
+        return Value::ofLong(static_cast<int64_t>(value));
+    else if constexpr (std::is_same_v<R, double>)
+        return Value::ofDouble(value);
+    else if constexpr (std::is_same_v<R, float>)
+        return Value::ofFloat(value);
+    else
+        return unknownResult(structureCode<R>(), &value, sizeof(R));
 }
 
 }  // namespace kinds
@@ -145,7 +185,9 @@ struct Method {
     std::vector<std::string_view> parameterKinds;
     std::string_view resultKind;  // "v": no result
 
-    Value call(Object& self, std::span<const Value> arguments) const { return invoke(*this, self, arguments); }
+    Value call(Object& self, std::span<const Value> arguments) const {
+        return invoke(*this, self, arguments);
+    }
 
     // A plain function and the member-function pointer's bytes rather than a std::function: this
     // is the hot path of every event.
@@ -162,7 +204,7 @@ struct NamePieces {
 };
 
 class MethodTable {
-public:
+  public:
     // `base` (may be null) is searched when a name is not found here, for derived classes.
     MethodTable(std::initializer_list<Method> methods, const MethodTable* base = nullptr);
 
@@ -184,11 +226,13 @@ public:
         return make<C, R, A...>(name, function, true);
     }
 
-private:
+  private:
     struct Hash {
         using is_transparent = void;
         size_t operator()(NamePieces name) const;
-        size_t operator()(const String& name) const { return (*this)(NamePieces{StringView(), name}); }
+        size_t operator()(const String& name) const {
+            return (*this)(NamePieces{StringView(), name});
+        }
     };
     struct Equal {
         using is_transparent = void;
@@ -202,32 +246,36 @@ private:
 
     template <class C, class R, class... A, class F>
     static Method make(std::string_view name, F function, bool answersEmptyText) {
-        static_assert(sizeof(F) <= sizeof(Method::function), "member function pointer does not fit");
+        static_assert(sizeof(F) <= sizeof(Method::function),
+                      "member function pointer does not fit");
         checkArity(name, sizeof...(A));
         Method method;
         method.name = String(name.begin(), name.end());
         method.parameterKinds = {kinds::of<std::decay_t<A>>()...};
-        method.resultKind = std::is_void_v<R> && answersEmptyText ? "@" : kinds::of<std::decay_t<R>>();
+        method.resultKind =
+            std::is_void_v<R> && answersEmptyText ? "@" : kinds::of<std::decay_t<R>>();
         method.answersEmptyText = answersEmptyText;
         std::memcpy(method.function, &function, sizeof(F));
-        method.invoke = [](const Method& self, Object& target, std::span<const Value> arguments) -> Value {
+        method.invoke = [](const Method& self, Object& target,
+                           std::span<const Value> arguments) -> Value {
             checkCount(arguments.size(), sizeof...(A));
             F stored;
             std::memcpy(&stored, self.function, sizeof(F));
-            return invoke<C, R, A...>(static_cast<C&>(target), stored, arguments, self.answersEmptyText,
-                                      std::index_sequence_for<A...>());
+            return invoke<C, R, A...>(static_cast<C&>(target), stored, arguments,
+                                      self.answersEmptyText, std::index_sequence_for<A...>());
         };
         return method;
     }
 
     template <class C, class R, class... A, class F, size_t... I>
-    static Value invoke(C& self, F function, std::span<const Value> arguments, bool answersEmptyText,
-                        std::index_sequence<I...>) {
+    static Value invoke(C& self, F function, std::span<const Value> arguments,
+                        bool answersEmptyText, std::index_sequence<I...>) {
         if constexpr (std::is_void_v<R>) {
             (self.*function)(kinds::argumentAt<std::decay_t<A>>(arguments, I)...);
             return answersEmptyText ? Value(String()) : Value();
         } else {
-            return kinds::result((self.*function)(kinds::argumentAt<std::decay_t<A>>(arguments, I)...));
+            return kinds::result(
+                (self.*function)(kinds::argumentAt<std::decay_t<A>>(arguments, I)...));
         }
     }
 

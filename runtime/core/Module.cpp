@@ -43,7 +43,8 @@ std::shared_ptr<RtStaticModule> StaticModules::instance(
     return slot;
 }
 
-void StaticModules::registerFactory(StringView name, std::function<std::shared_ptr<RtStaticModule>()> factory) {
+void StaticModules::registerFactory(StringView name,
+                                    std::function<std::shared_ptr<RtStaticModule>()> factory) {
     state().factories.insert_or_assign(String(name), std::move(factory));
 }
 

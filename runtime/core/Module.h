@@ -14,7 +14,7 @@
 namespace zemtra {
 
 class RtStaticModule : public RtObjectWrapper {
-public:
+  public:
     static constexpr StringView kClassName = u"RtStaticModule";
     String className() const override { return String(kClassName); }
 
@@ -34,7 +34,7 @@ public:
 };
 
 class RtClass : public Object {
-public:
+  public:
     static constexpr StringView kClassName = u"RtClass";
     String className() const override { return String(kClassName); }
     String description() const override;
@@ -51,12 +51,13 @@ public:
 // The single instances of the static modules and the classes known by name (a documented
 // process-wide singleton of the runtime).
 class StaticModules {
-public:
+  public:
     // `new` of module class T: created on the first call (no further initialisation), with its
     // runtime core object and the Common object; the same instance afterwards.
     template <class T>
     static std::shared_ptr<T> New() {
-        return std::static_pointer_cast<T>(instance(std::type_index(typeid(T)), [] { return std::make_shared<T>(); }));
+        return std::static_pointer_cast<T>(
+            instance(std::type_index(typeid(T)), [] { return std::make_shared<T>(); }));
     }
 
     // Makes `New<T>()` reachable by class name (the host looks up "zm_main").
@@ -69,10 +70,11 @@ public:
 
     static void resetForTesting();
 
-private:
-    static std::shared_ptr<RtStaticModule> instance(std::type_index type,
-                                                    const std::function<std::shared_ptr<RtStaticModule>()>& make);
-    static void registerFactory(StringView name, std::function<std::shared_ptr<RtStaticModule>()> factory);
+  private:
+    static std::shared_ptr<RtStaticModule> instance(
+        std::type_index type, const std::function<std::shared_ptr<RtStaticModule>()>& make);
+    static void registerFactory(StringView name,
+                                std::function<std::shared_ptr<RtStaticModule>()> factory);
 };
 
 }  // namespace zemtra

@@ -43,7 +43,8 @@ bool ByteBuffer::isEqual(const Value& other) const {
 }
 
 size_t ByteBuffer::hash() const {
-    return std::hash<std::string_view>()(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return std::hash<std::string_view>()(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 int64_t Number::toLong() const {
@@ -66,7 +67,8 @@ String formatGeneral(double value, int precision) {
     if (std::isnan(value)) return u"nan";
     if (std::isinf(value)) return value < 0 ? u"-inf" : u"inf";
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
     return String(buffer, result.ptr);
 }
 

@@ -16,7 +16,7 @@ class MethodTable;
 using AttachedMap = std::map<String, Value, std::less<>>;
 
 class Object : public std::enable_shared_from_this<Object> {
-public:
+  public:
     Object() = default;
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
@@ -35,7 +35,7 @@ public:
     AttachedMap& attachedMap();
     const AttachedMap* attachedMapIfAny() const { return attached_.get(); }
 
-private:
+  private:
     std::unique_ptr<AttachedMap> attached_;
 };
 
@@ -48,14 +48,15 @@ struct ClassInfo {
 // ClassInfo of T, which names itself with a static kClassName.
 template <class T>
 const ClassInfo& classInfoOf() {
-    static const ClassInfo info{String(T::kClassName),
-                                [](const Object& object) { return dynamic_cast<const T*>(&object) != nullptr; }};
+    static const ClassInfo info{String(T::kClassName), [](const Object& object) {
+                                    return dynamic_cast<const T*>(&object) != nullptr;
+                                }};
     return info;
 }
 
 // A byte buffer (the platform's data object): structure values travel through dynamic calls in it.
 class ByteBuffer : public Object {
-public:
+  public:
     static constexpr StringView kClassName = u"ByteBuffer";
     explicit ByteBuffer(std::vector<uint8_t> bytes = {}) : bytes(std::move(bytes)) {}
     String className() const override { return String(kClassName); }

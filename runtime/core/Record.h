@@ -11,7 +11,7 @@ namespace zemtra {
 
 // Receives each field of a record; names are stored with their leading underscore.
 class FieldVisitor {
-public:
+  public:
     virtual ~FieldVisitor() = default;
     virtual void field(StringView name, const Value& object) = 0;
     virtual void field(StringView name, int8_t value) = 0;
@@ -29,7 +29,7 @@ public:
 };
 
 class Record {
-public:
+  public:
     virtual ~Record() = default;
     virtual void visitFields(FieldVisitor& visitor) const = 0;
 };

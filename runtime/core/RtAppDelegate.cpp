@@ -46,12 +46,14 @@ void RtAppDelegate::didBecomeActive() {
     if (bi_) bi_->raiseUIEvent(Value(), u"application_active");
 }
 
-bool RtAppDelegate::openURL(StringView url, const Value& sourceApplication, const Value& annotation) {
-    RtCore::shared()->Log(
-        formatText(u"openURL: %@, %@, %@", {url, sourceApplication.description(), annotation.description()}));
+bool RtAppDelegate::openURL(StringView url, const Value& sourceApplication,
+                            const Value& annotation) {
+    RtCore::shared()->Log(formatText(
+        u"openURL: %@, %@, %@", {url, sourceApplication.description(), annotation.description()}));
     if (!bi_) return true;
     if (bi_->hasMethod(u"application_openurl:::")) {
-        const Value parameters[] = {Value(url), nullToMarker(annotation), nullToMarker(sourceApplication)};
+        const Value parameters[] = {Value(url), nullToMarker(annotation),
+                                    nullToMarker(sourceApplication)};
         return objectToBoolean(bi_->raiseEvent(Value(), u"application_openurl:::", parameters));
     }
     if (bi_->hasMethod(u"application_openurl::")) {

@@ -18,7 +18,7 @@ namespace zemtra {
 class RtCore;
 
 class RtAppDelegate final : public platform::WindowListener {
-public:
+  public:
     // Makes the navigation controller wrapper for the module's runtime core object (event
     // prefix "main"); supplied by the user-interface layer.
     using NavigationFactory = std::function<Value(const std::shared_ptr<RtCore>& bi)>;
@@ -49,7 +49,7 @@ public:
     void windowMinimized() override { didEnterBackground(); }
     void windowRestored() override { willEnterForeground(); }
 
-private:
+  private:
     platform::Window& window_;
     NavigationFactory makeNavigationController_;
     std::shared_ptr<RtCore> bi_;

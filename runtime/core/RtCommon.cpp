@@ -70,14 +70,16 @@ String RtCommon::fixSubName(StringView sub, size_t argumentCount) {
     return toLowerEnUs(sub) + String(argumentCount, u':');
 }
 
-Value RtCommon::CallSub(const Value& component, StringView sub, std::span<const Value> arguments) const {
+Value RtCommon::CallSub(const Value& component, StringView sub,
+                        std::span<const Value> arguments) const {
     const auto core = componentCore(component);
     Value result = core->raiseEvent(Value(), fixSubName(sub, arguments.size()), arguments);
     if (const auto wrapper = result.as<RtObjectWrapper>()) return Value(wrapper->objectOrNull());
     return result;
 }
 
-void RtCommon::CallSubDelayed(const Value& component, StringView sub, std::vector<Value> arguments) const {
+void RtCommon::CallSubDelayed(const Value& component, StringView sub,
+                              std::vector<Value> arguments) const {
     const auto core = componentCore(component);
     const String event = fixSubName(sub, arguments.size());
     core->raiseUIEvent(Value(), event, std::move(arguments));

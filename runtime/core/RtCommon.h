@@ -16,7 +16,7 @@ namespace zemtra {
 class RtExceptionWrapper;
 
 class RtCommon : public Object {
-public:
+  public:
     static constexpr StringView kClassName = u"RtCommon";
     String className() const override { return String(kClassName); }
 
@@ -42,8 +42,10 @@ public:
     // Calls the sub of another module now (CallSub) or queues it (CallSubDelayed). The component
     // must be a static module or a class module instance; the sub name is lower-cased and gets one
     // ":" per argument. A synchronous result that is a wrapper answers the wrapped object.
-    Value CallSub(const Value& component, StringView sub, std::span<const Value> arguments = {}) const;
-    void CallSubDelayed(const Value& component, StringView sub, std::vector<Value> arguments = {}) const;
+    Value CallSub(const Value& component, StringView sub,
+                  std::span<const Value> arguments = {}) const;
+    void CallSubDelayed(const Value& component, StringView sub,
+                        std::vector<Value> arguments = {}) const;
     bool SubExists(const Value& component, StringView sub, int32_t argumentCount) const;
     static String fixSubName(StringView sub, size_t argumentCount);
 
@@ -56,7 +58,7 @@ public:
         return std::static_pointer_cast<S>(slot);
     }
 
-private:
+  private:
     std::unordered_map<std::type_index, ObjectRef> services_;
 };
 

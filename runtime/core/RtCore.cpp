@@ -14,7 +14,7 @@ namespace {
 
 // Each line goes out whole and at once, so a script reading the log sees lines as they happen.
 class StandardOutputLog final : public platform::PlatformLog {
-public:
+  public:
     void writeLine(std::string_view utf8) override {
         std::fwrite(utf8.data(), 1, utf8.size(), stdout);
         std::fputc('\n', stdout);
@@ -70,7 +70,8 @@ const MethodTable* RtCore::methods() const {
 
 Value RtCore::raiseEvent(const Value& sender, StringView event, std::span<const Value> params) {
     setSender(sender);
-    if (event.ends_with(kResizeSuffix) && sender.isObject() && sender.object()->className() == u"RtPanelView") {
+    if (event.ends_with(kResizeSuffix) && sender.isObject() &&
+        sender.object()->className() == u"RtPanelView") {
         shared()->setMainView(sender.object());
     }
     Value result;
@@ -81,7 +82,8 @@ Value RtCore::raiseEvent(const Value& sender, StringView event, std::span<const 
 
 const Method* RtCore::findHandler(StringView event) const {
     if (event.empty() || eventsTarget_.expired()) return nullptr;
-    CachedHandler& slot = handlerCache_[(event.size() * 31 + event.front() * 7 + event.back()) & 15];
+    CachedHandler& slot =
+        handlerCache_[(event.size() * 31 + event.front() * 7 + event.back()) & 15];
     // memcmp: char_traits<char16_t>::compare is a unit-by-unit loop.
     if (slot.method && slot.event.size() == event.size() &&
         std::memcmp(slot.event.data(), event.data(), event.size() * sizeof(char16_t)) == 0) {
@@ -101,7 +103,8 @@ void RtCore::raiseUIEvent(const Value& sender, StringView event, std::vector<Val
         });
 }
 
-void RtCore::raiseEventFromDifferentThread(const Value& sender, StringView event, std::vector<Value> params) {
+void RtCore::raiseEventFromDifferentThread(const Value& sender, StringView event,
+                                           std::vector<Value> params) {
     raiseUIEvent(sender, event, std::move(params));
 }
 
@@ -110,7 +113,8 @@ bool RtCore::hasMethod(StringView event) const {
 }
 
 void RtCore::errorIfMissingEvent(StringView prefix, StringView rest) const {
-    if (!hasMethod(String(prefix) + String(rest))) raise(u"", u"%@%@ event not found.", {prefix, rest});
+    if (!hasMethod(String(prefix) + String(rest)))
+        raise(u"", u"%@%@ event not found.", {prefix, rest});
 }
 
 void RtCore::setSender(const Value& sender) {
@@ -170,13 +174,15 @@ Value RtCore::runDynamicMethod(const Value& target, StringView method, bool thro
 Value RtCore::runDynamicMethod(const Value& target, NamePieces method, bool throwErrorIfMissing,
                                std::span<const Value> args) {
     const auto fullName = [&] { return String(method.head) + String(method.tail); };
-    if (target.isNullOrMarker()) raise(u"null object", u"Target is null. Method called: %@", {fullName()});
+    if (target.isNullOrMarker())
+        raise(u"null object", u"Target is null. Method called: %@", {fullName()});
     const ObjectRef& object = target.object();
     const MethodTable* table = object ? object->methods() : nullptr;
     const Method* found = table ? table->find(method) : nullptr;
     if (!found) {
         if (throwErrorIfMissing) {
-            raise(u"method not found", u"Method not found: %@, target: %@", {fullName(), target.description()});
+            raise(u"method not found", u"Method not found: %@, target: %@",
+                  {fullName(), target.description()});
         }
         return Value();
     }
@@ -214,8 +220,8 @@ Number numberFrom(const Value& element) {
 }
 
 Value unknownResult(std::string_view typeCode, const void* bytes, size_t size) {
-    RtCore::shared()->LogInfo(
-        formatText(u"Converting unknown type to NSData (%s)", {String(typeCode.begin(), typeCode.end())}));
+    RtCore::shared()->LogInfo(formatText(u"Converting unknown type to NSData (%s)",
+                                         {String(typeCode.begin(), typeCode.end())}));
     const auto* first = static_cast<const uint8_t*>(bytes);
     return Value(std::make_shared<ByteBuffer>(std::vector<uint8_t>(first, first + size)));
 }

@@ -22,7 +22,7 @@ class PlatformLog;
 class RtError;
 
 class RtCore : public Object {
-public:
+  public:
     static constexpr StringView kClassName = u"RtCore";
     String className() const override { return String(kClassName); }
     const MethodTable* methods() const override;
@@ -40,7 +40,8 @@ public:
     Value raiseEvent(const Value& sender, StringView event, std::span<const Value> params = {});
     // Queue the same raiseEvent on the main queue and return at once.
     void raiseUIEvent(const Value& sender, StringView event, std::vector<Value> params = {});
-    void raiseEventFromDifferentThread(const Value& sender, StringView event, std::vector<Value> params = {});
+    void raiseEventFromDifferentThread(const Value& sender, StringView event,
+                                       std::vector<Value> params = {});
     bool hasMethod(StringView event) const;
     // Raises "%@%@ event not found." when the events target lacks the handler for prefix + rest.
     void errorIfMissingEvent(StringView prefix, StringView rest) const;
@@ -102,9 +103,10 @@ public:
     // Drops the shared object and its state; for tests that need a fresh process.
     static void resetSharedForTesting();
 
-    explicit RtCore(const ObjectRef& eventsTarget) : eventsTarget_(eventsTarget), target_(eventsTarget.get()) {}
+    explicit RtCore(const ObjectRef& eventsTarget)
+        : eventsTarget_(eventsTarget), target_(eventsTarget.get()) {}
 
-private:
+  private:
     // The handler for "_" + event on the events target, through a small cache of recent names
     // (tables never change, so entries never go stale); nullptr when there is none.
     const Method* findHandler(StringView event) const;
@@ -126,10 +128,12 @@ private:
 
 // The platform's error object: a domain, a code and a localized description.
 class RtError : public Object {
-public:
+  public:
     static constexpr StringView kClassName = u"RtError";
     RtError(String domain, int64_t code, String localizedDescription)
-        : domain(std::move(domain)), code(code), localizedDescription(std::move(localizedDescription)) {}
+        : domain(std::move(domain)),
+          code(code),
+          localizedDescription(std::move(localizedDescription)) {}
     String className() const override { return String(kClassName); }
     String description() const override { return localizedDescription; }
 

@@ -10,7 +10,7 @@
 namespace zemtra {
 
 class RtException : public std::exception {
-public:
+  public:
     RtException(String name, String reason);
 
     const String& name() const { return name_; }
@@ -20,13 +20,14 @@ public:
     // "name: reason" in UTF-8 for diagnostics; just the reason when the name is empty.
     const char* what() const noexcept override { return what_.c_str(); }
 
-private:
+  private:
     String name_;
     String reason_;
     std::string what_;
 };
 
 // Raises RtException with the name and the reason pattern filled in.
-[[noreturn]] void raise(StringView name, StringView reasonPattern, std::initializer_list<StringView> arguments = {});
+[[noreturn]] void raise(StringView name, StringView reasonPattern,
+                        std::initializer_list<StringView> arguments = {});
 
 }  // namespace zemtra

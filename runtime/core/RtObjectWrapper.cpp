@@ -16,7 +16,8 @@ constexpr StringView kEventNameKey = u"eventName";
 const ObjectRef& RtObjectWrapper::object() const {
     if (!object_) {
         const ClassInfo* expected = getClass();
-        raise(u"", u"Object was not initialized (%@)", {expected ? StringView(expected->name) : StringView(u"(null)")});
+        raise(u"", u"Object was not initialized (%@)",
+              {expected ? StringView(expected->name) : StringView(u"(null)")});
     }
     return object_;
 }
@@ -52,7 +53,8 @@ void RtObjectWrapper::setTag(const Value& tag) {
 }
 
 String RtObjectWrapper::description() const {
-    return u"<" + className() + u": " + (object_ ? object_->description() : String(u"(null)")) + u">";
+    return u"<" + className() + u": " + (object_ ? object_->description() : String(u"(null)")) +
+           u">";
 }
 
 bool RtObjectWrapper::isEqual(const Value& other) const {
@@ -69,7 +71,8 @@ size_t RtObjectWrapper::hash() const {
     return object_ ? object_->hash() : 0;
 }
 
-void RtObjectWrapper::setBIAndEventName(Object& object, const std::shared_ptr<RtCore>& core, StringView prefix) {
+void RtObjectWrapper::setBIAndEventName(Object& object, const std::shared_ptr<RtCore>& core,
+                                        StringView prefix) {
     AttachedMap& map = object.attachedMap();
     map.insert_or_assign(String(kBIKey), Value(std::make_shared<RtWeakRef>(core)));
     map.insert_or_assign(String(kEventNameKey), Value(toLowerEnUs(prefix)));
@@ -102,7 +105,8 @@ std::shared_ptr<RtCore> boundEvent(Object& object, StringView suffix, String& ev
 }
 }  // namespace
 
-Value RtObjectWrapper::raiseEvent(Object& object, StringView suffix, std::span<const Value> params) {
+Value RtObjectWrapper::raiseEvent(Object& object, StringView suffix,
+                                  std::span<const Value> params) {
     String event;
     const auto core = boundEvent(object, suffix, event);
     if (!core) return Value();
@@ -116,7 +120,8 @@ void RtObjectWrapper::raiseUIEvent(Object& object, StringView suffix, std::vecto
     }
 }
 
-void RtObjectWrapper::raiseEventFromDifferentThread(Object& object, StringView suffix, std::vector<Value> params) {
+void RtObjectWrapper::raiseEventFromDifferentThread(Object& object, StringView suffix,
+                                                    std::vector<Value> params) {
     raiseUIEvent(object, suffix, std::move(params));
 }
 

@@ -15,7 +15,7 @@ namespace zemtra {
 class RtCore;
 
 class RtObjectWrapper : public Object {
-public:
+  public:
     static constexpr StringView kClassName = u"RtObjectWrapper";
     String className() const override { return String(kClassName); }
 
@@ -51,23 +51,25 @@ public:
 
     static AttachedMap& getMap(Object& object) { return object.attachedMap(); }
     // Binds `object`'s events to `core`'s module under the prefix (stored lower-cased).
-    static void setBIAndEventName(Object& object, const std::shared_ptr<RtCore>& core, StringView prefix);
+    static void setBIAndEventName(Object& object, const std::shared_ptr<RtCore>& core,
+                                  StringView prefix);
     static std::shared_ptr<RtCore> getBI(Object& object);
     static Value getEventName(Object& object);
     // Raises prefix + suffix ("_click", "_valuechanged:") on the bound module with `object` as
     // sender; Null when the object is not bound or has no handler.
     static Value raiseEvent(Object& object, StringView suffix, std::span<const Value> params = {});
     static void raiseUIEvent(Object& object, StringView suffix, std::vector<Value> params = {});
-    static void raiseEventFromDifferentThread(Object& object, StringView suffix, std::vector<Value> params = {});
+    static void raiseEventFromDifferentThread(Object& object, StringView suffix,
+                                              std::vector<Value> params = {});
     static bool hasMethod(Object& object, StringView suffix);
 
-protected:
+  protected:
     ObjectRef object_;
 };
 
 // A weak reference as a value (the "bi" entry of an attached map).
 class RtWeakRef : public Object {
-public:
+  public:
     static constexpr StringView kClassName = u"RtWeakRef";
     explicit RtWeakRef(const ObjectRef& value = nullptr) : value_(value) {}
     String className() const override { return String(kClassName); }
@@ -75,7 +77,7 @@ public:
     ObjectRef value() const { return value_.lock(); }
     void setValue(const ObjectRef& value) { value_ = value; }
 
-private:
+  private:
     std::weak_ptr<Object> value_;
 };
 
@@ -83,7 +85,7 @@ class RtError;
 
 // Wraps the last caught error (LastException of the Common object).
 class RtExceptionWrapper : public RtObjectWrapper {
-public:
+  public:
     static constexpr StringView kClassName = u"RtExceptionWrapper";
     String className() const override { return String(kClassName); }
     const ClassInfo* getClass() const override;

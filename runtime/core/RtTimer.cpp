@@ -19,7 +19,8 @@ const MethodTable* RtTimer::methods() const {
     return &table;
 }
 
-void RtTimer::Initialize(const std::shared_ptr<RtCore>& core, const String& prefix, int64_t interval) {
+void RtTimer::Initialize(const std::shared_ptr<RtCore>& core, const String& prefix,
+                         int64_t interval) {
     interval_ = interval;
     core_ = core;
     eventName_ = toLowerEnUs(prefix) + u"_tick";
@@ -50,8 +51,9 @@ void RtTimer::startTicking() {
 
 void RtTimer::schedule(int32_t generation) {
     auto self = std::static_pointer_cast<RtTimer>(shared_from_this());
-    MainQueue::current().postDelayed(std::chrono::milliseconds(interval_),
-                                      [self = std::move(self), generation] { self->tick(generation); });
+    MainQueue::current().postDelayed(
+        std::chrono::milliseconds(interval_),
+        [self = std::move(self), generation] { self->tick(generation); });
 }
 
 void RtTimer::tick(int32_t generation) {

@@ -16,7 +16,7 @@ namespace zemtra {
 class RtCore;
 
 class RtTimer : public Object {
-public:
+  public:
     static constexpr StringView kClassName = u"RtTimer";
     String className() const override { return String(kClassName); }
     const MethodTable* methods() const override;
@@ -37,7 +37,7 @@ public:
     const String& eventName() const { return eventName_; }
     int32_t relevantTimer() const { return relevantTimer_; }
 
-private:
+  private:
     void startTicking();
     void stopTicking() { ++relevantTimer_; }
     void schedule(int32_t generation);

@@ -7,9 +7,10 @@
 namespace zemtra {
 
 String fromUtf8(std::string_view utf8) {
-    const icu::UnicodeString text =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
-    return String(reinterpret_cast<const char16_t*>(text.getBuffer()), static_cast<size_t>(text.length()));
+    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+    return String(reinterpret_cast<const char16_t*>(text.getBuffer()),
+                  static_cast<size_t>(text.length()));
 }
 
 std::string toUtf8(StringView text) {
@@ -35,8 +36,8 @@ String formatText(StringView pattern, std::initializer_list<StringView> argument
             continue;
         }
         size_t length = 0;
-        for (StringView spec : {StringView(u"@"), StringView(u"d"), StringView(u"i"), StringView(u"s"),
-                                StringView(u"lli")}) {
+        for (StringView spec : {StringView(u"@"), StringView(u"d"), StringView(u"i"),
+                                StringView(u"s"), StringView(u"lli")}) {
             if (pattern.substr(i + 1, spec.size()) == spec) {
                 length = spec.size();
                 break;
@@ -54,7 +55,8 @@ String formatText(StringView pattern, std::initializer_list<StringView> argument
 
 namespace {
 String fromUnicode(const icu::UnicodeString& text) {
-    return String(reinterpret_cast<const char16_t*>(text.getBuffer()), static_cast<size_t>(text.length()));
+    return String(reinterpret_cast<const char16_t*>(text.getBuffer()),
+                  static_cast<size_t>(text.length()));
 }
 const icu::Locale& englishUS() {
     static const icu::Locale locale("en_US");

@@ -14,11 +14,11 @@ namespace zemtra {
 
 namespace {
 
-int typeToStringCounter = 0;       // main thread only, like the rest of the record machinery
+int typeToStringCounter = 0;         // main thread only, like the rest of the record machinery
 thread_local int describeDepth = 0;  // the nesting depth the guard measures
 
 class DepthScope {
-public:
+  public:
     DepthScope() { ++describeDepth; }
     ~DepthScope() { --describeDepth; }
     DepthScope(const DepthScope&) = delete;
@@ -26,25 +26,41 @@ public:
 };
 
 class Describer final : public FieldVisitor {
-public:
+  public:
     String text = u"[";
 
     void field(StringView name, const Value& object) override { add(name, object.description()); }
-    void field(StringView name, int8_t value) override { add(name, numberToString(Number::ofByte(value))); }
-    void field(StringView name, uint8_t value) override { add(name, numberToString(Number::ofUnsignedByte(value))); }
-    void field(StringView name, int16_t value) override { add(name, numberToString(Number::ofShort(value))); }
+    void field(StringView name, int8_t value) override {
+        add(name, numberToString(Number::ofByte(value)));
+    }
+    void field(StringView name, uint8_t value) override {
+        add(name, numberToString(Number::ofUnsignedByte(value)));
+    }
+    void field(StringView name, int16_t value) override {
+        add(name, numberToString(Number::ofShort(value)));
+    }
     void field(StringView name, uint16_t value) override { add(name, decimal(value)); }
-    void field(StringView name, int32_t value) override { add(name, numberToString(Number::ofInt(value))); }
+    void field(StringView name, int32_t value) override {
+        add(name, numberToString(Number::ofInt(value)));
+    }
     void field(StringView name, uint32_t value) override { add(name, decimal(value)); }
-    void field(StringView name, int64_t value) override { add(name, numberToString(Number::ofLong(value))); }
-    void field(StringView name, float value) override { add(name, numberToString(Number::ofFloat(value))); }
-    void field(StringView name, double value) override { add(name, numberToString(Number::ofDouble(value))); }
-    void field(StringView name, bool value) override { add(name, numberToString(Number::ofBoolean(value))); }
+    void field(StringView name, int64_t value) override {
+        add(name, numberToString(Number::ofLong(value)));
+    }
+    void field(StringView name, float value) override {
+        add(name, numberToString(Number::ofFloat(value)));
+    }
+    void field(StringView name, double value) override {
+        add(name, numberToString(Number::ofDouble(value)));
+    }
+    void field(StringView name, bool value) override {
+        add(name, numberToString(Number::ofBoolean(value)));
+    }
     void unknownField(StringView name, std::string_view typeCode) override {
         add(name, formatText(u"Unknown type: %s", {String(typeCode.begin(), typeCode.end())}));
     }
 
-private:
+  private:
     void add(StringView name, const String& value) {
         text += name.empty() ? String() : String(name.substr(1));
         text += u'=';
@@ -76,8 +92,9 @@ String TypeToString(const Record& record, bool /*flag*/) {
         return text + u"]";
     } catch (const std::exception& error) {
         const auto* runtimeError = dynamic_cast<const RtException*>(&error);
-        RtCore::shared()->Log(formatText(u"TypeToString error: %@",
-                                         {runtimeError ? runtimeError->description() : fromUtf8(error.what())}));
+        RtCore::shared()->Log(
+            formatText(u"TypeToString error: %@",
+                       {runtimeError ? runtimeError->description() : fromUtf8(error.what())}));
         return u"N/A";
     }
 }

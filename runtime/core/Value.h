@@ -25,7 +25,7 @@ inline constexpr NullMarker kNullMarker{};
 // A boxed number. The tag is the type code of the value it was made from: 'i' Int, 'q' Long,
 // 'd' Double, 'f' Float, 's' Short, 'c' Byte, 'S' Char, 'B' Boolean, 'C' unsigned byte.
 class Number {
-public:
+  public:
     static Number ofInt(int32_t value) { return Number('i', int64_t{value}); }
     static Number ofLong(int64_t value) { return Number('q', value); }
     static Number ofShort(int16_t value) { return Number('s', int64_t{value}); }
@@ -53,7 +53,7 @@ public:
     // Equal when the numeric values are equal, whatever the tags (Int 3 equals Double 3.0).
     bool operator==(const Number& other) const;
 
-private:
+  private:
     Number(char tag, int64_t value) : tag_(tag), integer_(value) {}
     Number(char tag, double value) : tag_(tag), real_(value) {}
 
@@ -65,7 +65,7 @@ private:
 };
 
 class Value {
-public:
+  public:
     Value() = default;  // Null
     Value(std::nullptr_t) {}
     Value(NullMarker marker) : v_(marker) {}
@@ -74,8 +74,7 @@ public:
     Value(StringView text) : v_(String(text)) {}
     Value(const char16_t* text) : v_(String(text)) {}
     template <class T>
-        requires std::derived_from<T, Object>
-    Value(std::shared_ptr<T> object) {
+    requires std::derived_from<T, Object> Value(std::shared_ptr<T> object) {
         if (object) v_ = ObjectRef(std::move(object));
     }
     // No silent boxing: numbers must say their type (Value::ofInt, Value::ofDouble, ...).
@@ -117,13 +116,17 @@ public:
     bool equals(const Value& other) const;
     size_t hash() const;
 
-private:
+  private:
     std::variant<std::monostate, NullMarker, Number, String, ObjectRef> v_;
 };
 
 // nilToNSNull: / NSNullToNil: of the value model.
-inline Value nullToMarker(Value value) { return value.isNull() ? Value(kNullMarker) : value; }
-inline Value markerToNull(Value value) { return value.isNullMarker() ? Value() : value; }
+inline Value nullToMarker(Value value) {
+    return value.isNull() ? Value(kNullMarker) : value;
+}
+inline Value markerToNull(Value value) {
+    return value.isNullMarker() ? Value() : value;
+}
 
 // Decimal text of a boxed number chosen by its type tag (the NumberToString: rule).
 String numberToString(const Number& number);

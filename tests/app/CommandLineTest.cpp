@@ -27,11 +27,11 @@ TEST(CommandLine, DefaultsRunWithoutConfiguration) {
 }
 
 TEST(CommandLine, AcceptsEveryOption) {
-    const auto parsed = parseCommandLine({"--headless", "--data", "/tmp/d", "--assets", "a", "--sensors", "sim:42",
-                                          "--speech", "wav:out.wav", "--clock", "virtual:1000", "--smtp",
-                                          "smtp://127.0.0.1:2525", "--mail-from", "z@example.org", "--script", "-",
-                                          "--on"},
-                                         homeOnly);
+    const auto parsed = parseCommandLine(
+        {"--headless", "--data", "/tmp/d", "--assets", "a", "--sensors", "sim:42", "--speech",
+         "wav:out.wav", "--clock", "virtual:1000", "--smtp", "smtp://127.0.0.1:2525", "--mail-from",
+         "z@example.org", "--script", "-", "--on"},
+        homeOnly);
     ASSERT_TRUE(parsed.options) << parsed.error;
     const Options& o = *parsed.options;
     EXPECT_TRUE(o.headless);
@@ -48,14 +48,17 @@ TEST(CommandLine, AcceptsEveryOption) {
 
 TEST(CommandLine, BadValuesSayWhatIsAccepted) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> rows{
-        {{"--sensors", "gps"}, "--sensors takes sim[:SEED], iio[:SYSFS_ROOT] or replay:FILE, got 'gps'"},
+        {{"--sensors", "gps"},
+         "--sensors takes sim[:SEED], iio[:SYSFS_ROOT] or replay:FILE, got 'gps'"},
         {{"--sensors", "sim:x"}, "--sensors sim:SEED needs a whole number as SEED, got 'x'"},
         {{"--speech", "wav:"}, "--speech takes espeak, wav:FILE or none, got 'wav:'"},
         {{"--clock", "fast"}, "--clock takes real or virtual[:START], got 'fast'"},
         {{"--clock", "virtual:2024-13-01T00:00:00"},
-         "--clock virtual:START needs START as epoch milliseconds or local YYYY-MM-DDTHH:MM:SS, got "
+         "--clock virtual:START needs START as epoch milliseconds or local YYYY-MM-DDTHH:MM:SS, "
+         "got "
          "'2024-13-01T00:00:00'"},
-        {{"--smtp", "mail.example.org"}, "--smtp takes a smtp:// or smtps:// URL, got 'mail.example.org'"},
+        {{"--smtp", "mail.example.org"},
+         "--smtp takes a smtp:// or smtps:// URL, got 'mail.example.org'"},
         {{"--data"}, "--data needs a value; see --help"},
         {{"--verbose"}, "unknown option '--verbose'; see --help"},
     };

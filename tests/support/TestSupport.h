@@ -19,7 +19,7 @@ namespace zemtra::testing {
 
 // Collects platform log lines (UTF-8) while alive.
 class LogCapture final : public platform::PlatformLog {
-public:
+  public:
     LogCapture();
     ~LogCapture() override;
     void writeLine(std::string_view utf8) override { lines.emplace_back(utf8); }
@@ -31,7 +31,7 @@ void resetRuntime();
 
 // A fresh runtime with a virtual clock and an installed main queue, for one test.
 class RuntimeTest : public ::testing::Test {
-protected:
+  protected:
     static constexpr int64_t kStartTicks = 1700000000000;  // 2023-11-14T22:13:20Z
     RuntimeTest();
     ~RuntimeTest() override;
@@ -45,13 +45,13 @@ protected:
 // Fails the current test and stops the queue when the guarded code runs longer than the limit
 // (in real time); aborts the process if even that does not end it.
 class Watchdog {
-public:
+  public:
     Watchdog(MainQueue& queue, std::chrono::milliseconds limit = std::chrono::seconds(10));
     ~Watchdog();
     Watchdog(const Watchdog&) = delete;
     Watchdog& operator=(const Watchdog&) = delete;
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable done_;
     bool finished_ = false;

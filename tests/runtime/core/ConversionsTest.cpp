@@ -15,7 +15,9 @@ struct ParseRow {
     double expected;
 };
 
-void PrintTo(const ParseRow& row, std::ostream* out) { *out << '"' << toUtf8(row.text) << '"'; }
+void PrintTo(const ParseRow& row, std::ostream* out) {
+    *out << '"' << toUtf8(row.text) << '"';
+}
 
 class ObjectToNumberAccepts : public ::testing::TestWithParam<ParseRow> {};
 
@@ -26,8 +28,9 @@ TEST_P(ObjectToNumberAccepts, GivesTheLeadingNumberAsDouble) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, ObjectToNumberAccepts,
-                         ::testing::Values(ParseRow{u"0", 0}, ParseRow{u".5", 0.5}, ParseRow{u"0.000", 0},
-                                           ParseRow{u".0", 0}, ParseRow{u" 7", 7}, ParseRow{u"12abc", 12},
+                         ::testing::Values(ParseRow{u"0", 0}, ParseRow{u".5", 0.5},
+                                           ParseRow{u"0.000", 0}, ParseRow{u".0", 0},
+                                           ParseRow{u" 7", 7}, ParseRow{u"12abc", 12},
                                            ParseRow{u"007x", 7}, ParseRow{u"-2.5", -2.5},
                                            ParseRow{u"1e3", 1000}, ParseRow{u"1e", 1},
                                            ParseRow{u"\t+4", 4}, ParseRow{u"3.25.7", 3.25}));
@@ -68,7 +71,9 @@ struct FormatRow {
     const char16_t* expected;
 };
 
-void PrintTo(const FormatRow& row, std::ostream* out) { *out << toUtf8(row.expected); }
+void PrintTo(const FormatRow& row, std::ostream* out) {
+    *out << toUtf8(row.expected);
+}
 
 class NumberToStringFormats : public ::testing::TestWithParam<FormatRow> {};
 
@@ -78,19 +83,20 @@ TEST_P(NumberToStringFormats, ByTypeTag) {
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, NumberToStringFormats,
-    ::testing::Values(FormatRow{Value::ofDouble(5.0), u"5"}, FormatRow{Value::ofDouble(2.0), u"2"},
-                      FormatRow{Value::ofDouble(0.1), u"0.1"},
-                      FormatRow{Value::ofDouble(1.0 / 3.0), u"0.3333333333333333"},
-                      FormatRow{Value::ofDouble(-2.5), u"-2.5"}, FormatRow{Value::ofDouble(0.00001), u"1e-05"},
-                      FormatRow{Value::ofDouble(0.0001), u"0.0001"},
-                      FormatRow{Value::ofDouble(0.123456789), u"0.123456789"},
-                      FormatRow{Value::ofDouble(1e16), u"1e+16"},
-                      FormatRow{Value::ofDouble(1234567890123456.0), u"1234567890123456"},
-                      FormatRow{Value::ofDouble(1e20), u"1e+20"}, FormatRow{Value::ofFloat(0.1f), u"0.1"},
-                      FormatRow{Value::ofFloat(1.0f / 3.0f), u"0.3333333"}, FormatRow{Value::ofInt(-17), u"-17"},
-                      FormatRow{Value::ofLong(std::numeric_limits<int64_t>::min()), u"-9223372036854775808"},
-                      FormatRow{Value::ofShort(-3), u"-3"}, FormatRow{Value::ofByte(-128), u"-128"},
-                      FormatRow{Value::ofBoolean(true), u"1"}));
+    ::testing::Values(
+        FormatRow{Value::ofDouble(5.0), u"5"}, FormatRow{Value::ofDouble(2.0), u"2"},
+        FormatRow{Value::ofDouble(0.1), u"0.1"},
+        FormatRow{Value::ofDouble(1.0 / 3.0), u"0.3333333333333333"},
+        FormatRow{Value::ofDouble(-2.5), u"-2.5"}, FormatRow{Value::ofDouble(0.00001), u"1e-05"},
+        FormatRow{Value::ofDouble(0.0001), u"0.0001"},
+        FormatRow{Value::ofDouble(0.123456789), u"0.123456789"},
+        FormatRow{Value::ofDouble(1e16), u"1e+16"},
+        FormatRow{Value::ofDouble(1234567890123456.0), u"1234567890123456"},
+        FormatRow{Value::ofDouble(1e20), u"1e+20"}, FormatRow{Value::ofFloat(0.1f), u"0.1"},
+        FormatRow{Value::ofFloat(1.0f / 3.0f), u"0.3333333"}, FormatRow{Value::ofInt(-17), u"-17"},
+        FormatRow{Value::ofLong(std::numeric_limits<int64_t>::min()), u"-9223372036854775808"},
+        FormatRow{Value::ofShort(-3), u"-3"}, FormatRow{Value::ofByte(-128), u"-128"},
+        FormatRow{Value::ofBoolean(true), u"1"}));
 
 TEST(ObjectToLongNumber, TruncatesDoublesAndReadsIntegerPrefixes) {
     EXPECT_EQ(objectToLongNumber(Value::ofDouble(-2.9)), -2);
@@ -98,9 +104,12 @@ TEST(ObjectToLongNumber, TruncatesDoublesAndReadsIntegerPrefixes) {
     EXPECT_EQ(objectToLongNumber(Value(u"  -42abc")), -42);
     EXPECT_EQ(objectToLongNumber(Value(u"12.9")), 12);
     EXPECT_EQ(objectToLongNumber(Value(u"abc")), 0);
-    EXPECT_EQ(objectToLongNumber(Value(u"99999999999999999999")), std::numeric_limits<int64_t>::max());
-    EXPECT_EQ(objectToLongNumber(Value(u"-9223372036854775808")), std::numeric_limits<int64_t>::min());
-    EXPECT_EQ(objectToLongNumber(Value(u"-99999999999999999999")), std::numeric_limits<int64_t>::min());
+    EXPECT_EQ(objectToLongNumber(Value(u"99999999999999999999")),
+              std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(objectToLongNumber(Value(u"-9223372036854775808")),
+              std::numeric_limits<int64_t>::min());
+    EXPECT_EQ(objectToLongNumber(Value(u"-99999999999999999999")),
+              std::numeric_limits<int64_t>::min());
     EXPECT_EQ(objectToLongNumber(Value()), 0);
 }
 
@@ -124,6 +133,9 @@ TEST(ObjectToStringAndChar, NullAndBoxedValues) {
     EXPECT_EQ(objectToChar(Value(u"")), 0);
     EXPECT_EQ(objectToChar(Value()), 0);
     EXPECT_EQ(objectToChar(Value::ofInt(65)), u'A');
+    EXPECT_TRUE(isKindOfNumber(Value::ofDouble(1), u"d"));
+    EXPECT_FALSE(isKindOfNumber(Value::ofInt(1), u"d"));
+    EXPECT_FALSE(isKindOfNumber(Value(u"1"), u"i"));
     EXPECT_TRUE(core->IsLong(Value::ofLong(1)));
     EXPECT_FALSE(core->IsLong(Value::ofInt(1)));
 }

@@ -17,7 +17,7 @@ struct Range {
 };
 
 class ProbeModule final : public RtStaticModule {
-public:
+  public:
     static constexpr StringView kClassName = u"ProbeModule";
     String className() const override { return String(kClassName); }
     const MethodTable* methods() const override {
@@ -67,7 +67,7 @@ public:
 };
 
 class DispatchTest : public testing::RuntimeTest {
-protected:
+  protected:
     std::shared_ptr<ProbeModule> module = StaticModules::New<ProbeModule>();
 };
 
@@ -97,9 +97,13 @@ TEST_F(DispatchTest, HandlerWithoutResultAnswersEmptyText) {
 }
 
 TEST_F(DispatchTest, IntParametersTruncateTowardZero) {
-    for (const auto& [given, expected] : std::vector<std::pair<Value, int32_t>>{
-             {Value::ofDouble(2.9), 2}, {Value::ofDouble(-2.9), -2}, {Value::ofLong(7), 7},
-             {Value::ofBoolean(true), 1}, {Value(u"12abc"), 12}, {Value(kNullMarker), 0}}) {
+    for (const auto& [given, expected] :
+         std::vector<std::pair<Value, int32_t>>{{Value::ofDouble(2.9), 2},
+                                                {Value::ofDouble(-2.9), -2},
+                                                {Value::ofLong(7), 7},
+                                                {Value::ofBoolean(true), 1},
+                                                {Value(u"12abc"), 12},
+                                                {Value(kNullMarker), 0}}) {
         const Value arguments[] = {given};
         module->bi->raiseEvent(Value(), u"takeint:", arguments);
         EXPECT_EQ(module->lastInt, expected) << toUtf8(given.description());
@@ -150,7 +154,9 @@ TEST_F(DispatchTest, StructuresTravelAsBytes) {
     EXPECT_EQ(buffer->bytes.size(), sizeof(Range));
 
     const Value arguments[] = {range};
-    EXPECT_EQ(RtCore::runDynamicMethod(Value(module), u"takeRange:", true, arguments).number()->toLong(), 304);
+    EXPECT_EQ(
+        RtCore::runDynamicMethod(Value(module), u"takeRange:", true, arguments).number()->toLong(),
+        304);
 
     const Value wrong[] = {Value::ofInt(3)};
     try {
@@ -219,7 +225,7 @@ TEST_F(DispatchTest, QueuedEventsRunLaterInOrder) {
 }
 
 class PanelView final : public Object {
-public:
+  public:
     String className() const override { return u"RtPanelView"; }
 };
 
@@ -244,12 +250,14 @@ TEST_F(DispatchTest, LogLinesAreCutAt4000Units) {
 }
 
 class RecordingLogger final : public Object {
-public:
+  public:
     const MethodTable* methods() const override {
         static const MethodTable table{MethodTable::operation("Log::", &RecordingLogger::Log)};
         return &table;
     }
-    void Log(const String& text, const Value& level) { lines.push_back(text + u"|" + level.description()); }
+    void Log(const String& text, const Value& level) {
+        lines.push_back(text + u"|" + level.description());
+    }
     std::vector<String> lines;
 };
 
@@ -260,7 +268,8 @@ TEST_F(DispatchTest, InstalledLoggerReceivesTextAndLevel) {
     RtCore::shared()->LogError(u"bad");
     module->_c->LogColor(u"coloured", static_cast<int32_t>(0xFF000000));
     EXPECT_TRUE(log.lines.empty());
-    EXPECT_EQ(logger->lines, (std::vector<String>{u"plain|(null)", u"bad|e", u"coloured|c-16777216"}));
+    EXPECT_EQ(logger->lines,
+              (std::vector<String>{u"plain|(null)", u"bad|e", u"coloured|c-16777216"}));
 }
 
 TEST_F(DispatchTest, CallSubBetweenModules) {
@@ -282,7 +291,8 @@ TEST_F(DispatchTest, CallSubBetweenModules) {
 }
 
 TEST_F(DispatchTest, TableRejectsNamesWhoseColonsDoNotMatchTheParameters) {
-    EXPECT_THROW(MethodTable({MethodTable::sub("_takeint", &ProbeModule::_takeint)}), std::logic_error);
+    EXPECT_THROW(MethodTable({MethodTable::sub("_takeint", &ProbeModule::_takeint)}),
+                 std::logic_error);
 }
 
 TEST_F(DispatchTest, StaticModulesMustOverrideInitializeStaticModules) {

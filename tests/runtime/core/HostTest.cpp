@@ -10,7 +10,7 @@ namespace zemtra {
 namespace {
 
 class AppModule final : public RtStaticModule {
-public:
+  public:
     const MethodTable* methods() const override {
         static const MethodTable table{
             MethodTable::sub("_application_start:", &AppModule::_application_start),
@@ -41,7 +41,7 @@ public:
 };
 
 class HostTest : public testing::RuntimeTest {
-protected:
+  protected:
     HostTest() {
         StaticModules::registerClass<AppModule>(u"zm_main");
         StaticModules::New<AppModule>()->window = &window;
@@ -87,7 +87,8 @@ TEST_F(HostTest, DeactivationAndMinimisingRaiseNowActivationAndRestoringAreQueue
     EXPECT_EQ(module()->events.size(), 3u);
     queue.runUntilIdle();
     // The module has no foreground handler: that event is ignored.
-    EXPECT_EQ(module()->events, (std::vector<std::string>{"start", "inactive", "background", "active"}));
+    EXPECT_EQ(module()->events,
+              (std::vector<std::string>{"start", "inactive", "background", "active"}));
 }
 
 TEST_F(HostTest, OpenURLUsesTheTwoParameterHandlerAndAnswersItsResult) {

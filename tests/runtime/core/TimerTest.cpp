@@ -12,7 +12,7 @@ namespace {
 using namespace std::chrono_literals;
 
 class TickModule final : public RtStaticModule {
-public:
+  public:
     const MethodTable* methods() const override {
         static const MethodTable table{
             MethodTable::sub("_tmr1_tick", &TickModule::_tmr1_tick),
@@ -33,7 +33,7 @@ public:
 };
 
 class TimerTest : public testing::RuntimeTest {
-protected:
+  protected:
     TimerTest() { timer->Initialize(module->bi, u"TMR1", 1000); }
     int64_t at(int64_t ms) const { return kStartTicks + ms; }
 

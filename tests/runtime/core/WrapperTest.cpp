@@ -12,22 +12,22 @@ namespace zemtra {
 namespace {
 
 class Widget : public Object {
-public:
+  public:
     static constexpr StringView kClassName = u"Widget";
     String className() const override { return String(kClassName); }
     String description() const override { return u"widget"; }
 };
 class FancyWidget final : public Widget {
-public:
+  public:
     String className() const override { return u"FancyWidget"; }
 };
 class Gadget final : public Object {
-public:
+  public:
     String className() const override { return u"Gadget"; }
 };
 
 class WidgetWrapper final : public RtObjectWrapper {
-public:
+  public:
     String className() const override { return u"WidgetWrapper"; }
     const ClassInfo* getClass() const override { return &classInfoOf<Widget>(); }
 };
@@ -91,9 +91,10 @@ TEST_F(WrapperTest, WrappersOfOneObjectAreEqualAndShareTheTag) {
 }
 
 class ButtonModule final : public RtStaticModule {
-public:
+  public:
     const MethodTable* methods() const override {
-        static const MethodTable table{MethodTable::sub("_btnset_click", &ButtonModule::_btnset_click)};
+        static const MethodTable table{
+            MethodTable::sub("_btnset_click", &ButtonModule::_btnset_click)};
         return &table;
     }
     void _btnset_click() {
@@ -154,7 +155,7 @@ TEST_F(WrapperTest, SetExceptionRecordsTheLastCaughtError) {
 }
 
 class Period final : public RtClass, public Record {
-public:
+  public:
     void visitFields(FieldVisitor& visitor) const override {
         visitor.field(u"_year", _year);
         visitor.field(u"_month", _month);
@@ -172,7 +173,7 @@ TEST_F(WrapperTest, TypeToStringDescribesFieldsWithALineFeedAfterEveryThird) {
     EXPECT_EQ(period.description(), u"[year=2024, month=5, day=1\n, ratio=0.5, next=(null)]");
 
     class ThreeFields final : public Record {
-    public:
+      public:
         void visitFields(FieldVisitor& visitor) const override {
             visitor.field(u"_year", int32_t{2024});
             visitor.field(u"_month", int16_t{5});
@@ -197,7 +198,7 @@ TEST_F(WrapperTest, TypeToStringStopsEndlessRecursion) {
 
 TEST_F(WrapperTest, TypeToStringTurnsErrorsIntoNA) {
     class Broken final : public Record {
-    public:
+      public:
         void visitFields(FieldVisitor&) const override { raise(u"", u"no fields today"); }
     };
     EXPECT_EQ(TypeToString(Broken()), u"N/A");

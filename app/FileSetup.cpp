@@ -1,0 +1,51 @@
+// File service set-up from the command line.
+#include "app/FileSetup.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "runtime/core/RtCommon.h"
+#include "runtime/lib/RtFile.h"
+
+namespace zemtra::app {
+
+namespace {
+
+std::string withSlash(std::string directory) {
+    if (directory.empty() || directory.back() != '/') directory += '/';
+    return directory;
+}
+
+// The installed layout (<prefix>/bin/zemtra, <prefix>/share/zemtra/assets) first, then the build
+// tree's assets folder beside the executable.
+std::string defaultAssets(const std::string& executablePath) {
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::canonical(executablePath, error);
+    const std::filesystem::path folder =
+        error ? std::filesystem::path(".") : executable.parent_path();
+    const std::filesystem::path installed = folder / ".." / "share" / "zemtra" / "assets";
+    if (std::filesystem::is_directory(installed, error))
+        return withSlash(installed.lexically_normal().string());
+    return withSlash((folder / "assets").string());
+}
+
+}  // namespace
+
+std::optional<std::string> setUpFiles(const Options& options, const std::string& executablePath) {
+    std::error_code error;
+    std::filesystem::create_directories(options.dataDirectory, error);
+    if (error || !std::filesystem::is_directory(options.dataDirectory)) {
+        return "cannot use the documents directory " + options.dataDirectory + ": " +
+               (error ? error.message() : std::string("it is not a directory")) +
+               "; choose another with --data DIR";
+    }
+    FileLocations locations = FileLocations::defaults();
+    locations.documents = fromUtf8(withSlash(options.dataDirectory));
+    locations.assets =
+        fromUtf8(options.assetsDirectory.empty() ? defaultAssets(executablePath)
+                                                 : withSlash(options.assetsDirectory));
+    RtCommon::New()->service<RtFile>()->setLocations(std::move(locations));
+    return std::nullopt;
+}
+
+}  // namespace zemtra::app

@@ -1,0 +1,16 @@
+// Points the file service at the program's folders: the documents directory from --data (created
+// when missing) and the assets directory from --assets, else the installed data directory, else
+// the build tree's assets beside the executable.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/CommandLine.h"
+
+namespace zemtra::app {
+
+// Answers an error message for the user when the documents directory cannot be made.
+std::optional<std::string> setUpFiles(const Options& options, const std::string& executablePath);
+
+}  // namespace zemtra::app

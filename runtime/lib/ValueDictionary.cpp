@@ -1,0 +1,35 @@
+// Description, lookup and equality of dictionaries.
+#include "runtime/lib/ValueDictionary.h"
+
+namespace zemtra {
+
+String ValueDictionary::description() const {
+    String out = u"{\n";
+    for (const auto& [key, value] : entries) {
+        out += u"    ";
+        out += key.description();
+        out += u" = ";
+        out += value.description();
+        out += u";\n";
+    }
+    return out + u"}";
+}
+
+const Value* ValueDictionary::find(const Value& key) const {
+    const auto found = entries.find(key);
+    return found == entries.end() ? nullptr : &found->second;
+}
+
+bool ValueDictionary::isEqual(const Value& other) const {
+    const auto dictionary = other.as<ValueDictionary>();
+    if (!dictionary) return false;
+    if (dictionary.get() == this) return true;
+    if (dictionary->entries.size() != entries.size()) return false;
+    for (const auto& [key, value] : entries) {
+        const Value* theirs = dictionary->find(key);
+        if (!theirs || !value.equals(*theirs)) return false;
+    }
+    return true;
+}
+
+}  // namespace zemtra

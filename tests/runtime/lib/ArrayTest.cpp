@@ -1,0 +1,185 @@
+// Arrays: bounds, strides, storage kinds, Null conversion, and the list view over an array.
+#include <climits>
+
+#include <gtest/gtest.h>
+
+#include "runtime/core/RtCore.h"
+#include "runtime/lib/ClassRegistry.h"
+#include "runtime/lib/RtArray.h"
+#include "runtime/lib/RtList.h"
+#include "tests/runtime/lib/Raises.h"
+
+namespace zemtra {
+namespace {
+
+using testing::raised;
+
+std::shared_ptr<RtArray> objectArray(std::vector<int32_t> sizes, const Value& defaultValue) {
+    auto array = std::make_shared<RtArray>();
+    array->initObjects(sizes, defaultValue, u"");
+    return array;
+}
+
+struct BoundsCase {
+    const char* name;
+    int64_t index;
+};
+
+class ArrayBoundsTest : public ::testing::TestWithParam<BoundsCase> {};
+
+// Every access form must reject the slot with the same reason, and a failed write changes nothing.
+TEST_P(ArrayBoundsTest, EveryAccessFormRejectsTheSlotAndChangesNothing) {
+    const auto index = static_cast<int32_t>(GetParam().index);
+    const auto words = objectArray({4}, Value(u"w"));
+    const String reason = u"Out of bounds. Index=" + decimal(index) + u" Length=4";
+    const std::vector<std::function<void()>> accesses = {
+        [&] { words->getObjectFast(index); },
+        [&] { words->setObjectFast(index, Value(u"x")); },
+        [&] { words->getObjectFastN(index); },
+        [&] { words->setObjectFastN(index, Value::ofInt(1)); },
+        [&] { words->Get(index); },
+        [&] { words->getObject({index}); },
+        [&] { words->setObject({index}, Value(u"x")); },
+    };
+    for (const auto& access : accesses) {
+        const RtException error = raised(access);
+        EXPECT_EQ(error.name(), u"");
+        EXPECT_EQ(error.reason(), reason);
+    }
+    const auto bytes = RtArray::ofBytes({1, 2, 3, 4});
+    EXPECT_EQ(raised([&] { bytes->setByteFast(index, Value::ofInt(9)); }).reason(), reason);
+    EXPECT_EQ(raised([&] { bytes->Get(index); }).reason(), reason);
+    for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(words->getObjectFast(i).description(), u"w");
+    EXPECT_EQ(bytes->bytesData()->bytes, (std::vector<uint8_t>{1, 2, 3, 4}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Slots, ArrayBoundsTest,
+                         ::testing::Values(BoundsCase{"MinusOne", -1}, BoundsCase{"Length", 4},
+                                           BoundsCase{"IntMin", INT_MIN},
+                                           BoundsCase{"IntMax", INT_MAX}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ArrayTest, StridesLayOutRowsWithTheLastIndexFastest) {
+    // A 2-by-3 array indexed [row][column] is created with the sizes (3, 2).
+    const auto grid = objectArray({3, 2}, Value::ofInt(0));
+    EXPECT_EQ(grid->Length(), 6);
+    EXPECT_EQ(grid->ranks(), (std::vector<int32_t>{3, 1}));
+    grid->setObject({1, 2}, Value(u"corner"));
+    EXPECT_EQ(grid->getObjectFast(5).description(), u"corner");
+    grid->setObject2FastN(1, 0, Value::ofInt(7));
+    EXPECT_EQ(grid->getObjectFastN(3).number()->toInt(), 7);
+    EXPECT_EQ(grid->getObject2FastN(1, 2).description(), u"corner");
+
+    const auto cube = objectArray({2, 3, 4}, Value::ofInt(0));
+    EXPECT_EQ(cube->Length(), 24);
+    cube->setObject({3, 2, 1}, Value(u"x"));  // 6*3 + 2*2 + 1
+    EXPECT_EQ(cube->getObjectFast(23).description(), u"x");
+}
+
+TEST(ArrayTest, SlotArithmeticCannotWrapAroundToAValidSlot) {
+    const auto grid = objectArray({3, 2}, Value::ofInt(0));
+    // 3 * 1431655765 + 2 is 1 in 32-bit arithmetic.
+    EXPECT_EQ(raised([&] {
+                  grid->getObject({1431655765, 2});
+              }).reason(),
+              u"Out of bounds. Index=4294967297 Length=6");
+    EXPECT_FALSE(raised([&] { grid->getObject({1, 2, 0}); }).reason().empty());
+}
+
+TEST(ArrayTest, InvalidSizesRaiseAndLeaveTheArrayAsItWas) {
+    const auto array = objectArray({2}, Value(u"kept"));
+    EXPECT_EQ(raised([&] { array->initObjects({-1}, Value(u""), u""); }).reason(),
+              u"Invalid array size: -1");
+    EXPECT_FALSE(raised([&] { array->initBytes({65536, 65536}); }).reason().empty());
+    EXPECT_EQ(array->Length(), 2);
+    EXPECT_EQ(array->getObjectFast(1).description(), u"kept");
+}
+
+TEST(ArrayTest, DefaultsFillEverySlotAndClassNamesMakeOneInstancePerSlot) {
+    const auto words = objectArray({2075}, Value(u""));
+    EXPECT_EQ(words->Length(), 2075);
+    EXPECT_EQ(*words->getObjectFast(2074).string(), u"");
+    const auto numbers = objectArray({1100}, Value::ofInt(0));
+    EXPECT_EQ(numbers->getObjectFastN(1099).number()->tag(), 'i');
+
+    auto lists = std::make_shared<RtArray>();
+    lists->initObjects({3}, Value(), u"RtList");
+    const auto first = lists->getObjectFast(0).as<RtList>();
+    const auto second = lists->getObjectFast(1).as<RtList>();
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(first, second);
+    EXPECT_FALSE(first->IsInitialized());
+    EXPECT_EQ(raised([&] { lists->initObjects({3}, Value(), u"NoSuchClass"); }).reason(),
+              u"Unknown class: NoSuchClass");
+}
+
+TEST(ArrayTest, NullTravelsAsTheMarkerOnlyThroughTheObjectOperations) {
+    const auto array = objectArray({2}, Value(u""));
+    array->setObjectFast(0, Value());
+    EXPECT_TRUE(array->getObjectFast(0).isNull());
+    EXPECT_TRUE(array->getObjectFastN(0).isNullMarker());
+    array->setObjectFastN(1, Value::ofFloat(1.5f));
+    EXPECT_EQ(array->getObjectFastN(1).number()->tag(), 'f');
+
+    const auto literal = RtArray::ofValues({Value(u"a"), Value(), Value::ofInt(3)});
+    EXPECT_TRUE(literal->objectsData()->items[1].isNullMarker());
+    EXPECT_TRUE(literal->getObjectFast(1).isNull());
+}
+
+TEST(ArrayTest, ByteArraysKeepLowBitsAndReadUnsignedThroughGet) {
+    auto bytes = std::make_shared<RtArray>();
+    const Value numbers[] = {Value::ofInt(255), Value::ofInt(263), Value::ofInt(-1), Value(u"65")};
+    bytes->initBytesWithData(numbers);
+    EXPECT_EQ(bytes->bytesData()->bytes, (std::vector<uint8_t>{255, 7, 255, 65}));
+    EXPECT_EQ(bytes->Get(0).number()->toInt(), 255);
+    EXPECT_EQ(bytes->getByteFast(0), -1);
+    bytes->setByteFast(1, Value::ofInt(300));
+    EXPECT_EQ(bytes->getByteFast(1), 44);
+    EXPECT_EQ(bytes->Length(), 4);
+
+    auto grid = std::make_shared<RtArray>();
+    grid->initBytes({4, 2});
+    grid->setByte({1, 3}, Value::ofInt(9));
+    EXPECT_EQ(grid->bytesData()->bytes[7], 9);
+    EXPECT_EQ(grid->getByte({1, 3}), 9);
+
+    // Object operations see no slots in a byte array, and byte operations none in an object array.
+    EXPECT_EQ(raised([&] { bytes->getObjectFast(0); }).reason(),
+              u"Out of bounds. Index=0 Length=0");
+    EXPECT_EQ(raised([&] { objectArray({1}, Value(u""))->getByteFast(0); }).reason(),
+              u"Out of bounds. Index=0 Length=0");
+}
+
+TEST(ArrayTest, ArrayToListSharesTheStorageBothWays) {
+    const auto array = objectArray({3}, Value(u""));
+    const auto list = ArrayToList(*array).as<RtList>();
+    ASSERT_TRUE(list);
+    EXPECT_FALSE(list->IsReadOnly());
+    list->Set(1, Value(u"from list"));
+    EXPECT_EQ(array->getObjectFast(1).description(), u"from list");
+    array->setObjectFast(2, Value());
+    EXPECT_TRUE(list->Get(2).isNull());
+    list->Add(Value(u"grown"));
+    EXPECT_EQ(array->Length(), 4);
+    EXPECT_EQ(array->getObjectFast(3).description(), u"grown");
+
+    EXPECT_EQ(raised([] { ArrayToList(*RtArray::ofBytes({1})); }).reason(),
+              u"Cannot convert array of bytes to List.");
+    EXPECT_TRUE(ArrayToList(RtArray()).isNull());
+}
+
+TEST(ArrayTest, OperationsAreReachableByName) {
+    const auto array = objectArray({3, 2}, Value::ofInt(0));
+    const Value target(array);
+    const Value set[] = {Value(RtArray::ofValues({Value::ofInt(1), Value::ofInt(2)})),
+                         Value(u"by name")};
+    RtCore::runDynamicMethod(target, u"setObject::", true, set);
+    EXPECT_EQ(array->getObjectFast(5).description(), u"by name");
+    const Value index[] = {Value::ofInt(5)};
+    EXPECT_EQ(RtCore::runDynamicMethod(target, u"getObjectFast:", true, index).description(),
+              u"by name");
+    EXPECT_EQ(RtCore::runDynamicMethod(target, u"Length", true).number()->toInt(), 6);
+}
+
+}  // namespace
+}  // namespace zemtra

@@ -1,0 +1,169 @@
+// Lists: shared storage, read-only lists, Null elements, index errors and sorting.
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "runtime/core/Record.h"
+#include "runtime/lib/RtList.h"
+#include "runtime/lib/RtMap.h"
+#include "tests/runtime/lib/Raises.h"
+
+namespace zemtra {
+namespace {
+
+using testing::raised;
+
+std::vector<String> texts(const RtList& list) {
+    std::vector<String> out;
+    for (int32_t i = 0; i < list.Size(); ++i) out.push_back(list.Get(i).description());
+    return out;
+}
+
+TEST(ListTest, UninitializedListRaisesWithThePlatformClassName) {
+    RtList list;
+    EXPECT_FALSE(list.IsInitialized());
+    for (const auto& operation : std::vector<std::function<void()>>{
+             [&] { list.Size(); }, [&] { list.Add(Value(u"a")); }, [&] { list.IndexOf(Value()); },
+             [&] { list.Sort(true); }, [&] { list.IsReadOnly(); }}) {
+        EXPECT_EQ(raised(operation).reason(), u"Object was not initialized (NSArray)");
+    }
+}
+
+TEST(ListTest, Initialize2SharesTheSequenceRatherThanCopyingIt) {
+    const auto first = RtList::create();
+    auto second = std::make_shared<RtList>();
+    second->Initialize2(first);
+    first->Add(Value(u"a"));
+    second->Add(Value(u"b"));
+    EXPECT_EQ(texts(*first), (std::vector<String>{u"a", u"b"}));
+    EXPECT_TRUE(first->isEqual(Value(second)));
+}
+
+TEST(ListTest, NullIsStoredAsTheMarkerAndFoundByIndexOf) {
+    const auto list = RtList::of({Value(u"x")});
+    list->Add(Value());
+    list->InsertAt(0, Value());
+    list->Set(1, Value());
+    EXPECT_EQ(list->IndexOf(Value()), 0);
+    EXPECT_TRUE(list->Get(2).isNull());
+    for (const Value& item : list->sequence().items) EXPECT_TRUE(item.isNullMarker());
+    EXPECT_EQ(list->IndexOf(Value(u"x")), -1);
+    // Boxed numbers are found by value, whatever their tag.
+    list->Add(Value::ofInt(1));
+    EXPECT_EQ(list->IndexOf(Value::ofDouble(1.0)), 3);
+}
+
+TEST(ListTest, IndexErrorsRaiseAndLeaveTheListUnchanged) {
+    const auto list = RtList::of({Value(u"a"), Value(u"b")});
+    for (const auto& operation : std::vector<std::function<void()>>{
+             [&] { list->Get(-1); }, [&] { list->Get(2); }, [&] { list->Set(2, Value(u"x")); },
+             [&] { list->RemoveAt(-1); }, [&] { list->InsertAt(3, Value(u"x")); },
+             [&] { list->AddAllAt(-1, RtList::of({Value(u"x")})); }}) {
+        EXPECT_EQ(raised(operation).name(), u"RangeError");
+    }
+    EXPECT_EQ(texts(*list), (std::vector<String>{u"a", u"b"}));
+    list->InsertAt(2, Value(u"c"));
+    list->RemoveAt(0);
+    EXPECT_EQ(texts(*list), (std::vector<String>{u"b", u"c"}));
+}
+
+TEST(ListTest, AddAllKeepsOrderAndCopesWithAddingItself) {
+    const auto list = RtList::of({Value(u"a"), Value(u"d")});
+    list->AddAllAt(1, RtList::of({Value(u"b"), Value(u"c")}));
+    EXPECT_EQ(texts(*list), (std::vector<String>{u"a", u"b", u"c", u"d"}));
+    list->AddAll(list);
+    EXPECT_EQ(list->Size(), 8);
+    EXPECT_EQ(list->Get(4).description(), u"a");
+    EXPECT_EQ(list->Get(7).description(), u"d");
+    // A list holding itself still describes itself (cut off) instead of overflowing the stack.
+    list->Add(Value(list));
+    EXPECT_NE(list->description().find(u"(...)"), String::npos);
+    list->Clear();  // breaks the reference cycle
+}
+
+TEST(ListTest, ReadOnlyListsRejectEveryChange) {
+    const auto list = RtList::wrapping(
+        std::make_shared<ValueSequence>(std::vector<Value>{Value(u"b"), Value(u"a")}, false));
+    EXPECT_TRUE(list->IsReadOnly());
+    for (const auto& operation : std::vector<std::function<void()>>{
+             [&] { list->Add(Value(u"x")); }, [&] { list->Set(0, Value(u"x")); },
+             [&] { list->RemoveAt(0); }, [&] { list->Clear(); },
+             [&] { list->InsertAt(0, Value()); }, [&] { list->Sort(true); },
+             [&] { list->AddAll(RtList::of({Value(u"x")})); }}) {
+        EXPECT_EQ(raised(operation).name(), u"ReadOnlyError");
+    }
+    EXPECT_EQ(texts(*list), (std::vector<String>{u"b", u"a"}));
+    EXPECT_EQ(list->Get(1).description(), u"a");
+}
+
+TEST(ListSortTest, NumbersSortNumericallyInBothDirections) {
+    const auto empty = RtList::create();
+    empty->Sort(true);
+    EXPECT_EQ(empty->Size(), 0);
+
+    const auto list = RtList::of({Value::ofInt(3), Value::ofInt(1), Value::ofInt(2)});
+    list->Sort(false);
+    EXPECT_EQ(texts(*list), (std::vector<String>{u"3", u"2", u"1"}));
+
+    // Numeric, not textual (10 after 9), exact across tags, NaN last.
+    const auto mixed = RtList::of({Value::ofInt(10), Value::ofDouble(std::nan("")),
+                                   Value::ofDouble(9.5), Value::ofLong(9007199254740993),
+                                   Value::ofDouble(9007199254740992.0), Value::ofShort(-4)});
+    mixed->Sort(true);
+    EXPECT_EQ(texts(*mixed), (std::vector<String>{u"-4", u"9.5", u"10", u"9007199254740992",
+                                                  u"9007199254740993", u"nan"}));
+}
+
+TEST(ListSortTest, TextsSortByCodeUnitsWithCanonicalEquivalentsEqual) {
+    const auto list =
+        RtList::of({Value(u"b"), Value(u"a"), Value(u"B"), Value(u"\u00e9"), Value(u"e\u0301z")});
+    list->Sort(true);
+    EXPECT_EQ(texts(*list), (std::vector<String>{u"B", u"a", u"b", u"\u00e9", u"e\u0301z"}));
+
+    const auto folded = RtList::of({Value(u"b"), Value(u"A"), Value(u"a")});
+    folded->SortCaseInsensitive(true);
+    EXPECT_EQ(folded->Get(2).description(), u"b");
+    folded->SortCaseInsensitive(false);
+    EXPECT_EQ(folded->Get(0).description(), u"b");
+}
+
+TEST(ListSortTest, AnElementOfAnotherKindRaisesBeforeAnythingMoves) {
+    const auto list =
+        RtList::of({Value::ofInt(3), Value::ofInt(1), Value(u"two"), Value::ofInt(0)});
+    EXPECT_EQ(raised([&] { list->Sort(true); }).reason(), u"Cannot compare two with 3");
+    EXPECT_EQ(texts(*list), (std::vector<String>{u"3", u"1", u"two", u"0"}));
+    const auto withNull = RtList::of({Value(u"a"), Value()});
+    EXPECT_FALSE(raised([&] { withNull->Sort(true); }).reason().empty());
+}
+
+class Period final : public Object, public Record {
+  public:
+    Period(int32_t days, String name) : days_(days), name_(std::move(name)) {}
+    void visitFields(FieldVisitor& visitor) const override {
+        visitor.field(u"_days", days_);
+        visitor.field(u"_name", Value(name_));
+    }
+    String description() const override { return name_; }
+
+  private:
+    int32_t days_;
+    String name_;
+};
+
+TEST(ListSortTest, RecordsSortByANamedField) {
+    const auto list = RtList::of({Value(std::make_shared<Period>(30, u"b")),
+                                  Value(std::make_shared<Period>(7, u"C")),
+                                  Value(std::make_shared<Period>(365, u"a"))});
+    list->SortType(u"days", true);
+    EXPECT_EQ(texts(*list), (std::vector<String>{u"C", u"b", u"a"}));
+    list->SortTypeCaseInsensitive(u"name", false);
+    EXPECT_EQ(texts(*list), (std::vector<String>{u"C", u"b", u"a"}));
+    list->SortType(u"_name", true);
+    EXPECT_EQ(texts(*list), (std::vector<String>{u"C", u"a", u"b"}));
+    EXPECT_EQ(raised([&] { list->SortType(u"weeks", true); }).reason(),
+              u"Cannot read field weeks of C");
+}
+
+}  // namespace
+}  // namespace zemtra

@@ -1,0 +1,133 @@
+// Maps: key equality, read-only maps, uninitialized maps, convertToMap: and createMap:.
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "runtime/core/RtCore.h"
+#include "runtime/lib/RtList.h"
+#include "runtime/lib/RtMap.h"
+#include "tests/runtime/lib/Raises.h"
+
+namespace zemtra {
+namespace {
+
+using testing::raised;
+
+std::shared_ptr<ValueDictionary> dictionary(
+    std::initializer_list<std::pair<const Value, Value>> entries) {
+    return std::make_shared<ValueDictionary>(ValueTable(entries));
+}
+
+TEST(MapTest, EqualKeysAreOneEntryAcrossNumberTags) {
+    const auto map = RtMap::create();
+    map->Put(Value::ofInt(1), Value(u"int"));
+    map->Put(Value::ofDouble(1.0), Value(u"double"));
+    map->Put(Value(u"k"), Value(u"first"));
+    map->Put(Value(String(u"k")), Value(u"second"));
+    EXPECT_EQ(map->Size(), 2);
+    EXPECT_EQ(map->Get(Value::ofLong(1)).description(), u"double");
+    EXPECT_EQ(map->Get(Value(u"k")).description(), u"second");
+    EXPECT_TRUE(map->Get(Value(u"absent")).isNull());
+    EXPECT_EQ(map->GetDefault(Value(u"absent"), Value(u"dflt")).description(), u"dflt");
+    map->Remove(Value::ofInt(1));
+    map->Remove(Value(u"absent"));
+    EXPECT_EQ(map->Size(), 1);
+}
+
+TEST(MapTest, NullValuesAreKeptAndToldApartByContainsKey) {
+    const auto map = RtMap::create();
+    map->Put(Value(u"k"), Value());
+    EXPECT_TRUE(map->ContainsKey(Value(u"k")));
+    EXPECT_TRUE(map->Get(Value(u"k")).isNull());
+    EXPECT_EQ(map->GetDefault(Value(u"k"), Value(u"dflt")).description(), u"dflt");
+    EXPECT_TRUE(map->Values()->Get(0).isNull());
+}
+
+TEST(MapTest, UninitializedMapRaisesOnlyForPutAndGet) {
+    RtMap map;
+    EXPECT_EQ(raised([&] { map.Put(Value(u"k"), Value(u"v")); }).reason(),
+              u"Object not initialized (Map)");
+    EXPECT_EQ(raised([&] { map.Get(Value(u"k")); }).reason(), u"Object not initialized (Map)");
+    map.Remove(Value(u"k"));
+    map.Clear();
+    EXPECT_FALSE(map.ContainsKey(Value(u"k")));
+    EXPECT_EQ(map.Size(), 0);
+    EXPECT_TRUE(map.Keys()->IsInitialized());
+    EXPECT_EQ(map.Keys()->Size(), 0);
+    EXPECT_EQ(map.description(), u"Not initialized");
+}
+
+TEST(MapTest, KeysAndValuesListTheEntriesInOneOrder) {
+    const auto map = RtMap::create();
+    for (int32_t i = 0; i < 50; ++i) map->Put(Value(decimal(i)), Value::ofInt(i));
+    const auto keys = map->Keys();
+    const auto values = map->Values();
+    ASSERT_EQ(keys->Size(), 50);
+    EXPECT_FALSE(keys->IsReadOnly());
+    for (int32_t i = 0; i < 50; ++i)
+        EXPECT_EQ(keys->Get(i).description(), values->Get(i).description());
+    // The lists are copies: changing them leaves the map alone.
+    keys->Clear();
+    EXPECT_EQ(map->Size(), 50);
+}
+
+TEST(MapTest, ReadOnlyMapsIgnoreChangesAndGiveReadOnlyLists) {
+    const auto source = dictionary({{Value(u"a"), Value::ofInt(1)}});
+    const auto map = RtMap::convertToMap(source);
+    EXPECT_TRUE(map->IsReadOnly());
+    map->Put(Value(u"b"), Value::ofInt(2));
+    map->Remove(Value(u"a"));
+    map->Clear();
+    EXPECT_EQ(map->Size(), 1);
+    EXPECT_EQ(map->Get(Value(u"a")).description(), u"1");
+    EXPECT_TRUE(map->Keys()->IsReadOnly());
+    EXPECT_TRUE(map->Values()->IsReadOnly());
+    EXPECT_EQ(map->description(), u"(read only map) {\n    a = 1;\n}");
+    EXPECT_EQ(map->ToDictionary().object(), source);
+}
+
+TEST(MapTest, ConvertToMapMakesNestedDictionariesReadOnlyMapsWithoutTouchingTheSource) {
+    const auto inner = dictionary({{Value(u"depth"), Value::ofInt(2)}});
+    const auto outer =
+        dictionary({{Value(u"inner"), Value(inner)}, {Value(u"plain"), Value(u"p")}});
+    const auto map = RtMap::convertToMap(outer);
+    const auto nested = map->Get(Value(u"inner")).as<RtMap>();
+    ASSERT_TRUE(nested);
+    EXPECT_TRUE(nested->IsReadOnly());
+    EXPECT_EQ(nested->Get(Value(u"depth")).description(), u"2");
+    EXPECT_TRUE(outer->find(Value(u"inner"))->as<ValueDictionary>());
+}
+
+TEST(MapTest, ToDictionaryOfAModifiableMapIsASnapshot) {
+    const auto map = RtMap::create();
+    map->Put(Value(u"a"), Value::ofInt(1));
+    const auto snapshot = map->ToDictionary().as<ValueDictionary>();
+    map->Put(Value(u"b"), Value::ofInt(2));
+    ASSERT_TRUE(snapshot);
+    EXPECT_EQ(snapshot->entries.size(), 1u);
+}
+
+TEST(MapTest, CreateMapPairsAlternatingElementsAndIgnoresALoneLastKey) {
+    const Value elements[] = {Value(u"a"), Value::ofInt(1), Value(u"b"), Value::ofInt(2),
+                              Value(u"lone")};
+    const auto map = createMap(elements);
+    EXPECT_FALSE(map->IsReadOnly());
+    EXPECT_EQ(map->Size(), 2);
+    EXPECT_EQ(map->Get(Value(u"b")).description(), u"2");
+    EXPECT_FALSE(map->ContainsKey(Value(u"lone")));
+}
+
+TEST(MapTest, ListAndMapOperationsAreReachableByName) {
+    const auto map = RtMap::create();
+    const Value put[] = {Value(u"k"), Value(u"v")};
+    RtCore::runDynamicMethod(Value(map), u"Put::", true, put);
+    const auto keys = RtCore::runDynamicMethod(Value(map), u"Keys", true).as<RtList>();
+    ASSERT_TRUE(keys);
+    const Value added[] = {Value()};
+    RtCore::runDynamicMethod(Value(keys), u"Add:", true, added);
+    EXPECT_EQ(keys->Size(), 2);
+    EXPECT_TRUE(keys->Get(1).isNull());
+}
+
+}  // namespace
+}  // namespace zemtra

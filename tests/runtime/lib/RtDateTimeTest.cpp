@@ -1,0 +1,166 @@
+// The date-time service under pinned zones: New York (daylight saving, west of GMT), Berlin
+// (daylight saving, east) and Kolkata (half-hour offset, east).
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "runtime/core/RtCore.h"
+#include "runtime/core/RtException.h"
+#include "tests/runtime/lib/DateTestSupport.h"
+#include "tests/runtime/lib/Raises.h"
+
+namespace zemtra {
+namespace {
+
+using testing::DateTest;
+using testing::raised;
+
+// Reference moments (UTC ticks) computed outside the program.
+constexpr int64_t kMarch7NewYork150405 = 1772913845000;   // 2026-03-07 15:04:05 EST
+constexpr int64_t kMarch7Kolkata150405 = 1772876045000;   // 2026-03-07 15:04:05 IST
+constexpr int64_t kJan31NewYorkMidnight = 1706677200000;  // 2024-01-31 00:00:00 EST
+constexpr const char16_t* kAbsent = u"Error parsing date string.";
+constexpr const char* kNewYork = "America/New_York";
+constexpr const char* kBerlin = "Europe/Berlin";
+constexpr const char* kKolkata = "Asia/Kolkata";
+
+TEST_F(DateTest, NowIsTheProgramClock) {
+    clock.advanceBy(std::chrono::milliseconds(1500));
+    EXPECT_EQ(dates()->Now(), kStartTicks + 1500);
+    EXPECT_EQ(dates()->Now() / dates()->TicksPerDay(), 19675);  // 2023-11-14 UTC
+}
+
+TEST_F(DateTest, FormatsLocalTimeFlooringMilliseconds) {
+    EXPECT_EQ(dates()->Time(-1), u"23:59:59");  // not rounded toward 1970
+    useZone(kNewYork);
+    EXPECT_EQ(dates()->Date(kMarch7NewYork150405), u"03/07/2026");
+    EXPECT_EQ(dates()->Time(kMarch7NewYork150405), u"15:04:05");
+    EXPECT_EQ(dates()->Date(0), u"12/31/1969");
+    useZone(kKolkata);
+    EXPECT_EQ(dates()->Time(kMarch7Kolkata150405 + 999), u"15:04:05");
+    EXPECT_EQ(dates()->Time(0), u"05:30:00");
+}
+
+TEST_F(DateTest, DateParseIsStrictAndGivesLocalMidnight) {
+    useZone(kNewYork);
+    EXPECT_EQ(dates()->DateParse(u"01/31/2024"), kJan31NewYorkMidnight);
+    for (const String text : {u"", u"2026-03-07", u"3/7/2026", u"02/30/2024", u"03/07/2026x"}) {
+        EXPECT_EQ(raised([&] { dates()->DateParse(text); }).reason(), u"Error parsing: " + text);
+    }
+    dates()->setDateFormat(u"yyyy-MM-dd");
+    EXPECT_EQ(dates()->DateParse(u"2024-01-31"), kJan31NewYorkMidnight);
+    EXPECT_EQ(dates()->Date(kJan31NewYorkMidnight), u"2024-01-31");
+}
+
+struct LocalTime {
+    const char* zone;
+    const char16_t* date;
+    const char16_t* time;
+    int64_t expected;
+};
+
+void PrintTo(const LocalTime& row, std::ostream* out) {
+    *out << row.zone << ' ' << toUtf8(row.date) << ' ' << toUtf8(row.time);
+}
+
+class DateTimeParseReadsLocalTime : public DateTest,
+                                    public ::testing::WithParamInterface<LocalTime> {};
+
+TEST_P(DateTimeParseReadsLocalTime, InTheServiceZone) {
+    useZone(GetParam().zone);
+    EXPECT_EQ(dates()->DateTimeParse(GetParam().date, GetParam().time), GetParam().expected);
+}
+
+// Days when daylight saving starts and ends, before and after the change. At 03:30 and 03:00 in
+// New York and 01:30 in Berlin the first correction lands on the wrong side of the change.
+INSTANTIATE_TEST_SUITE_P(
+    Zones, DateTimeParseReadsLocalTime,
+    ::testing::Values(LocalTime{kNewYork, u"03/08/2026", u"01:30:00", 1772951400000},
+                      LocalTime{kNewYork, u"03/08/2026", u"03:30:00", 1772955000000},
+                      LocalTime{kNewYork, u"11/01/2026", u"01:30:00", 1793511000000},  // first
+                      LocalTime{kNewYork, u"11/01/2026", u"03:00:00", 1793520000000},
+                      LocalTime{kBerlin, u"03/29/2026", u"01:30:00", 1774744200000},
+                      LocalTime{kBerlin, u"03/29/2026", u"03:30:00", 1774747800000},
+                      LocalTime{kBerlin, u"10/25/2026", u"01:30:00", 1792884600000},
+                      LocalTime{kKolkata, u"03/07/2026", u"15:04:05", kMarch7Kolkata150405},
+                      LocalTime{kKolkata, u"01/01/1900", u"12:00:00",
+                                -2208964870000}));  // +05:21:10
+
+TEST_F(DateTest, DateTimeParseFailuresRestoreTheLocalZone) {
+    useZone(kNewYork);
+    EXPECT_EQ(raised([&] { dates()->DateTimeParse(u"2026-03-07", u"15:04:05"); }).reason(),
+              u"Error parsing: 2026-03-07");
+    EXPECT_EQ(dates()->Time(0), u"19:00:00");
+    EXPECT_EQ(raised([&] { dates()->DateTimeParse(u"03/07/2026", u"25:00:00"); }).reason(),
+              kAbsent);
+    EXPECT_EQ(dates()->Time(0), u"19:00:00");
+    EXPECT_EQ(dates()->DateParse(u"01/31/2024"), kJan31NewYorkMidnight);
+}
+
+TEST_F(DateTest, OffsetsFollowTheZoneUntilSetTimeZoneFixesThem) {
+    useZone(kNewYork);
+    EXPECT_DOUBLE_EQ(dates()->GetTimeZoneOffsetAt(kMarch7NewYork150405), -5.0);
+    EXPECT_DOUBLE_EQ(dates()->GetTimeZoneOffsetAt(1772996645000), -4.0);  // 8 March, afternoon
+
+    dates()->SetTimeZone(5.5);
+    EXPECT_DOUBLE_EQ(dates()->TimeZoneOffset(), 5.5);
+    EXPECT_DOUBLE_EQ(dates()->GetTimeZoneOffsetAt(1772996645000), 5.5);
+    EXPECT_EQ(dates()->GetHour(0), 5);
+    EXPECT_EQ(dates()->DateTimeParse(u"03/07/2026", u"15:04:05"), kMarch7Kolkata150405);
+
+    dates()->SetTimeZone(-3.99999);  // whole seconds, truncated toward zero: -03:59:59
+    EXPECT_EQ(dates()->Time(0), u"20:00:01");
+    EXPECT_EQ(raised([&] { dates()->SetTimeZone(18.5); }).reason(),
+              u"Invalid time zone offset: 18.5");
+    EXPECT_FALSE(raised([&] { dates()->SetTimeZone(std::nan("")); }).reason().empty());
+    EXPECT_EQ(dates()->Time(0), u"20:00:01");
+}
+
+TEST_F(DateTest, CalendarFieldsAreLocal) {
+    EXPECT_EQ(dates()->GetDayOfWeek(0), 5);  // Thursday
+    useZone(kNewYork);
+    EXPECT_EQ(dates()->GetDayOfWeek(0), 4);  // still Wednesday evening
+    EXPECT_EQ(dates()->GetDayOfYear(dates()->DateParse(u"12/31/2024")), 366);
+    useZone(kKolkata);
+    const int64_t t = kMarch7Kolkata150405;
+    const auto& d = *dates();
+    EXPECT_EQ((std::vector{d.GetYear(t), d.GetMonth(t), d.GetDayOfMonth(t), d.GetDayOfYear(t),
+                           d.GetDayOfWeek(t), d.GetHour(t), d.GetMinute(t), d.GetSecond(t)}),
+              (std::vector{2026, 3, 7, 66, 7, 15, 4, 5}));
+}
+
+TEST_F(DateTest, AddIsCalendarArithmetic) {
+    useZone(kNewYork);
+    auto& service = *dates();
+    const int64_t jan31 = kJan31NewYorkMidnight;
+    EXPECT_EQ(service.Date(service.Add(jan31, 0, 1, 0)), u"02/29/2024");
+    EXPECT_EQ(service.Date(service.Add(service.Add(jan31, 0, 1, 0), 1, 0, 0)), u"02/28/2025");
+    EXPECT_EQ(service.Date(service.Add(jan31, 0, 1, 1)), u"03/01/2024");  // months before days
+    EXPECT_EQ(service.Date(service.Add(jan31, -1, -2, -31)), u"10/30/2022");
+    // Days keep the local time of day: the spring day has 23 hours.
+    EXPECT_EQ(service.Add(kMarch7NewYork150405 + 7, 0, 0, 1) - kMarch7NewYork150405,
+              23 * TicksPerHour + 7);
+}
+
+// Past the calendar's range ICU pins or wraps around silently (2^31 years on gave a year near
+// 4.5 million, minus 3e8 years a positive one).
+TEST_F(DateTest, MomentsBeyondTheCalendarRaiseInsteadOfWrapping) {
+    constexpr int32_t kMaxInt = std::numeric_limits<int32_t>::max();
+    EXPECT_EQ(raised([&] { dates()->Add(0, kMaxInt, 0, 0); }).reason(), kAbsent);
+    EXPECT_EQ(raised([&] { dates()->Add(0, 0, 0, kMaxInt); }).reason(), kAbsent);
+    EXPECT_EQ(dates()->GetYear(dates()->Add(0, 4000000, 0, 0)), 4001970);
+    EXPECT_EQ(raised([&] { dates()->Date(std::numeric_limits<int64_t>::max()); }).reason(),
+              kAbsent);
+    EXPECT_EQ(raised([] { RtDateTime::NSDateToTicks(std::nullopt); }).reason(), kAbsent);
+}
+
+TEST_F(DateTest, OperationsAreReachableByName) {
+    const std::vector<Value> texts{Value(u"01/02/1970"), Value(u"00:00:01")};
+    const Value ticks = RtCore::runDynamicMethod(Value(dates()), u"DateTimeParse::", true, texts);
+    EXPECT_EQ(ticks.number()->tag(), 'q');
+    EXPECT_EQ(ticks.number()->toLong(), TicksPerDay + 1000);
+}
+
+}  // namespace
+}  // namespace zemtra
