@@ -1,6 +1,6 @@
-// How the user-interface layer reaches files (layouts, images): one seam over the file service,
-// so the assets rule (names in the assets folder are looked up in lower case) and the file
-// service's errors apply here as everywhere else.
+// How the user-interface layer reaches files (layouts, images): through the file service, so the
+// assets rule (names in the assets folder are looked up in lower case) and the file service's
+// errors apply here as everywhere else.
 #pragma once
 
 #include <cstdint>

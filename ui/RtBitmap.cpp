@@ -2,6 +2,8 @@
 #include "ui/RtBitmap.h"
 
 #include "runtime/core/MethodTable.h"
+#include "runtime/lib/RtInputStream.h"
+#include "runtime/lib/RtOutputStream.h"
 #include "ui/FileAccess.h"
 #include "ui/Screen.h"
 
@@ -10,6 +12,8 @@ namespace zemtra {
 const MethodTable* RtBitmap::methods() const {
     static const MethodTable table{
         MethodTable::operation("Initialize::", &RtBitmap::Initialize),
+        MethodTable::operation("Initialize2:", &RtBitmap::Initialize2),
+        MethodTable::operation("WriteToStream:::", &RtBitmap::WriteToStream),
         MethodTable::operation("Width", &RtBitmap::Width),
         MethodTable::operation("Height", &RtBitmap::Height),
         MethodTable::operation("IsInitialized", &RtBitmap::IsInitialized),
@@ -19,6 +23,29 @@ const MethodTable* RtBitmap::methods() const {
 
 void RtBitmap::Initialize(const String& dir, const String& fileName) {
     setObject(Value(load(dir, fileName)));
+}
+
+void RtBitmap::Initialize2(const std::shared_ptr<RtInputStream>& input) {
+    if (!input) raise(u"", u"Object was not initialized (%@)", {RtInputStream::kClassName});
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[8192];
+    while (const int32_t count = input->readInto(chunk))
+        bytes.insert(bytes.end(), chunk, chunk + count);
+    setObject(Value(decode(bytes, 1)));
+}
+
+void RtBitmap::WriteToStream(const std::shared_ptr<RtOutputStream>& output, int32_t quality,
+                             const String& format) const {
+    const UiImage& source = image();
+    if (!output) raise(u"", u"Object was not initialized (%@)", {RtOutputStream::kClassName});
+    const platform::ImageCodec* codec = Screen::main().imageCodec();
+    const auto encoded = codec ? codec->encode(*source.pixels(),
+                                               format == u"PNG" ? platform::ImageFormat::Png
+                                                                : platform::ImageFormat::Jpeg,
+                                               quality)
+                               : std::nullopt;
+    if (!encoded) raise(u"", u"Error writing image.");
+    output->writeAll(*encoded);
 }
 
 std::shared_ptr<UiImage> RtBitmap::load(StringView dir, StringView fileName) {

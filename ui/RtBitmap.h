@@ -12,6 +12,9 @@
 
 namespace zemtra {
 
+class RtInputStream;
+class RtOutputStream;
+
 class RtBitmap final : public RtObjectWrapper {
   public:
     static constexpr StringView kClassName = u"RtBitmap";
@@ -20,6 +23,12 @@ class RtBitmap final : public RtObjectWrapper {
     const MethodTable* methods() const override;
 
     void Initialize(const String& dir, const String& fileName);
+    // Reads the rest of the stream as an image of scale 1 (the stream is not closed).
+    void Initialize2(const std::shared_ptr<RtInputStream>& input);
+    // Writes the image to the stream: PNG when `format` is "PNG", otherwise JPEG at quality / 100
+    // (quality 0 to 100). Raises "Error writing image." when it cannot be encoded.
+    void WriteToStream(const std::shared_ptr<RtOutputStream>& output, int32_t quality,
+                       const String& format) const;
     float Width() const { return image().width(); }
     float Height() const { return image().height(); }
 

@@ -16,6 +16,8 @@
 namespace zemtra {
 
 class RtCore;
+class RtList;
+class RtList;
 
 class RtDialogs final : public Object {
   public:
@@ -24,6 +26,9 @@ class RtDialogs final : public Object {
     const MethodTable* methods() const override;
 
     void Msgbox(const String& message, const String& title);
+    void Msgbox2(const std::shared_ptr<RtCore>& core, const String& prefix, const String& message,
+                 const String& title, const std::shared_ptr<RtList>& buttons);
+    // The same with the button texts given directly.
     void Msgbox2(const std::shared_ptr<RtCore>& core, const String& prefix, const String& message,
                  const String& title, std::span<const Value> buttons);
 };

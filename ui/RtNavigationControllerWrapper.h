@@ -9,6 +9,7 @@
 
 namespace zemtra {
 
+class RtList;
 class RtPage;
 
 class RtNavigationControllerWrapper final : public RtObjectWrapper {
@@ -35,6 +36,8 @@ class RtNavigationControllerWrapper final : public RtObjectWrapper {
     void ShowPage(const std::shared_ptr<RtPage>& page) { ShowPage2(page, true); }
     // Goes back to the page when it is on the stack (removing the pages above it), else pushes it.
     void ShowPage2(const std::shared_ptr<RtPage>& page, bool animated);
+    // Replaces the stack with the pages of the list, bottom first.
+    void SetPagesStack(const std::shared_ptr<RtList>& pages);
     void RemoveCurrentPage() { RemoveCurrentPage2(true); }
     void RemoveCurrentPage2(bool animated);
 

@@ -3,6 +3,7 @@
 
 #include "runtime/core/MethodTable.h"
 #include "runtime/core/RtCore.h"
+#include "runtime/lib/RtList.h"
 #include "ui/RtLayoutBuilder.h"
 
 namespace zemtra {
@@ -13,6 +14,7 @@ const MethodTable* RtPanelWrapper::methods() const {
             MethodTable::operation("Initialize::", &RtPanelWrapper::Initialize),
             MethodTable::operation("AddView:::::", &RtPanelWrapper::AddView),
             MethodTable::operation("LoadLayout::", &RtPanelWrapper::LoadLayout),
+            MethodTable::operation("GetAllViewsRecursive", &RtPanelWrapper::GetAllViewsRecursive),
             MethodTable::operation("NumberOfViews", &RtPanelWrapper::NumberOfViews),
             MethodTable::operation("Size", &RtPanelWrapper::Size),
             MethodTable::operation("GetView:", &RtPanelWrapper::GetView),
@@ -59,8 +61,8 @@ std::shared_ptr<RtLayoutValues> RtPanelWrapper::LoadLayout(const String& name,
     return RtLayoutBuilder::loadLayout(name, core, panel());
 }
 
-std::vector<ObjectRef> RtPanelWrapper::allViewsRecursive() const {
-    std::vector<ObjectRef> views;
+std::shared_ptr<RtList> RtPanelWrapper::GetAllViewsRecursive() const {
+    std::vector<zemtra::Value> views;
     const auto walk = [&views](const auto& self, const UiView& parent) -> void {
         for (const auto& child : parent.children()) {
             views.push_back(child);
@@ -68,7 +70,7 @@ std::vector<ObjectRef> RtPanelWrapper::allViewsRecursive() const {
         }
     };
     walk(walk, panel());
-    return views;
+    return RtList::of(std::move(views));
 }
 
 const std::shared_ptr<UiView>& RtPanelWrapper::childAt(int32_t index) const {

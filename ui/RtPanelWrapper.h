@@ -11,6 +11,7 @@
 namespace zemtra {
 
 class RtLayoutValues;
+class RtList;
 
 class RtPanelWrapper final : public RtViewWrapper {
   public:
@@ -30,8 +31,9 @@ class RtPanelWrapper final : public RtViewWrapper {
     // Loads the layout file into this panel and answers the chosen variant's values.
     std::shared_ptr<RtLayoutValues> LoadLayout(const String& name,
                                                const std::shared_ptr<RtCore>& core);
-    // Every descendant view, depth first, each parent before its children, in child order.
-    std::vector<ObjectRef> allViewsRecursive() const;
+    // Every descendant view, depth first, each parent before its children, in child order: the
+    // platform views themselves, in a new list.
+    std::shared_ptr<RtList> GetAllViewsRecursive() const;
 
     int32_t NumberOfViews() const { return static_cast<int32_t>(panel().children().size()); }
     int32_t Size() const { return NumberOfViews(); }

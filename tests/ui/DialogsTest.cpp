@@ -5,6 +5,9 @@
 #include <chrono>
 
 #include "runtime/core/RtCommon.h"
+#include "runtime/core/RtCore.h"
+#include "runtime/lib/RtList.h"
+
 #include "tests/ui/UiTestSupport.h"
 #include "ui/ProgressHud.h"
 #include "ui/RtButtonWrapper.h"
@@ -51,9 +54,11 @@ class DialogsTest : public testing::UiTest {
 };
 
 TEST_F(DialogsTest, TheChosenButtonsTitleComesBackQueuedWithTheBoxAsSender) {
-    const Value buttons[] = {Value(u"Yes"), Value(u"No")};
-    dialogs->Msgbox2(module()->bi, u"Confirm", u"Is this what you want to do?",
-                     u"Delete the log File", buttons);
+    // By name, as module code reaches the Common object's operations.
+    const Value arguments[] = {
+        Value(module()->bi), Value(u"Confirm"), Value(u"Is this what you want to do?"),
+        Value(u"Delete the log File"), Value(RtList::of({Value(u"Yes"), Value(u"No")}))};
+    RtCore::runDynamicMethod(Value(dialogs), u"Msgbox2:::::", true, arguments);
     ASSERT_EQ(Screen::main().alerts().size(), 1u);
     const auto alert = Screen::main().alerts().front();
     EXPECT_EQ(alert->buttons(), (std::vector<std::u16string>{u"Yes", u"No"}));

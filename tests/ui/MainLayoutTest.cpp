@@ -2,8 +2,8 @@
 // kind, in the main-screen state, with the settled slider ranges.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
+#include "runtime/core/RtCommon.h"
+#include "runtime/lib/RtFile.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/RtLayoutData.h"
 #include "ui/RtPanelWrapper.h"
@@ -19,7 +19,8 @@ namespace {
 class MainLayoutTest : public testing::UiTest {
   protected:
     MainLayoutTest() {
-        setenv("ZEMTRA_ASSETS", ZEMTRA_BUILD_ASSETS_DIR, 1);
+        RtCommon::New()->service<RtFile>()->setVirtualAssetsFolder(
+            Value(fromUtf8(ZEMTRA_BUILD_ASSETS_DIR)));
         root->Initialize(module()->bi, u"page1");
         root->view().setFrame(0, 0, 340, 568);
         root->LoadLayout(u"Main", module()->bi);

@@ -2,7 +2,9 @@
 // appearing and disappearing, and going back to a page already on the stack.
 #include <gtest/gtest.h>
 
+#include "runtime/lib/RtList.h"
 #include "tests/ui/UiTestSupport.h"
+
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/RtPage.h"
 #include "ui/RtPanelWrapper.h"
@@ -89,6 +91,12 @@ TEST_F(PagesTest, ShowingAPageOnTheStackGoesBackToIt) {
                                       "page2_appear", "page2_disappear", "page1_appear"}));
     navigation->RemoveCurrentPage();
     EXPECT_EQ(navigation->navigation().stack().size(), 1u) << "the last page stays";
+
+    navigation->SetPagesStack(RtList::of({Value(first), Value(second)}));
+    EXPECT_TRUE(second->Visible());
+    navigation->RemoveCurrentPage();
+    EXPECT_TRUE(first->Visible());
+    EXPECT_THROW(navigation->SetPagesStack(RtList::of({Value(u"not a page")})), RtException);
 }
 
 }  // namespace

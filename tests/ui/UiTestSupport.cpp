@@ -7,6 +7,8 @@
 #include <sstream>
 
 #include "runtime/core/MethodTable.h"
+#include "runtime/core/RtCommon.h"
+#include "runtime/lib/RtFile.h"
 #include "tools/LayoutText.h"
 #include "ui/CustomView.h"
 #include "ui/Screen.h"
@@ -90,7 +92,7 @@ UiTest::UiTest() {
     Screen::main().setImageCodec(&codec);
     char pattern[] = "/tmp/zemtra-ui-test-XXXXXX";
     assets = mkdtemp(pattern);
-    setenv("ZEMTRA_ASSETS", assets.c_str(), 1);
+    RtCommon::New()->service<RtFile>()->setVirtualAssetsFolder(Value(fromUtf8(assets.string())));
     StaticModules::registerClass<RecordingModule>(u"zm_main");
 }
 

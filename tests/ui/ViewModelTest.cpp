@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "runtime/core/RtCore.h"
+#include "runtime/lib/RtArray.h"
+#include "runtime/lib/RtInputStream.h"
+#include "runtime/lib/RtList.h"
+#include "runtime/lib/RtOutputStream.h"
+
 #include "tests/ui/UiTestSupport.h"
 #include "ui/RtButtonWrapper.h"
 #include "ui/RtImageViewWrapper.h"
@@ -235,12 +240,16 @@ TEST_F(ViewModelTest, GetAllViewsRecursiveListsParentsBeforeTheirChildren) {
     outer->AddView(Value(inner), 0, 0, 1, 1);
     outer->AddView(Value(after), 0, 0, 1, 1);
     second->setVisible(false);
-    const std::vector<ObjectRef> views = outer->allViewsRecursive();
-    ASSERT_EQ(views.size(), 4u);
-    EXPECT_EQ(views[0], inner->object());
-    EXPECT_EQ(views[1], first->object());
-    EXPECT_EQ(views[2], second->object()) << "hidden views are listed too";
-    EXPECT_EQ(views[3], after->object());
+    const auto views = outer->GetAllViewsRecursive();
+    ASSERT_EQ(views->Size(), 4);
+    EXPECT_EQ(views->Get(0).object(), inner->object());
+    EXPECT_EQ(views->Get(1).object(), first->object());
+    EXPECT_EQ(views->Get(2).object(), second->object()) << "hidden views are listed too";
+    EXPECT_EQ(views->Get(3).object(), after->object());
+    // The module wraps each element to read it.
+    RtViewWrapper each;
+    each.setObject(views->Get(1));
+    EXPECT_FLOAT_EQ(each.Width(), 1);
 
     EXPECT_EQ(outer->NumberOfViews(), 2);
     EXPECT_EQ(outer->GetView(1).object(), after->object());
@@ -312,6 +321,19 @@ TEST_F(ViewModelTest, BitmapsPreferTheDoubleSizeFileOnDenseScreens) {
     Screen::main().setScale(1);
     bitmap.Initialize(folder, u"only@2x.png");
     EXPECT_FLOAT_EQ(bitmap.Width(), 4) << "a name ending in @2x is scale 2 anywhere";
+
+    // Through streams: read from bytes, written back in the codec's format.
+    const std::string text = FakeImageCodec::imageText(3, 5, 0x123456);
+    auto input = std::make_shared<RtInputStream>();
+    input->InitializeFromBytesArray(RtArray::ofBytes({text.begin(), text.end()}), 0,
+                                    static_cast<int32_t>(text.size()));
+    bitmap.Initialize2(input);
+    EXPECT_FLOAT_EQ(bitmap.Height(), 5);
+    auto output = std::make_shared<RtOutputStream>();
+    output->InitializeToBytesArray(0);
+    bitmap.WriteToStream(output, 80, u"PNG");
+    const auto written = output->ToBytesArray();
+    EXPECT_EQ(written->Length(), static_cast<int32_t>(text.size()));
 
     try {
         bitmap.Initialize(folder, u"broken.png");
