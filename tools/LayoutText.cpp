@@ -322,8 +322,8 @@ class Parser {
         for (const char16_t* key : {u"left", u"top", u"width", u"height"}) {
             Property property;
             property.type = Type::Float;
-            property.value = static_cast<float>(
-                real(expect(Token::Number, "four numbers: left top width height")));
+            property.value =
+                real<float>(expect(Token::Number, "four numbers: left top width height"));
             geometry->add(key, std::move(property));
         }
         int32_t anchors[2] = {0, 0};
@@ -361,7 +361,7 @@ class Parser {
         if (current_.token == Token::Name && current_.text == "scale" &&
             lookahead_.token != Token::Equals) {
             take();
-            result.scale = static_cast<float>(special());
+            result.scale = special<float>();
         }
         (void)start;
         return result;
@@ -401,13 +401,12 @@ class Parser {
         if (word == "int")
             return intProperty(integer(expect(Token::Number, "a number after \"int\"")));
         if (word == "float" || word == "double") {
-            const double read = special();
             Property property;
             property.type = word == "float" ? Type::Float : Type::Double;
             if (word == "float") {
-                property.value = static_cast<float>(read);
+                property.value = special<float>();
             } else {
-                property.value = read;
+                property.value = special<double>();
             }
             return property;
         }
@@ -420,21 +419,22 @@ class Parser {
     }
 
     // A number after "float" or "double": also nan, inf and -inf.
-    double special() {
+    template <class T>
+    T special() {
         const Lexeme at = current_;
         if (at.token == Token::Name && (at.text == "nan" || at.text == "inf")) {
             take();
-            return at.text == "nan" ? std::numeric_limits<double>::quiet_NaN()
-                                    : std::numeric_limits<double>::infinity();
+            return at.text == "nan" ? std::numeric_limits<T>::quiet_NaN()
+                                    : std::numeric_limits<T>::infinity();
         }
         const Lexeme read = expect(Token::Number, "a number");
-        if (read.text == "-inf") return -std::numeric_limits<double>::infinity();
+        if (read.text == "-inf") return -std::numeric_limits<T>::infinity();
         std::string text = read.text;
         if (!text.empty() && (text.back() == 'f' || text.back() == 'F') &&
             text.find_first_of("xX") == std::string::npos) {
             text.pop_back();
         }
-        return real(Lexeme{Token::Number, text, read.line, read.column});
+        return real<T>(Lexeme{Token::Number, text, read.line, read.column});
     }
 
     Property number(const Lexeme& at) {
@@ -443,14 +443,14 @@ class Parser {
         if (!hex && (text.ends_with('f') || text.ends_with('F'))) {
             Property property;
             property.type = Type::Float;
-            property.value = static_cast<float>(
-                real(Lexeme{Token::Number, text.substr(0, text.size() - 1), at.line, at.column}));
+            property.value = real<float>(
+                Lexeme{Token::Number, text.substr(0, text.size() - 1), at.line, at.column});
             return property;
         }
         if (!hex && text.find_first_of(".eE") != std::string::npos) {
             Property property;
             property.type = Type::Double;
-            property.value = real(at);
+            property.value = real<double>(at);
             return property;
         }
         return intProperty(integer(at));
@@ -483,10 +483,13 @@ class Parser {
         fail(at, "'" + at.text + "' does not fit in 32 bits");
     }
 
-    double real(const Lexeme& at) const {
+    // Read directly in the target type, so the shortest spelling of a Float comes back exactly.
+    template <class T>
+    T real(const Lexeme& at) const {
         std::string_view text = at.text;
         if (text.starts_with('+')) text.remove_prefix(1);
-        double read = 0;
+        T read = 0;
+
         const auto result = std::from_chars(text.data(), text.data() + text.size(), read);
         if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size()) {
             fail(at, "'" + at.text + "' is not a number");

@@ -203,6 +203,12 @@ std::shared_ptr<RtLayoutValues> RtLayoutBuilder::loadLayout(StringView name,
     String fileName(name);
     if (!fileName.ends_with(u".lyt")) fileName += u".lyt";
     const std::vector<uint8_t> bytes = files::readAll(files::assetsDirectory(), fileName);
+    return loadLayoutFromBytes(bytes, fileName, core, parent);
+}
+
+std::shared_ptr<RtLayoutValues> RtLayoutBuilder::loadLayoutFromBytes(
+    std::span<const uint8_t> bytes, StringView fileName, const std::shared_ptr<RtCore>& core,
+    RtPanelView& parent) {
     layout::LayoutFile file = layout::parse(bytes, fileName);
 
     auto data = std::make_shared<RtLayoutData>();

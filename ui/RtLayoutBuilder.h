@@ -21,6 +21,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 
 #include "ui/RtLayoutData.h"
 #include "ui/RtLayoutValues.h"
@@ -35,6 +36,11 @@ class RtLayoutBuilder {
     static std::shared_ptr<RtLayoutValues> loadLayout(StringView name,
                                                       const std::shared_ptr<RtCore>& core,
                                                       RtPanelView& parent);
+    // The same with the file's bytes already read; `fileName` names it in errors.
+    static std::shared_ptr<RtLayoutValues> loadLayoutFromBytes(std::span<const uint8_t> bytes,
+                                                               StringView fileName,
+                                                               const std::shared_ptr<RtCore>& core,
+                                                               RtPanelView& parent);
     // Re-applies the panel's stored layout for the variant nearest to the screen, with the new
     // size as the parent size; positions only. Without a stored layout it logs "ResizeLayout:
     // Layout data not found." at error level and answers nullptr.

@@ -61,15 +61,20 @@ std::shared_ptr<RtLayoutValues> RtPanelWrapper::LoadLayout(const String& name,
     return RtLayoutBuilder::loadLayout(name, core, panel());
 }
 
+namespace {
+// Depth first, each parent before its children.
+void collectViews(const UiView& parent, std::vector<zemtra::Value>& views) {
+    for (const auto& child : parent.children()) {
+        views.emplace_back(child);
+        if (const auto* panel = dynamic_cast<const RtPanelView*>(child.get()))
+            collectViews(*panel, views);
+    }
+}
+}  // namespace
+
 std::shared_ptr<RtList> RtPanelWrapper::GetAllViewsRecursive() const {
     std::vector<zemtra::Value> views;
-    const auto walk = [&views](const auto& self, const UiView& parent) -> void {
-        for (const auto& child : parent.children()) {
-            views.push_back(child);
-            if (dynamic_cast<const RtPanelView*>(child.get())) self(self, *child);
-        }
-    };
-    walk(walk, panel());
+    collectViews(panel(), views);
     return RtList::of(std::move(views));
 }
 

@@ -75,7 +75,11 @@ view RtPanelWrapper "main panel" {
     frame 2 = 1 2 3 4
     variant3 = { left = 1 }
     font = { fontName = "DEFAULT Bold" fontSize = 17f }
-    odd = float -inf
+        odd = float -inf
+    tiny = 1e-45f
+    huge = 3.4028235e+38f
+    third = 0.3333333333333333
+
     ":weird key" = inline "tab\there"
     view RtLabelWrapper Label1 { text = "é \"q\"" }
 }
