@@ -6,9 +6,12 @@
 #include <cstdlib>
 #include <span>
 
+#include "platform/PlatformLog.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/Module.h"
+#include "runtime/core/RtCore.h"
+
 #include "tools/LayoutText.h"
 #include "ui/RtLayoutBuilder.h"
 #include "ui/RtPanelWrapper.h"
@@ -37,7 +40,15 @@ class FuzzModule final : public RtStaticModule {
     Value field;
 };
 
+// Log lines ("Error loading bitmap: ...") would only slow the fuzzer down.
+class QuietLog final : public platform::PlatformLog {
+  public:
+    void writeLine(std::string_view) override {}
+};
+
 struct Runtime {
+    Runtime() { RtCore::setPlatformLog(&log); }
+    QuietLog log;
     VirtualClock clock;
     MainQueue queue{clock};
     MainQueue::Installation installation{queue};

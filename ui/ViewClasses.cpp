@@ -1,6 +1,7 @@
 // The built-in view classes and their per-class properties.
 #include "ui/ViewClasses.h"
 
+#include <algorithm>
 #include <array>
 
 #include "runtime/core/RtCore.h"
@@ -54,6 +55,18 @@ std::optional<String> textOf(const layout::PropertyMap& map) {
     return text;
 }
 
+// Whether a relative file name stays inside its folder: not absolute, no ".." component.
+bool isInsideFolder(StringView name) {
+    if (name.starts_with(u"/")) return false;
+    size_t start = 0;
+    while (start <= name.size()) {
+        const size_t end = std::min(name.find(u'/', start), name.size());
+        if (name.substr(start, end - start) == u"..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 template <class W>
 std::shared_ptr<RtViewWrapper> makeWrapper() {
     return std::make_shared<W>();
@@ -99,6 +112,8 @@ std::shared_ptr<UiView> buildImageView(const layout::PropertyMap& map,
     const String file = map.string(u"imageFile").value_or(String());
     if (file.empty()) return view;
     try {
+        // A layout is data: its images come from the assets folder and nowhere else.
+        if (!isInsideFolder(file)) raise(u"", u"Image file outside the assets folder: %@", {file});
         view->setImage(RtBitmap::load(files::assetsDirectory(), file));
     } catch (const RtException& error) {
         const auto& core = context.core ? context.core : RtCore::shared();

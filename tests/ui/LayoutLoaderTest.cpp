@@ -223,16 +223,20 @@ TEST_F(LayoutLoaderTest, ImagesLoadFromTheAssetsAndAFailureIsLoggedNotRaised) {
 variant 340 x 568
 view RtImageViewWrapper good { frame 0 = 0 0 4 2  imageFile = "LED.png"  contentMode = 1 }
 view RtImageViewWrapper bad { frame 0 = 0 0 4 2  imageFile = "bad.png" }
+view RtImageViewWrapper outside { imageFile = "../led.png" }
 )");
     root->LoadLayout(u"Pics", module()->bi);
     const auto& views = root->panel().children();
-    ASSERT_EQ(views.size(), 2u);
+    ASSERT_EQ(views.size(), 3u);
     const auto& good = static_cast<UiImageView&>(*views[0]);
     ASSERT_TRUE(good.image()) << "asset names are looked up in lower case";
     EXPECT_EQ(good.contentMode(), platform::ContentMode::Fit);
     EXPECT_FALSE(static_cast<UiImageView&>(*views[1]).image());
-    ASSERT_FALSE(log.lines.empty());
-    EXPECT_EQ(log.lines.back(), "Error loading bitmap: Error loading image.");
+    ASSERT_GE(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines[log.lines.size() - 2], "Error loading bitmap: Error loading image.");
+    EXPECT_EQ(log.lines.back(),
+              "Error loading bitmap: Image file outside the assets folder: ../led.png");
+    EXPECT_FALSE(static_cast<UiImageView&>(*views[2]).image());
 }
 
 // The designer script of layout "Scripted".
