@@ -47,6 +47,26 @@ Screen::Screen() : window_(std::make_shared<UiWindow>()) {
     window_->setFrame(0, 0, kDesignWidth, kDesignHeight);
 }
 
+namespace {
+std::shared_ptr<UiView> findIn(const UiView& parent, const String& name) {
+    for (const auto& child : parent.children()) {
+        if (const AttachedMap* map = child->attachedMapIfAny()) {
+            const auto found = map->find(u"name");
+            if (found != map->end() && found->second.isString() &&
+                toLowerEnUs(*found->second.string()) == name) {
+                return child;
+            }
+        }
+        if (auto inside = findIn(*child, name)) return inside;
+    }
+    return nullptr;
+}
+}  // namespace
+
+std::shared_ptr<UiView> Screen::findView(StringView name) const {
+    return findIn(*window_, toLowerEnUs(name));
+}
+
 Screen::~Screen() {
     setRenderer(nullptr);
     if (alertPresenter_) {

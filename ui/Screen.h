@@ -67,7 +67,12 @@ class Screen {
     // Where overlays go: the root view of the window's root view controller, else the window.
     std::shared_ptr<UiView> overlayParent() const;
 
+    // The first view in the window, depth first and back to front, whose layout name is `name`
+    // (letter case ignored); nullptr when there is none. For input by name (scripts).
+    std::shared_ptr<UiView> findView(StringView name) const;
+
     std::shared_ptr<UiView> focusedView() const { return focused_.lock(); }
+
     void setFocusedView(const std::shared_ptr<UiView>& view) { focused_ = view; }
 
     // The message boxes showing, oldest first.

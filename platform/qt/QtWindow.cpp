@@ -105,6 +105,10 @@ QWidget& QtWindow::clientArea() const {
     return *client_;
 }
 
+float QtWindow::pixelRatio() const {
+    return static_cast<float>(client_->devicePixelRatioF());
+}
+
 QWidget* QtWindow::widgetFor(const ViewNode& node) const {
     const auto found = widgets_.find(&node);
     return found == widgets_.end() ? nullptr : &found->second->widget();

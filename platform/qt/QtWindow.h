@@ -50,6 +50,9 @@ class QtWindow final : public Window,
     void setCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
 
     QWidget& clientArea() const;
+    // Device pixels per point of the screen the window is on (the screen's scale).
+    float pixelRatio() const;
+
     // The widget mirroring a node, or nullptr; the node a widget mirrors, or nullptr.
     QWidget* widgetFor(const ViewNode& node) const;
     ViewNode* nodeFor(const QObject* widget) const;

@@ -166,6 +166,13 @@ TEST_F(LayoutLoaderTest, BuildsBindsAndPlacesTheViewsOfTheNearestVariant) {
     EXPECT_EQ(module()->calls, (std::vector<std::string>{"btn_click", "lbl_click"}));
     EXPECT_EQ(*RtObjectWrapper::getEventName(button->view()).string(), u"btn");
     EXPECT_EQ(*button->view().attachedMap().at(u"name").string(), u"Btn1");
+
+    // Input by layout name finds views once they are in the window.
+    EXPECT_EQ(Screen::main().findView(u"btn1"), nullptr);
+    Screen::main().window()->addSubview(std::static_pointer_cast<UiView>(root->object()));
+    EXPECT_EQ(Screen::main().findView(u"BTN1").get(), &button->view());
+    EXPECT_EQ(Screen::main().findView(u"Slider1").get(), &slider->view());
+    EXPECT_EQ(Screen::main().findView(u"nothing"), nullptr);
 }
 
 TEST_F(LayoutLoaderTest, TheSuffixIsAddedOnlyWhenMissingAndAMissingFileIsTheFileError) {

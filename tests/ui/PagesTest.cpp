@@ -45,6 +45,22 @@ TEST_F(PagesTest, TheShownPageFillsTheWindowAndRaisesAppearThenResizeAfterTheHan
     EXPECT_EQ(main->description(), u"Page: Main");
 }
 
+TEST_F(PagesTest, ALayoutLoadedIntoTheRootPanelConfiguresThePage) {
+    writeLayout("Titled", "variant 340 x 568\ntitle = \"Main\"\nhideBackButton = true\n");
+    const auto main = page(u"page1");
+    main->RootPanel()->LoadLayout(u"Titled", module()->bi);
+    EXPECT_EQ(main->Title(), u"Main");
+    EXPECT_TRUE(main->HideBackButton());
+
+    // A panel elsewhere does not configure any page.
+    const auto other = page(u"page2");
+    const auto inner = std::make_shared<RtPanelWrapper>();
+    inner->Initialize(module()->bi, u"inner");
+    other->RootPanel()->AddView(Value(inner), 0, 0, 10, 10);
+    inner->LoadLayout(u"Titled", module()->bi);
+    EXPECT_EQ(other->Title(), u"");
+}
+
 TEST_F(PagesTest, WindowResizesGiveOneResizeEventPerSettledSize) {
     navigation->setNavigationBarVisible(false);
     const auto main = page(u"page1");
