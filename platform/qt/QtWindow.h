@@ -9,7 +9,9 @@
 // between controls and tappable views, Space or Enter taps the focused one, arrow keys move a
 // focused slider. Accessible names are the views' texts, else their designer names.
 //
-// A QApplication must exist. Main thread only.
+// A QApplication must exist. Main thread only. Whoever installed the window as the screen's
+// renderer and message-box presenter removes it from there before the window goes away.
+
 #pragma once
 
 #include <functional>
