@@ -1,6 +1,5 @@
 // Process entry: reads the command line, chooses the clock and back ends, launches the host and
 // runs the main queue until the program ends.
-#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -10,12 +9,17 @@
 #include "app/FileSetup.h"
 #include "app/PlaceholderModule.h"
 #include "app/SignalWatcher.h"
-#include "platform/headless/HeadlessWindow.h"
+#include "platform/qt/QtDesktop.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/RtAppDelegate.h"
+#include "ui/QueueTaskSource.h"
+#include "ui/RtNavigationControllerWrapper.h"
+#include "ui/Screen.h"
 
 namespace {
+
+using namespace zemtra;
 
 std::optional<std::string> environmentVariable(const char* name) {
     const char* value = std::getenv(name);
@@ -23,10 +27,42 @@ std::optional<std::string> environmentVariable(const char* name) {
     return std::string(value);
 }
 
+bool displayAvailable() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+}
+
+// Connects the screen of the view layer to the desktop's back-end parts for as long as both
+// live, and disconnects it before the desktop goes away.
+class ScreenAttachment {
+  public:
+    ScreenAttachment(Screen& screen, platform::qt::QtDesktop& desktop) : screen_(screen) {
+        screen_.setRenderer(&desktop.renderer());
+        screen_.setAlertPresenter(&desktop.alertPresenter());
+        screen_.setImageCodec(&desktop.imageCodec());
+        screen_.setTextMetrics(&desktop.textMetrics());
+        desktop.setResizeHandler(
+            [this](float width, float height) { screen_.setSize(width, height); });
+    }
+    ~ScreenAttachment() {
+        screen_.setRenderer(nullptr);
+        screen_.setAlertPresenter(nullptr);
+        screen_.setImageCodec(nullptr);
+        screen_.setTextMetrics(nullptr);
+    }
+    ScreenAttachment(const ScreenAttachment&) = delete;
+    ScreenAttachment& operator=(const ScreenAttachment&) = delete;
+
+  private:
+    Screen& screen_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    using namespace zemtra;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const app::ParseResult parsed = app::parseCommandLine(arguments, environmentVariable);
     if (!parsed.options) {
@@ -42,7 +78,6 @@ int main(int argc, char** argv) {
         std::cout << "zemtra " << ZEMTRA_VERSION << '\n';
         return 0;
     }
-
     if (const auto problem = app::setUpFiles(options, argv[0])) {
         std::cerr << "zemtra: " << *problem << '\n';
         return 1;
@@ -56,14 +91,23 @@ int main(int argc, char** argv) {
     }
     MainQueue queue(*clock);
     const MainQueue::Installation installation(queue);
+    // Before any other thread exists, so that every thread inherits the blocked signals.
     const app::SignalWatcher signals(queue);
 
+    const bool headless = options.headless || !displayAvailable();
+    platform::qt::QtDesktop desktop(argv[0], headless, static_cast<int>(Screen::kDesignWidth),
+                                    static_cast<int>(Screen::kDesignHeight));
+    const ScreenAttachment attachment(Screen::main(), desktop);
+    desktop.setCloseHandler([&queue] { queue.quit(0); });
+
     StaticModules::registerClass<app::PlaceholderModule>(u"zm_main");
-    platform::HeadlessWindow window;
-    RtAppDelegate host(window, [](const std::shared_ptr<RtCore>&) { return Value(); });
+    RtAppDelegate host(desktop.window(), [](const std::shared_ptr<RtCore>& bi) {
+        return Value(RtNavigationControllerWrapper::createForHost(bi));
+    });
     try {
         host.didFinishLaunching();
-        return queue.run();
+        QueueTaskSource tasks(queue);
+        return desktop.run(tasks);
     } catch (const std::exception& error) {
         std::cerr << "zemtra: the program ended after an error: " << error.what() << '\n';
         return 1;
