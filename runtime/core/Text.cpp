@@ -36,10 +36,10 @@ String formatText(StringView pattern, std::initializer_list<StringView> argument
             continue;
         }
         size_t length = 0;
-        for (StringView spec : {StringView(u"@"), StringView(u"d"), StringView(u"i"),
+        for (StringView placeholder : {StringView(u"@"), StringView(u"d"), StringView(u"i"),
                                 StringView(u"s"), StringView(u"lli")}) {
-            if (pattern.substr(i + 1, spec.size()) == spec) {
-                length = spec.size();
+            if (pattern.substr(i + 1, placeholder.size()) == placeholder) {
+                length = placeholder.size();
                 break;
             }
         }

@@ -23,6 +23,15 @@ int openRetrying(const std::string& path, int flags, mode_t mode = 0666) {
     return fd;
 }
 
+// write(2), tried again when a signal interrupts it; -1 with errno set on failure.
+ssize_t writeRetrying(int fd, std::span<const uint8_t> bytes) {
+    ssize_t count;
+    do {
+        count = ::write(fd, bytes.data(), bytes.size());
+    } while (count < 0 && errno == EINTR);
+    return count;
+}
+
 void closeQuietly(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
@@ -106,10 +115,7 @@ void FileOutputStream::open() {
 
 int64_t FileOutputStream::write(std::span<const uint8_t> bytes) {
     if (!usable(false)) return -1;
-    ssize_t count;
-    do {
-        count = ::write(fd_, bytes.data(), bytes.size());
-    } while (count < 0 && errno == EINTR);
+    const ssize_t count = writeRetrying(fd_, bytes);
     if (count < 0) return fail(posixError(errno, path_));
     return count;
 }
@@ -155,10 +161,7 @@ void AtomicFileOutputStream::open() {
 
 int64_t AtomicFileOutputStream::write(std::span<const uint8_t> bytes) {
     if (!usable(false)) return -1;
-    ssize_t count;
-    do {
-        count = ::write(fd_, bytes.data(), bytes.size());
-    } while (count < 0 && errno == EINTR);
+    const ssize_t count = writeRetrying(fd_, bytes);
     if (count < 0) return fail(posixError(errno, path_));
     return count;
 }
