@@ -37,7 +37,7 @@ String formatText(StringView pattern, std::initializer_list<StringView> argument
         }
         size_t length = 0;
         for (StringView placeholder : {StringView(u"@"), StringView(u"d"), StringView(u"i"),
-                                StringView(u"s"), StringView(u"lli")}) {
+                                       StringView(u"s"), StringView(u"lli")}) {
             if (pattern.substr(i + 1, placeholder.size()) == placeholder) {
                 length = placeholder.size();
                 break;

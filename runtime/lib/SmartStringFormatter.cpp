@@ -6,12 +6,11 @@
 #include <memory>
 
 #include "runtime/core/Conversions.h"
-#include "runtime/core/RtCore.h"
 #include "runtime/core/RtCommon.h"
+#include "runtime/core/RtCore.h"
 #include "runtime/core/RtException.h"
 #include "runtime/lib/RtDateTime.h"
 #include "runtime/lib/RtNumbers.h"
-
 
 namespace zemtra {
 
@@ -70,8 +69,8 @@ String SmartStringFormatter(StringView format, const Value& value) {
     const int32_t maximumFractionDigits = point == StringView::npos
                                               ? std::numeric_limits<int32_t>::max()
                                               : digitCount(format.substr(point + 1));
-    return RtCommon::New()->service<RtNumbers>()->NumberFormat(objectToNumber(value).toDouble(),
-                                                               minimumIntegerDigits, maximumFractionDigits);
+    return RtCommon::New()->service<RtNumbers>()->NumberFormat(
+        objectToNumber(value).toDouble(), minimumIntegerDigits, maximumFractionDigits);
 }
 
 }  // namespace zemtra

@@ -5,15 +5,14 @@
 #include <limits>
 #include <vector>
 
-
 #include "runtime/core/Conversions.h"
 #include "runtime/core/MethodTable.h"
 #include "runtime/core/RtCommon.h"
 #include "runtime/core/RtCore.h"
 #include "runtime/core/RtException.h"
 #include "runtime/lib/RtDateTime.h"
-#include "runtime/lib/RtNumbers.h"
 #include "runtime/lib/RtList.h"
+#include "runtime/lib/RtNumbers.h"
 
 namespace zemtra {
 

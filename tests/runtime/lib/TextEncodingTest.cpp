@@ -5,8 +5,8 @@
 
 #include "runtime/lib/RtArray.h"
 #include "runtime/lib/SmartStringFormatter.h"
-#include "tests/runtime/lib/DateTestSupport.h"
 #include "runtime/lib/TextEncoding.h"
+#include "tests/runtime/lib/DateTestSupport.h"
 #include "tests/runtime/lib/Raises.h"
 
 namespace zemtra {
