@@ -101,6 +101,7 @@ int main(int argc, char** argv) {
     desktop.setCloseHandler([&queue] { queue.quit(0); });
 
     StaticModules::registerClass<app::PlaceholderModule>(u"zm_main");
+    StaticModules::New<app::PlaceholderModule>()->stayOpen = !headless;
     RtAppDelegate host(desktop.window(), [](const std::shared_ptr<RtCore>& bi) {
         return Value(RtNavigationControllerWrapper::createForHost(bi));
     });
