@@ -36,12 +36,19 @@ void MainQueue::postDelayed(Nanos delay, Task task) {
 
 void MainQueue::wake() {
     changed_.notify_all();
-    if (wakeHandler_) wakeHandler_();
+    // Taken under the lock: a signal or speech thread may post while the handler is replaced.
+    std::shared_ptr<const std::function<void()>> handler;
+    {
+        std::lock_guard lock(mutex_);
+        handler = wakeHandler_;
+    }
+    if (handler && *handler) (*handler)();
 }
 
 void MainQueue::setWakeHandler(std::function<void()> wake) {
+    auto handler = std::make_shared<const std::function<void()>>(std::move(wake));
     std::lock_guard lock(mutex_);
-    wakeHandler_ = std::move(wake);
+    wakeHandler_ = std::move(handler);
 }
 
 std::optional<MainQueue::Task> MainQueue::takeReady(std::unique_lock<std::mutex>&) {

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <queue>
@@ -66,7 +67,7 @@ class MainQueue {
     size_t pendingCount() const;
 
     // Called (from the posting thread) after each post, so that a foreign event loop that drives
-    // this queue can wake up. Set before other threads start posting.
+    // this queue can wake up. May be replaced at any time; a post uses the handler current then.
     void setWakeHandler(std::function<void()> wake);
 
     // Marks work in progress on another thread that will post back (speech being synthesised,
@@ -124,7 +125,7 @@ class MainQueue {
     int externalWork_ = 0;
     bool quit_ = false;
     int status_ = 0;
-    std::function<void()> wakeHandler_;
+    std::shared_ptr<const std::function<void()>> wakeHandler_;
 };
 
 }  // namespace zemtra
