@@ -60,6 +60,11 @@ std::optional<int64_t> parseClockStart(const std::string& text) {
                     &fields.tm_mday, &fields.tm_hour, &fields.tm_min, &fields.tm_sec, &rest) != 6) {
         return std::nullopt;
     }
+    // mktime would carry these into the next minute, hour or day without a word.
+    if (fields.tm_hour < 0 || fields.tm_hour > 23 || fields.tm_min < 0 || fields.tm_min > 59 ||
+        fields.tm_sec < 0 || fields.tm_sec > 59) {
+        return std::nullopt;
+    }
     const int month = fields.tm_mon;
     const int day = fields.tm_mday;
     fields.tm_year -= 1900;

@@ -219,7 +219,7 @@ class Parser {
             } else if (keyword("variant")) {
                 layout.variants.push_back(variant());
             } else {
-                statement(*layout.root, children, 0);
+                statement(*layout.root, children, 1);
             }
         }
         addChildren(*layout.root, children);
@@ -250,11 +250,13 @@ class Parser {
                lookahead_.token != Token::Equals;
     }
 
-    // One statement of a map body; child views are collected for ":kids".
+    // One statement of a map body; child views are collected for ":kids". `depth` is the level
+    // of `map` in the file (the root is 1), the one the reader limits.
     void statement(PropertyMap& map, std::vector<std::shared_ptr<PropertyMap>>& children,
                    int depth) {
         if (keyword("view")) {
-            children.push_back(view(depth + 1));
+            // A child's map sits inside its parent's ":kids" map: two levels down.
+            children.push_back(view(depth + 2));
             return;
         }
         if (keyword("frame")) {
@@ -275,7 +277,7 @@ class Parser {
 
     std::shared_ptr<PropertyMap> view(int depth) {
         const Lexeme start = take();
-        if (depth > kMaximumDepth / 2) fail(start, "views are nested too deeply");
+        if (depth > kMaximumDepth) fail(start, "views are nested too deeply");
         const Lexeme type = current_;
         if (type.token != Token::Name && type.token != Token::Text)
             fail(type, "expected the view's type");
@@ -371,7 +373,7 @@ class Parser {
         const Lexeme at = current_;
         if (at.token == Token::Open) {
             take();
-            if (depth + 1 >= kMaximumDepth) fail(at, "maps are nested too deeply");
+            if (depth + 1 > kMaximumDepth) fail(at, "maps are nested too deeply");
             auto map = std::make_shared<PropertyMap>(file_, 0);
             std::vector<std::shared_ptr<PropertyMap>> children;
             while (current_.token != Token::Close) {

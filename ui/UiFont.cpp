@@ -15,6 +15,13 @@ bool UiFont::isEqual(const Value& other) const {
     return font && font->font == this->font;
 }
 
+size_t UiFont::hash() const {
+    const size_t family = std::hash<String>()(font.family);
+    const size_t size = std::hash<float>()(font.size);
+    return family ^ (size << 1) ^ (static_cast<size_t>(font.bold) << 2) ^
+           (static_cast<size_t>(font.italic) << 3);
+}
+
 const MethodTable* RtFontWrapper::methods() const {
     static const MethodTable table{
         MethodTable::operation("CreateNew:", &RtFontWrapper::CreateNew),

@@ -13,6 +13,8 @@ class UiFont final : public Object {
     String className() const override { return String(kClassName); }
     String description() const override;
     bool isEqual(const Value& other) const override;
+    // Equal fonts hash alike, so they are one key in a dictionary.
+    size_t hash() const override;
 
     const platform::Font font;
 };

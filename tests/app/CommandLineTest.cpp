@@ -80,6 +80,10 @@ TEST(CommandLine, ClockStartAsLocalTimeFollowsTheTimeZone) {
     tzset();
     EXPECT_FALSE(parseClockStart("2024-05-01 12:00:00"));
     EXPECT_FALSE(parseClockStart("2024-02-30T00:00:00"));
+    // Out-of-range clock fields must not roll over into the next minute or hour.
+    EXPECT_FALSE(parseClockStart("2024-05-01T12:61:00"));
+    EXPECT_FALSE(parseClockStart("2024-05-01T12:00:75"));
+    EXPECT_FALSE(parseClockStart("2024-05-01T12:-5:00"));
 }
 
 }  // namespace

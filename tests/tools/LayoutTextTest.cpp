@@ -93,6 +93,29 @@ view RtPanelWrapper "main panel" {
     EXPECT_NE(dump.find("variant3 = {"), std::string::npos) << "a partial frame stays a map";
 }
 
+TEST(LayoutText, WhatCompilesReadsBackAtTheDeepestNestingAndNoDeeper) {
+    // Each view takes two map levels in the file (":kids", then its own map), a plain map one.
+    const auto nested = [](int views, int maps) {
+        std::string source = "variant 1 x 1\n";
+        for (int i = 0; i < views; ++i) source += "view T v" + std::to_string(i) + " {\n";
+        for (int i = 0; i < maps; ++i) source += "m = {\n";
+        return source + std::string(static_cast<size_t>(views + maps), '}');
+    };
+    const auto readsBack = [](const std::string& source) {
+        const std::vector<uint8_t> bytes = write(compileText(source, "t"));
+        EXPECT_NO_THROW(parse(bytes, u"t.lyt")) << source;
+    };
+    const auto refused = [](const std::string& source) {
+        EXPECT_THROW(compileText(source, "t"), LayoutTextError) << source;
+    };
+    readsBack(nested(31, 0));  // the deepest view map is at level 63
+    readsBack(nested(0, 63));
+    readsBack(nested(31, 1));
+    refused(nested(32, 0));
+    refused(nested(31, 2));
+    refused(nested(0, 64));
+}
+
 TEST(LayoutText, MistakesNameTheLineAndColumn) {
     const auto error = [](const std::string& source) {
         try {

@@ -8,6 +8,7 @@
 #include "runtime/lib/RtInputStream.h"
 #include "runtime/lib/RtList.h"
 #include "runtime/lib/RtOutputStream.h"
+#include "runtime/lib/ValueDictionary.h"
 
 #include "tests/ui/UiTestSupport.h"
 #include "ui/RtButtonWrapper.h"
@@ -18,6 +19,7 @@
 #include "ui/RtPanelWrapper.h"
 #include "ui/RtSliderWrapper.h"
 #include "ui/Screen.h"
+#include "ui/UiFont.h"
 
 namespace zemtra {
 namespace {
@@ -281,6 +283,18 @@ TEST_F(ViewModelTest, UninitializedWrappersNameTheViewClass) {
     // A label is a view but not a panel.
     RtPanelWrapper wrongKind;
     EXPECT_THROW(wrongKind.setObject(Value(std::make_shared<UiLabel>())), RtException);
+}
+
+TEST_F(ViewModelTest, EqualFontsAreOneDictionaryKey) {
+    const RtFontWrapper maker;
+    const auto first = maker.CreateNewBold(20);
+    const auto second = maker.CreateNewBold(20);
+    ASSERT_TRUE(Value(first).equals(Value(second)));
+    ValueTable table;
+    table.insert_or_assign(Value(first), Value::ofInt(1));
+    table.insert_or_assign(Value(second), Value::ofInt(2));
+    EXPECT_EQ(table.size(), 1u);
+    EXPECT_EQ(table.count(Value(maker.CreateNewBold(21))), 0u);
 }
 
 TEST_F(ViewModelTest, HitTestingSkipsHiddenAndNonInteractiveViewsAndHonoursClipping) {
