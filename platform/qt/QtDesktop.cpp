@@ -1,6 +1,7 @@
 // The Qt application object and the back-end parts the program installs.
 #include "platform/qt/QtDesktop.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
@@ -18,15 +19,23 @@ namespace zemtra::platform::qt {
 namespace {
 
 // Qt warns when XDG_RUNTIME_DIR is missing (as for root or a service); give it a private folder.
+// A folder of that name made by someone else (or a link planted in /tmp) is not used: then a
+// fresh folder with a random name is made instead.
 void ensureRuntimeDirectory() {
     const char* existing = std::getenv("XDG_RUNTIME_DIR");
     if (existing && *existing) return;
-    const std::filesystem::path folder =
+    const std::string folder =
         std::filesystem::temp_directory_path() / ("zemtra-runtime-" + std::to_string(::getuid()));
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
-    if (!error) setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    ::mkdir(folder.c_str(), 0700);
+    struct stat status {};
+    if (::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+        status.st_uid == ::getuid() && (status.st_mode & 077) == 0) {
+        setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+        return;
+    }
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "zemtra-runtime-XXXXXX").string();
+    if (::mkdtemp(pattern.data())) setenv("XDG_RUNTIME_DIR", pattern.c_str(), 1);
 }
 
 }  // namespace
