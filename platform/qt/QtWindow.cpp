@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
+#include <QPushButton>
 #include <QWindowStateChangeEvent>
 #include <cmath>
 
@@ -18,6 +19,8 @@
 namespace zemtra::platform::qt {
 
 namespace {
+
+constexpr const char* kButtonPosition = "zemtraButtonPosition";
 constexpr int kLongPressMillis = 500;
 constexpr int kTapSlop = 10;
 
@@ -348,22 +351,22 @@ void QtWindow::showAlert(AlertNode& alert) {
     box->setText(toQString(alert.title()));
     box->setInformativeText(toQString(alert.message()));
     box->setIcon(QMessageBox::NoIcon);
-    for (const std::u16string& title : alert.buttons())
-        box->addButton(toQString(title), QMessageBox::ActionRole);
+    // Each button carries its position: QMessageBox orders buttons its own way, and a platform
+    // theme may change their texts (keyboard accelerators), so neither identifies the choice.
+    const auto& titles = alert.buttons();
+    for (size_t position = 0; position < titles.size(); ++position) {
+        QPushButton* button = box->addButton(toQString(titles[position]), QMessageBox::ActionRole);
+        button->setProperty(kButtonPosition, QVariant::fromValue<qulonglong>(position));
+    }
     box->setWindowModality(Qt::NonModal);
     box->setModal(false);
     boxes_.emplace(&alert, box);
     QObject::connect(box, &QMessageBox::buttonClicked, [this, box](QAbstractButton* clicked) {
         for (auto& [node, shown] : boxes_) {
             if (shown.data() != box) continue;
-            // QMessageBox keeps its buttons in an order of its own: find the pressed one by title.
-            const auto& titles = node->buttons();
-            for (size_t position = 0; position < titles.size(); ++position) {
-                if (toQString(titles[position]) == clicked->text()) {
-                    const_cast<AlertNode*>(node)->press(position);
-                    return;
-                }
-            }
+            const QVariant position = clicked->property(kButtonPosition);
+            if (position.isValid())
+                const_cast<AlertNode*>(node)->press(static_cast<size_t>(position.toULongLong()));
             return;
         }
     });
