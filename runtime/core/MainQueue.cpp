@@ -36,11 +36,12 @@ void MainQueue::postDelayed(Nanos delay, Task task) {
 
 void MainQueue::wake() {
     changed_.notify_all();
+    std::lock_guard lock(wakeMutex_);
     if (wakeHandler_) wakeHandler_();
 }
 
 void MainQueue::setWakeHandler(std::function<void()> wake) {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(wakeMutex_);
     wakeHandler_ = std::move(wake);
 }
 

@@ -66,7 +66,8 @@ class MainQueue {
     size_t pendingCount() const;
 
     // Called (from the posting thread) after each post, so that a foreign event loop that drives
-    // this queue can wake up. Set before other threads start posting.
+    // this queue can wake up. May be replaced while other threads post: once this returns, the
+    // previous handler is neither running nor about to run.
     void setWakeHandler(std::function<void()> wake);
 
     // Marks work in progress on another thread that will post back (speech being synthesised,
@@ -124,6 +125,9 @@ class MainQueue {
     int externalWork_ = 0;
     bool quit_ = false;
     int status_ = 0;
+    // Held while the wake handler runs (recursive: a handler may post), apart from mutex_ so that
+    // a handler never runs under the queue's lock.
+    std::recursive_mutex wakeMutex_;
     std::function<void()> wakeHandler_;
 };
 

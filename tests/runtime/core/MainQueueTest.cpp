@@ -1,5 +1,6 @@
 // The main queue's ordering rules and clocks. Everything runs on the virtual clock except the
 // one test that checks that an idle real-clock queue is woken by a post from another thread.
+#include <array>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -164,6 +165,37 @@ TEST(RealClockQueue, DelayedTaskRunsNoEarlierThanItsDelay) {
     });
     queue.run();
     EXPECT_GE(ranAt - start, 20ms);
+}
+
+// The owner of a wake handler (the Qt driver) replaces it when it goes away while other threads
+// may still be posting: once setWakeHandler returns, the old handler must not be running.
+TEST(RealClockQueue, AReplacedWakeHandlerIsNoLongerRunning) {
+    RealClock clock;
+    MainQueue queue(clock);
+    std::atomic<bool> stop{false};
+    std::thread poster([&] {
+        while (!stop) {
+            queue.post([] {});
+            std::this_thread::sleep_for(20us);
+        }
+    });
+    constexpr int kRounds = 100;
+    std::array<std::atomic<bool>, kRounds> retired{};
+    std::atomic<int> lateCalls{0};
+    for (int round = 0; round < kRounds; ++round) {
+        std::atomic<bool>* const flag = &retired[static_cast<size_t>(round)];
+        queue.setWakeHandler([flag, &lateCalls] {
+            std::this_thread::sleep_for(100us);
+            if (*flag) ++lateCalls;
+        });
+        std::this_thread::sleep_for(300us);
+        queue.setWakeHandler(nullptr);
+        *flag = true;
+        queue.runUntilIdle();
+    }
+    stop = true;
+    poster.join();
+    EXPECT_EQ(lateCalls, 0);
 }
 
 }  // namespace
