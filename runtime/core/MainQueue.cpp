@@ -26,7 +26,10 @@ void MainQueue::post(Task task) {
 }
 
 void MainQueue::postDelayed(Nanos delay, Task task) {
-    const Nanos due = clock_.monotonicNow() + std::max(delay, Nanos::zero());
+    const Nanos now = clock_.monotonicNow();
+    const Nanos wait = std::max(delay, Nanos::zero());
+    // A due time past the clock's range is never reached; it must not wrap round to the past.
+    const Nanos due = wait > Nanos::max() - now ? Nanos::max() : now + wait;
     {
         std::lock_guard lock(mutex_);
         delayed_.push(Delayed{due, ++sequence_, std::move(task)});
