@@ -91,7 +91,9 @@ bool MainQueue::waitForWork(std::optional<Nanos> limit) {
             if (!delayed_.empty())
                 wakeAt = wakeAt ? std::min(*wakeAt, delayed_.top().due) : delayed_.top().due;
             if (wakeAt) {
-                changed_.wait_for(lock, *wakeAt - now);
+                // Bounded: the standard library adds the wait to its own clock reading, which
+                // overflows for a task due at the end of the clock's range; the loop waits again.
+                changed_.wait_for(lock, std::min<Nanos>(*wakeAt - now, std::chrono::hours(1)));
             } else {
                 changed_.wait(lock);
             }

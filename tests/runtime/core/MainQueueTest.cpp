@@ -5,6 +5,8 @@
 #include <string>
 #include <thread>
 
+#include <time.h>
+
 #include <gtest/gtest.h>
 
 #include "runtime/core/MainQueue.h"
@@ -196,6 +198,29 @@ TEST(RealClockQueue, AReplacedWakeHandlerIsNoLongerRunning) {
     stop = true;
     poster.join();
     EXPECT_EQ(lateCalls, 0);
+}
+
+// A task due at the end of the clock's range (an interval of centuries) leaves a real-clock queue
+// asleep: the wait must not overflow into a deadline in the past and spin.
+TEST(RealClockQueue, ATaskDueAtTheEndOfTimeDoesNotSpinTheIdleQueue) {
+    RealClock clock;
+    MainQueue queue(clock);
+    testing::Watchdog watchdog(queue);
+    queue.postDelayed(Clock::Nanos::max(), [] {});
+    std::thread quitter([&] {
+        std::this_thread::sleep_for(100ms);
+        queue.quit(0);
+    });
+    const auto cpuTime = [] {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    };
+    const auto before = cpuTime();
+    queue.run();
+    const auto used = cpuTime() - before;
+    quitter.join();
+    EXPECT_LT(used, 30ms);
 }
 
 }  // namespace
