@@ -61,7 +61,7 @@ TEST(ObjectToNumber, OutOfRangeTextsBecomeInfinityOrZeroByTheirSize) {
     EXPECT_EQ(objectToNumber(Value(u"0." + zeros + u"1")).toDouble(), 0.0);
     EXPECT_EQ(objectToNumber(Value(u"0.1e-400")).toDouble(), 0.0);
     // Too small to be anything but 0, and 0 from a text that starts with a digit other than 0.
-    for (const String text : {String(u"1E-400"), String(u"1e-400"), u"5" + zeros + u"e-900"}) {
+    for (const String& text : {String(u"1E-400"), String(u"1e-400"), u"5" + zeros + u"e-900"}) {
         EXPECT_THROW(objectToNumber(Value(text)), RtException) << toUtf8(text);
     }
 }
