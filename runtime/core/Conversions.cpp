@@ -2,9 +2,11 @@
 // (which prefixes count, where scanning stops) are the system's own, not any library's.
 #include "runtime/core/Conversions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "runtime/core/MethodTable.h"
 #include "runtime/core/Object.h"
@@ -45,6 +47,26 @@ size_t numericPrefix(StringView text) {
     return i;
 }
 
+// The power of ten of the first significant digit of an unsigned decimal literal with at least
+// one non-zero digit (saturated far beyond the range of a double).
+int64_t decimalExponent(std::string_view literal) {
+    const size_t mantissaEnd = std::min(literal.find_first_of("eE"), literal.size());
+    const std::string_view mantissa = literal.substr(0, mantissaEnd);
+    const size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const size_t first = mantissa.find_first_of("123456789");
+    int64_t exponent = first < point ? static_cast<int64_t>(point - first) - 1
+                                     : -static_cast<int64_t>(first - point);
+    int64_t written = 0;
+    bool negative = false;
+    size_t i = mantissaEnd + 1;
+    if (i < literal.size() && (literal[i] == '+' || literal[i] == '-'))
+        negative = literal[i++] == '-';
+    for (; i < literal.size(); ++i)
+        written = std::min<int64_t>(written * 10 + (literal[i] - '0'), 1'000'000'000);
+    exponent += negative ? -written : written;
+    return exponent;
+}
+
 double parseLiteral(StringView literal) {
     std::string ascii(literal.begin(), literal.end());
     const bool negative = !ascii.empty() && ascii[0] == '-';
@@ -53,10 +75,10 @@ double parseLiteral(StringView literal) {
     const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
     (void)end;
     if (error == std::errc::result_out_of_range) {
-        // from_chars leaves the value alone on overflow; the platform answers infinity or 0.
-        const bool tiny =
-            ascii.find_first_of("eE") != std::string::npos && ascii.find("e-") != std::string::npos;
-        value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+        // from_chars leaves the value alone when it is out of range; the platform answers infinity
+        // or 0, decided by the decimal exponent of the first significant digit (the spelling of
+        // the exponent says nothing: 1000...0e-5 is huge and 0.000...01 tiny).
+        value = decimalExponent(ascii) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     }
     return negative ? -value : value;
 }

@@ -26,7 +26,10 @@ void MainQueue::post(Task task) {
 }
 
 void MainQueue::postDelayed(Nanos delay, Task task) {
-    const Nanos due = clock_.monotonicNow() + std::max(delay, Nanos::zero());
+    const Nanos now = clock_.monotonicNow();
+    const Nanos wait = std::max(delay, Nanos::zero());
+    // A due time past the clock's range is never reached; it must not wrap round to the past.
+    const Nanos due = wait > Nanos::max() - now ? Nanos::max() : now + wait;
     {
         std::lock_guard lock(mutex_);
         delayed_.push(Delayed{due, ++sequence_, std::move(task)});
@@ -36,19 +39,13 @@ void MainQueue::postDelayed(Nanos delay, Task task) {
 
 void MainQueue::wake() {
     changed_.notify_all();
-    // Taken under the lock: a signal or speech thread may post while the handler is replaced.
-    std::shared_ptr<const std::function<void()>> handler;
-    {
-        std::lock_guard lock(mutex_);
-        handler = wakeHandler_;
-    }
-    if (handler && *handler) (*handler)();
+    std::lock_guard lock(wakeMutex_);
+    if (wakeHandler_) wakeHandler_();
 }
 
 void MainQueue::setWakeHandler(std::function<void()> wake) {
-    auto handler = std::make_shared<const std::function<void()>>(std::move(wake));
-    std::lock_guard lock(mutex_);
-    wakeHandler_ = std::move(handler);
+    std::lock_guard lock(wakeMutex_);
+    wakeHandler_ = std::move(wake);
 }
 
 std::optional<MainQueue::Task> MainQueue::takeReady(std::unique_lock<std::mutex>&) {
@@ -94,7 +91,9 @@ bool MainQueue::waitForWork(std::optional<Nanos> limit) {
             if (!delayed_.empty())
                 wakeAt = wakeAt ? std::min(*wakeAt, delayed_.top().due) : delayed_.top().due;
             if (wakeAt) {
-                changed_.wait_for(lock, *wakeAt - now);
+                // Bounded: the standard library adds the wait to its own clock reading, which
+                // overflows for a task due at the end of the clock's range; the loop waits again.
+                changed_.wait_for(lock, std::min<Nanos>(*wakeAt - now, std::chrono::hours(1)));
             } else {
                 changed_.wait(lock);
             }

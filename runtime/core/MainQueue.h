@@ -20,7 +20,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <queue>
@@ -67,7 +66,8 @@ class MainQueue {
     size_t pendingCount() const;
 
     // Called (from the posting thread) after each post, so that a foreign event loop that drives
-    // this queue can wake up. May be replaced at any time; a post uses the handler current then.
+    // this queue can wake up. May be replaced while other threads post: once this returns, the
+    // previous handler is neither running nor about to run.
     void setWakeHandler(std::function<void()> wake);
 
     // Marks work in progress on another thread that will post back (speech being synthesised,
@@ -125,7 +125,10 @@ class MainQueue {
     int externalWork_ = 0;
     bool quit_ = false;
     int status_ = 0;
-    std::shared_ptr<const std::function<void()>> wakeHandler_;
+    // Held while the wake handler runs (recursive: a handler may post), apart from mutex_ so that
+    // a handler never runs under the queue's lock.
+    std::recursive_mutex wakeMutex_;
+    std::function<void()> wakeHandler_;
 };
 
 }  // namespace zemtra

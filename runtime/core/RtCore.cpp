@@ -75,7 +75,11 @@ Value RtCore::raiseEvent(const Value& sender, StringView event, std::span<const 
         shared()->setMainView(sender.object());
     }
     Value result;
-    if (const Method* handler = findHandler(event)) result = handler->call(*target_, params);
+    if (const Method* handler = findHandler(event)) {
+        // Owned for the call: a handler may drop the target's last owner (an instance removing
+        // itself from the collection that holds it) and must not go on inside a freed object.
+        if (const ObjectRef target = eventsTarget_.lock()) result = handler->call(*target, params);
+    }
     if (!senderSlot.isNullMarker()) senderSlot = kNullMarker;
     return result;
 }

@@ -117,8 +117,8 @@ class RtCore : public Object {
     };
 
     std::weak_ptr<Object> eventsTarget_;
-    // The same object as eventsTarget_, used while eventsTarget_ has not expired so that the hot
-    // dispatch path needs no reference-count traffic. Main thread only.
+    // The same object as eventsTarget_, used while eventsTarget_ has not expired so that handler
+    // lookups need no reference-count traffic (a call owns the target). Main thread only.
     Object* target_;
     mutable std::array<CachedHandler, 16> handlerCache_;
     Value logger_;

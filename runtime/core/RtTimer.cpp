@@ -1,6 +1,8 @@
 // Timer generations and tick scheduling on the main queue.
 #include "runtime/core/RtTimer.h"
 
+#include <algorithm>
+
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/MethodTable.h"
 #include "runtime/core/RtCore.h"
@@ -51,9 +53,14 @@ void RtTimer::startTicking() {
 
 void RtTimer::schedule(int32_t generation) {
     auto self = std::static_pointer_cast<RtTimer>(shared_from_this());
+    // Converted with saturation: an interval beyond about 292 years would overflow nanoseconds
+    // and wrap round to a tick due at once.
+    constexpr int64_t kLongestInterval = MainQueue::Nanos::max().count() / 1'000'000;
+    const MainQueue::Nanos delay = interval_ > kLongestInterval
+                                       ? MainQueue::Nanos::max()
+                                       : std::chrono::milliseconds(std::max<int64_t>(interval_, 0));
     MainQueue::current().postDelayed(
-        std::chrono::milliseconds(interval_),
-        [self = std::move(self), generation] { self->tick(generation); });
+        delay, [self = std::move(self), generation] { self->tick(generation); });
 }
 
 void RtTimer::tick(int32_t generation) {

@@ -1,9 +1,25 @@
 // Description, lookup and equality of dictionaries.
 #include "runtime/lib/ValueDictionary.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace zemtra {
 
+namespace {
+
+// The dictionaries whose descriptions are in progress on this thread: a map that holds itself
+// would otherwise recurse until the stack overflows.
+thread_local std::vector<const ValueDictionary*> describing;
+
+}  // namespace
+
 String ValueDictionary::description() const {
+    if (std::find(describing.begin(), describing.end(), this) != describing.end()) return u"{...}";
+    describing.push_back(this);
+    struct Leave {
+        ~Leave() { describing.pop_back(); }
+    } leave;
     String out = u"{\n";
     for (const auto& [key, value] : entries) {
         out += u"    ";

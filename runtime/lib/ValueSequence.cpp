@@ -1,20 +1,27 @@
 // Description and equality of sequences.
 #include "runtime/lib/ValueSequence.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace zemtra {
 
 namespace {
-// Nesting depth of descriptions in progress: a sequence that contains itself (a list added to
-// itself) would otherwise recurse until the stack overflows.
-thread_local int descriptionDepth = 0;
-constexpr int kDescriptionDepthLimit = 32;
+// The sequences whose descriptions are in progress on this thread: one that contains itself (a
+// list added to itself) is cut where it repeats, so that even one held several times is described
+// once. The depth limit still guards very deep nesting of distinct sequences.
+thread_local std::vector<const ValueSequence*> describing;
+constexpr size_t kDescriptionDepthLimit = 32;
 }  // namespace
 
 String ValueSequence::description() const {
-    if (descriptionDepth >= kDescriptionDepthLimit) return u"(...)";
-    ++descriptionDepth;
+    if (describing.size() >= kDescriptionDepthLimit ||
+        std::find(describing.begin(), describing.end(), this) != describing.end()) {
+        return u"(...)";
+    }
+    describing.push_back(this);
     struct Leave {
-        ~Leave() { --descriptionDepth; }
+        ~Leave() { describing.pop_back(); }
     } leave;
     String out = u"(\n";
     for (size_t i = 0; i < items.size(); ++i) {

@@ -51,6 +51,21 @@ TEST_P(ObjectToNumberRejects, RaisesCannotParseWithTheText) {
 INSTANTIATE_TEST_SUITE_P(Texts, ObjectToNumberRejects,
                          ::testing::Values(u"", u"x", u"abc", u"-0", u" 0", u"+0", u"-.0", u"e5"));
 
+// Out of range, the answer follows the size of the value, not the sign of the written exponent.
+TEST(ObjectToNumber, OutOfRangeTextsBecomeInfinityOrZeroByTheirSize) {
+    const String zeros(400, u'0');
+    const double infinity = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(objectToNumber(Value(u"1e400")).toDouble(), infinity);
+    EXPECT_EQ(objectToNumber(Value(u"-1E400")).toDouble(), -infinity);
+    EXPECT_EQ(objectToNumber(Value(u"1" + zeros + u"e-5")).toDouble(), infinity);
+    EXPECT_EQ(objectToNumber(Value(u"0." + zeros + u"1")).toDouble(), 0.0);
+    EXPECT_EQ(objectToNumber(Value(u"0.1e-400")).toDouble(), 0.0);
+    // Too small to be anything but 0, and 0 from a text that starts with a digit other than 0.
+    for (const String& text : {String(u"1E-400"), String(u"1e-400"), u"5" + zeros + u"e-900"}) {
+        EXPECT_THROW(objectToNumber(Value(text)), RtException) << toUtf8(text);
+    }
+}
+
 TEST(ObjectToNumber, KeepsABoxedNumberWithItsTag) {
     const Number number = objectToNumber(Value::ofInt(42));
     EXPECT_EQ(number.tag(), 'i');

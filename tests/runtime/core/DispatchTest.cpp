@@ -304,5 +304,35 @@ TEST_F(DispatchTest, StaticModulesMustOverrideInitializeStaticModules) {
     }
 }
 
+// A class instance whose sub drops the last reference to it (removing itself from the collection
+// that holds it) must stay alive until the sub returns.
+bool subRunning = false;
+bool destroyedWhileSubRan = false;
+
+class SelfRemover final : public RtClass {
+  public:
+    ~SelfRemover() override { destroyedWhileSubRan = subRunning; }
+    const MethodTable* methods() const override {
+        static const MethodTable table{MethodTable::sub("_leave", &SelfRemover::_leave)};
+        return &table;
+    }
+    void _leave() {
+        subRunning = true;
+        owner->reset();
+        subRunning = false;
+    }
+    std::shared_ptr<SelfRemover>* owner = nullptr;
+};
+
+TEST(DispatchLifetime, AnInstanceDroppedByItsOwnSubLivesUntilTheSubReturns) {
+    auto holder = std::make_shared<SelfRemover>();
+    holder->initializeClassModule();
+    holder->owner = &holder;
+    const std::shared_ptr<RtCore> core = holder->bi;
+    core->raiseEvent(Value(), u"leave", {});
+    EXPECT_FALSE(holder);
+    EXPECT_FALSE(destroyedWhileSubRan);
+}
+
 }  // namespace
 }  // namespace zemtra

@@ -1,8 +1,11 @@
 // The main queue's ordering rules and clocks. Everything runs on the virtual clock except the
 // one test that checks that an idle real-clock queue is woken by a post from another thread.
+#include <array>
 #include <atomic>
 #include <string>
 #include <thread>
+
+#include <time.h>
 
 #include <gtest/gtest.h>
 
@@ -164,6 +167,60 @@ TEST(RealClockQueue, DelayedTaskRunsNoEarlierThanItsDelay) {
     });
     queue.run();
     EXPECT_GE(ranAt - start, 20ms);
+}
+
+// The owner of a wake handler (the Qt driver) replaces it when it goes away while other threads
+// may still be posting: once setWakeHandler returns, the old handler must not be running.
+TEST(RealClockQueue, AReplacedWakeHandlerIsNoLongerRunning) {
+    RealClock clock;
+    MainQueue queue(clock);
+    std::atomic<bool> stop{false};
+    std::thread poster([&] {
+        while (!stop) {
+            queue.post([] {});
+            std::this_thread::sleep_for(20us);
+        }
+    });
+    constexpr int kRounds = 100;
+    std::array<std::atomic<bool>, kRounds> retired{};
+    std::atomic<int> lateCalls{0};
+    for (int round = 0; round < kRounds; ++round) {
+        std::atomic<bool>* const flag = &retired[static_cast<size_t>(round)];
+        queue.setWakeHandler([flag, &lateCalls] {
+            std::this_thread::sleep_for(100us);
+            if (*flag) ++lateCalls;
+        });
+        std::this_thread::sleep_for(300us);
+        queue.setWakeHandler(nullptr);
+        *flag = true;
+        queue.runUntilIdle();
+    }
+    stop = true;
+    poster.join();
+    EXPECT_EQ(lateCalls, 0);
+}
+
+// A task due at the end of the clock's range (an interval of centuries) leaves a real-clock queue
+// asleep: the wait must not overflow into a deadline in the past and spin.
+TEST(RealClockQueue, ATaskDueAtTheEndOfTimeDoesNotSpinTheIdleQueue) {
+    RealClock clock;
+    MainQueue queue(clock);
+    testing::Watchdog watchdog(queue);
+    queue.postDelayed(Clock::Nanos::max(), [] {});
+    std::thread quitter([&] {
+        std::this_thread::sleep_for(100ms);
+        queue.quit(0);
+    });
+    const auto cpuTime = [] {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    };
+    const auto before = cpuTime();
+    queue.run();
+    const auto used = cpuTime() - before;
+    quitter.join();
+    EXPECT_LT(used, 30ms);
 }
 
 }  // namespace

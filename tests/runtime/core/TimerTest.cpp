@@ -1,4 +1,6 @@
 // Timers on the virtual clock: generations, re-initialisation, drift, stopping from a handler.
+#include <limits>
+
 #include <gtest/gtest.h>
 
 #include "runtime/core/Module.h"
@@ -140,6 +142,22 @@ TEST_F(TimerTest, ZeroIntervalTicksAsSeparateTasksLettingOthersRun) {
     queue.runUntilIdle();
     EXPECT_EQ(module->ticks.size(), 3u);
     EXPECT_EQ(posted, 3);
+}
+
+// An interval too long to count in nanoseconds never comes due (it must not wrap round to a
+// timer that ticks at once, over and over).
+TEST_F(TimerTest, AnIntervalBeyondTheClocksRangeNeverTicks) {
+    module->onTick = [this] {
+        if (module->ticks.size() >= 3) timer->setEnabled(false);
+    };
+    for (const int64_t interval :
+         {std::numeric_limits<int64_t>::max(), int64_t{9'300'000'000'000}}) {
+        timer->setInterval(interval);
+        timer->setEnabled(true);
+        queue.runFor(1000ms);
+        timer->setEnabled(false);
+    }
+    EXPECT_TRUE(module->ticks.empty());
 }
 
 }  // namespace

@@ -82,6 +82,16 @@ TEST(ListTest, AddAllKeepsOrderAndCopesWithAddingItself) {
     list->Clear();  // breaks the reference cycle
 }
 
+// Each repetition is cut where it starts: held twice, a list must not be described 2^depth times.
+TEST(ListTest, AListHoldingItselfTwiceIsDescribedAtOnce) {
+    const auto list = RtList::of({Value(u"a")});
+    list->Add(Value(list));
+    list->Add(Value(list));
+    EXPECT_EQ(list->description(),
+              u"<RtList: (\n    a,\n    <RtList: (...)>,\n    <RtList: (...)>\n)>");
+    list->Clear();  // breaks the reference cycle
+}
+
 TEST(ListTest, ReadOnlyListsRejectEveryChange) {
     const auto list = RtList::wrapping(
         std::make_shared<ValueSequence>(std::vector<Value>{Value(u"b"), Value(u"a")}, false));

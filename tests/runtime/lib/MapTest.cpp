@@ -129,5 +129,20 @@ TEST(MapTest, ListAndMapOperationsAreReachableByName) {
     EXPECT_TRUE(keys->Get(1).isNull());
 }
 
+// A map holding itself (directly or through a list) is described with the repetition cut short
+// instead of recursing until the stack runs out.
+TEST(MapTest, AMapThatHoldsItselfCanBeDescribed) {
+    const auto map = RtMap::create();
+    const auto list = RtList::create();
+    map->Put(Value(u"self"), Value(map));
+    map->Put(Value(u"list"), Value(list));
+    list->Add(Value(map));
+    const String text = map->description();
+    EXPECT_NE(text.find(u"self = {"), String::npos);
+    EXPECT_NE(text.find(u"..."), String::npos);
+    map->Clear();  // breaks the ownership cycle
+    list->Clear();
+}
+
 }  // namespace
 }  // namespace zemtra
