@@ -48,7 +48,7 @@ void RtTimer::setEnabled(bool enabled) {
 }
 
 void RtTimer::startTicking() {
-    schedule(++relevantTimer_);
+    schedule(nextGeneration());
 }
 
 void RtTimer::schedule(int32_t generation) {

@@ -39,7 +39,12 @@ class RtTimer : public Object {
 
   private:
     void startTicking();
-    void stopTicking() { ++relevantTimer_; }
+    void stopTicking() { nextGeneration(); }
+    // Wraps around instead of overflowing: only equality between generations matters.
+    int32_t nextGeneration() {
+        relevantTimer_ = static_cast<int32_t>(static_cast<uint32_t>(relevantTimer_) + 1u);
+        return relevantTimer_;
+    }
     void schedule(int32_t generation);
     void tick(int32_t generation);
 
