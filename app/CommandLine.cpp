@@ -4,25 +4,14 @@
 #include <charconv>
 #include <ctime>
 
+#include "runtime/lib/RtFile.h"
+
 namespace zemtra::app {
 
 namespace {
 
 bool startsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-std::string withSlash(std::string directory) {
-    if (directory.empty() || directory.back() != '/') directory += '/';
-    return directory;
-}
-
-std::string defaultDataDirectory(std::optional<std::string> (*environment)(const char*)) {
-    if (const auto xdg = environment("XDG_DATA_HOME"); xdg && !xdg->empty())
-        return withSlash(*xdg + "/zemtra");
-    if (const auto home = environment("HOME"); home && !home->empty())
-        return withSlash(*home + "/.local/share/zemtra");
-    return "./zemtra-data/";
 }
 
 std::optional<std::string> checkSensors(const std::string& value) {
@@ -79,6 +68,11 @@ std::optional<int64_t> parseClockStart(const std::string& text) {
     return static_cast<int64_t>(seconds) * 1000;
 }
 
+std::string withTrailingSlash(std::string directory) {
+    if (directory.empty() || directory.back() != '/') directory += '/';
+    return directory;
+}
+
 ParseResult parseCommandLine(const std::vector<std::string>& arguments,
                              std::optional<std::string> (*environment)(const char* name)) {
     Options options;
@@ -108,10 +102,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& arguments,
             if (!value(text)) return fail(argument + " needs a value; see --help");
             if (argument == "--data") {
                 if (text.empty()) return fail("--data needs a directory");
-                options.dataDirectory = withSlash(text);
+                options.dataDirectory = withTrailingSlash(text);
             } else if (argument == "--assets") {
                 if (text.empty()) return fail("--assets needs a directory");
-                options.assetsDirectory = withSlash(text);
+                options.assetsDirectory = withTrailingSlash(text);
             } else if (argument == "--sensors") {
                 if (auto problem = checkSensors(text)) return fail(*problem);
                 options.sensors = text;
@@ -151,7 +145,9 @@ ParseResult parseCommandLine(const std::vector<std::string>& arguments,
             return fail("unknown option '" + argument + "'; see --help");
         }
     }
-    if (options.dataDirectory.empty()) options.dataDirectory = defaultDataDirectory(environment);
+    if (options.dataDirectory.empty()) {
+        options.dataDirectory = toUtf8(FileLocations::defaults(environment).documents);
+    }
     return ParseResult{options, {}};
 }
 

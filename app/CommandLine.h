@@ -39,6 +39,9 @@ ParseResult parseCommandLine(const std::vector<std::string>& arguments,
 
 std::string usageText();
 
+// The directory with one "/" at its end, as the file service's directories are written.
+std::string withTrailingSlash(std::string directory);
+
 // Local "YYYY-MM-DDTHH:MM:SS" (in the process's time zone) or epoch milliseconds.
 std::optional<int64_t> parseClockStart(const std::string& text);
 

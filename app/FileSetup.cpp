@@ -11,11 +11,6 @@ namespace zemtra::app {
 
 namespace {
 
-std::string withSlash(std::string directory) {
-    if (directory.empty() || directory.back() != '/') directory += '/';
-    return directory;
-}
-
 // The installed layout (<prefix>/bin/zemtra, <prefix>/share/zemtra/assets) first, then the build
 // tree's assets folder beside the executable.
 std::string defaultAssets(const std::string& executablePath) {
@@ -25,8 +20,8 @@ std::string defaultAssets(const std::string& executablePath) {
         error ? std::filesystem::path(".") : executable.parent_path();
     const std::filesystem::path installed = folder / ".." / "share" / "zemtra" / "assets";
     if (std::filesystem::is_directory(installed, error))
-        return withSlash(installed.lexically_normal().string());
-    return withSlash((folder / "assets").string());
+        return withTrailingSlash(installed.lexically_normal().string());
+    return withTrailingSlash((folder / "assets").string());
 }
 
 }  // namespace
@@ -40,10 +35,10 @@ std::optional<std::string> setUpFiles(const Options& options, const std::string&
                "; choose another with --data DIR";
     }
     FileLocations locations = FileLocations::defaults();
-    locations.documents = fromUtf8(withSlash(options.dataDirectory));
-    locations.assets =
-        fromUtf8(options.assetsDirectory.empty() ? defaultAssets(executablePath)
-                                                 : withSlash(options.assetsDirectory));
+    // The command line has already given both directories their trailing "/".
+    locations.documents = fromUtf8(options.dataDirectory);
+    locations.assets = fromUtf8(options.assetsDirectory.empty() ? defaultAssets(executablePath)
+                                                                : options.assetsDirectory);
     RtCommon::New()->service<RtFile>()->setLocations(std::move(locations));
     return std::nullopt;
 }

@@ -75,17 +75,17 @@ Value RtCore::raiseEvent(const Value& sender, StringView event, std::span<const 
         shared()->setMainView(sender.object());
     }
     Value result;
-    if (const Method* handler = findHandler(event)) {
-        // Owned for the call: a handler may drop the target's last owner (an instance removing
-        // itself from the collection that holds it) and must not go on inside a freed object.
-        if (const ObjectRef target = eventsTarget_.lock()) result = handler->call(*target, params);
+    // Owned for the call: a handler may drop the target's last owner (an instance removing
+    // itself from the collection that holds it) and must not go on inside a freed object.
+    if (const ObjectRef target = eventsTarget_.lock()) {
+        if (const Method* handler = findHandler(event)) result = handler->call(*target, params);
     }
     if (!senderSlot.isNullMarker()) senderSlot = kNullMarker;
     return result;
 }
 
 const Method* RtCore::findHandler(StringView event) const {
-    if (event.empty() || eventsTarget_.expired()) return nullptr;
+    if (event.empty()) return nullptr;
     CachedHandler& slot =
         handlerCache_[(event.size() * 31 + event.front() * 7 + event.back()) & 15];
     // memcmp: char_traits<char16_t>::compare is a unit-by-unit loop.
@@ -113,7 +113,7 @@ void RtCore::raiseEventFromDifferentThread(const Value& sender, StringView event
 }
 
 bool RtCore::hasMethod(StringView event) const {
-    return findHandler(event) != nullptr;
+    return !eventsTarget_.expired() && findHandler(event) != nullptr;
 }
 
 void RtCore::errorIfMissingEvent(StringView prefix, StringView rest) const {

@@ -108,7 +108,8 @@ class RtCore : public Object {
 
   private:
     // The handler for "_" + event on the events target, through a small cache of recent names
-    // (tables never change, so entries never go stale); nullptr when there is none.
+    // (tables never change, so entries never go stale); nullptr when there is none. The caller
+    // makes sure the events target is alive.
     const Method* findHandler(StringView event) const;
 
     struct CachedHandler {

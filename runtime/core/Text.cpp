@@ -1,5 +1,6 @@
 // UTF-8 <-> UTF-16 through ICU, and placeholder filling for reason texts.
 #include "runtime/core/Text.h"
+#include "runtime/core/IcuText.h"
 
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
@@ -7,10 +8,8 @@
 namespace zemtra {
 
 String fromUtf8(std::string_view utf8) {
-    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
-    return String(reinterpret_cast<const char16_t*>(text.getBuffer()),
-                  static_cast<size_t>(text.length()));
+    return fromIcu(icu::UnicodeString::fromUTF8(
+        icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size()))));
 }
 
 std::string toUtf8(StringView text) {
@@ -54,10 +53,6 @@ String formatText(StringView pattern, std::initializer_list<StringView> argument
 }
 
 namespace {
-String fromUnicode(const icu::UnicodeString& text) {
-    return String(reinterpret_cast<const char16_t*>(text.getBuffer()),
-                  static_cast<size_t>(text.length()));
-}
 const icu::Locale& englishUS() {
     static const icu::Locale locale("en_US");
     return locale;
@@ -66,12 +61,12 @@ const icu::Locale& englishUS() {
 
 String toLowerEnUs(StringView text) {
     icu::UnicodeString unicode(text.data(), static_cast<int32_t>(text.size()));
-    return fromUnicode(unicode.toLower(englishUS()));
+    return fromIcu(unicode.toLower(englishUS()));
 }
 
 String toUpperEnUs(StringView text) {
     icu::UnicodeString unicode(text.data(), static_cast<int32_t>(text.size()));
-    return fromUnicode(unicode.toUpper(englishUS()));
+    return fromIcu(unicode.toUpper(englishUS()));
 }
 
 String decimal(long long value) {

@@ -1,5 +1,6 @@
 // The date-time service on ICU's Gregorian calendar, SimpleDateFormat and time zones.
 #include "runtime/lib/RtDateTime.h"
+#include "runtime/core/IcuText.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -30,10 +31,6 @@ constexpr int64_t kMaxYearReached = 5000000;
 
 icu::UnicodeString toIcu(StringView text) {
     return icu::UnicodeString(text.data(), static_cast<int32_t>(text.size()));
-}
-
-String fromIcu(const icu::UnicodeString& text) {
-    return String(text.getBuffer(), static_cast<size_t>(text.length()));
 }
 
 // The device locale for names and texts, pinned to Gregorian years and ASCII digits.

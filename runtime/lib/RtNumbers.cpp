@@ -1,5 +1,6 @@
 // Numeric operations of the Common object; formatting goes through ICU's DecimalFormat.
 #include "runtime/lib/RtNumbers.h"
+#include "runtime/core/IcuText.h"
 
 #include <cstdlib>
 
@@ -98,7 +99,7 @@ String RtNumbers::NumberFormat2(double number, int32_t minimumIntegers, int32_t 
     formatter_->setGroupingUsed(grouping);
     icu::UnicodeString out;
     formatter_->format(number, out);
-    return String(out.getBuffer(), static_cast<size_t>(out.length()));
+    return fromIcu(out);
 }
 
 double RtNumbers::PerXToCurrent(double percent) const {

@@ -1,5 +1,6 @@
 // The regular-expression service on ICU's RegexPattern / RegexMatcher, and the pattern cache.
 #include "runtime/lib/RtRegex.h"
+#include "runtime/core/IcuText.h"
 
 #include <unordered_map>
 #include <vector>
@@ -59,10 +60,6 @@ uint32_t engineFlags(int32_t options) {
 // A read-only alias of the caller's text: no copy, so the text must outlive the matcher's use.
 icu::UnicodeString alias(StringView text) {
     return icu::UnicodeString(false, text.data(), static_cast<int32_t>(text.size()));
-}
-
-String fromUnicode(const icu::UnicodeString& text) {
-    return String(text.getBuffer(), static_cast<size_t>(text.length()));
 }
 
 // A matcher of the compiled pattern over `input`, which it references (keep both alive).
@@ -179,7 +176,7 @@ String RtRegex::Replace2(const String& pattern, int32_t options, const String& t
               {formatText(u"%@ in the template \"%@\"",
                           {fromUtf8(u_errorName(status)), replacement})});
     }
-    return fromUnicode(replaced);
+    return fromIcu(replaced);
 }
 
 std::shared_ptr<RtArray> RtRegex::Split2(const String& pattern, int32_t options,
