@@ -10,9 +10,13 @@
 #include "app/PlaceholderModule.h"
 #include "app/SignalWatcher.h"
 #include "platform/qt/QtDesktop.h"
+#include "platform/qt/QtMailDrafts.h"
+#include "platform/qt/QtMailWindow.h"
+#include "platform/smtp/SmtpTransport.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/RtAppDelegate.h"
+#include "runtime/core/RuntimeScope.h"
 #include "ui/QueueTaskSource.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
@@ -60,6 +64,19 @@ class ScreenAttachment {
     Screen& screen_;
 };
 
+// The mail window and drafts always; the transport only with a mail server (--smtp), which is
+// what lets the composer send.
+void registerMail(RuntimeScope& scope, const app::Options& options, platform::Window& window) {
+    scope.add<platform::MailScreen>(std::make_shared<platform::qt::QtMailWindow>(&window));
+    scope.add<platform::MailDrafts>(std::make_shared<platform::qt::QtMailDrafts>());
+    if (options.smtpUrl.empty()) return;
+    platform::smtp::SmtpSettings settings;
+    settings.url = options.smtpUrl;
+    settings.sender = options.mailFrom;
+    settings.takeCredentialsFromEnvironment();
+    scope.add<platform::MailTransport>(std::make_shared<platform::smtp::SmtpTransport>(settings));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,6 +116,9 @@ int main(int argc, char** argv) {
                                     static_cast<int>(Screen::kDesignHeight));
     const ScreenAttachment attachment(Screen::main(), desktop);
     desktop.setCloseHandler([&queue] { queue.quit(0); });
+    // Ends before the desktop; the mail transport's end waits for a send in progress.
+    RuntimeScope scope;
+    registerMail(scope, options, desktop.window());
 
     StaticModules::registerClass<app::PlaceholderModule>(u"zm_main");
     StaticModules::New<app::PlaceholderModule>()->stayOpen = !headless;

@@ -53,10 +53,9 @@ QByteArray base64Lines(const QByteArray& bytes) {
     return out;
 }
 
-}  // namespace
-
-QByteArray QtMailDrafts::render(const MailMessage& message, const std::string& sender,
-                                int64_t epochMillis, const QByteArray& boundary) {
+// The file content for `message`; `boundary` separates the parts.
+QByteArray render(const MailMessage& message, const std::string& sender, int64_t epochMillis,
+                  const QByteArray& boundary) {
     QByteArray out;
     const auto header = [&out](const char* name, const QByteArray& value) {
         out += name;
@@ -97,6 +96,8 @@ QByteArray QtMailDrafts::render(const MailMessage& message, const std::string& s
     out += "--" + boundary + "--\r\n";
     return out;
 }
+
+}  // namespace
 
 DraftOutcome QtMailDrafts::save(const MailMessage& message, const std::string& sender,
                                 int64_t epochMillis, const std::string& folder) {

@@ -3,8 +3,6 @@
 // under a new name "draft-YYYYMMDD-HHMMSS[-N].eml" (local time of the message date).
 #pragma once
 
-#include <QByteArray>
-
 #include "platform/MailDrafts.h"
 
 namespace zemtra::platform::qt {
@@ -13,10 +11,6 @@ class QtMailDrafts final : public MailDrafts {
   public:
     DraftOutcome save(const MailMessage& message, const std::string& sender, int64_t epochMillis,
                       const std::string& folder) override;
-
-    // The file content for `message`; `boundary` separates the parts.
-    static QByteArray render(const MailMessage& message, const std::string& sender,
-                             int64_t epochMillis, const QByteArray& boundary);
 };
 
 }  // namespace zemtra::platform::qt
