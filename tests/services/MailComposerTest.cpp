@@ -2,12 +2,17 @@
 // offscreen platform, drafts really written to disk and read back with Python's email package.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QPushButton>
+#include <QtTest/QTest>
 #include <filesystem>
 #include <fstream>
 #include <random>
 
 #include "platform/qt/QtMailDrafts.h"
 #include "platform/qt/QtMailWindow.h"
+#include "platform/qt/QtWindow.h"
 #include "platform/smtp/SmtpTransport.h"
 #include "runtime/core/Module.h"
 #include "runtime/core/RtCommon.h"
@@ -293,6 +298,35 @@ TEST_F(MailComposerTest, AComposerDroppedWhileShowingClosesTheScreenQuietly) {
     runQueue();
     EXPECT_FALSE(screen->isShowing());
     EXPECT_EQ(module->results.size(), 1u);
+}
+
+TEST_F(MailComposerTest, TheWindowIsModalOverTheMainWindowAndItsButtonsAct) {
+    platform::qt::QtWindow window(340, 568, "Zemtra");
+    window.show();
+    auto overWindow = std::make_shared<QtMailWindow>(&window);
+    module->screen = overWindow;
+    scope.add<platform::MailScreen>(overWindow);
+    useServer("smtp://127.0.0.1:9");
+    auto composer = logComposer();
+    composer->Show(Value());
+    QDialog* dialog = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* candidate = qobject_cast<QDialog*>(widget); candidate && candidate->isVisible()) {
+            dialog = candidate;
+        }
+    }
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(dialog->parentWidget(), window.clientArea().window());
+    QPushButton* cancel = nullptr;
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->text() == "Cancel") cancel = button;
+    }
+    ASSERT_NE(cancel, nullptr);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    runQueue();
+    EXPECT_EQ(module->results, std::vector<int32_t>{RtMailComposer::kResultCancelled});
+    EXPECT_FALSE(dialog->isVisible());
 }
 
 TEST_F(MailComposerTest, ResultCodesAndOperationsAreReachableByName) {
