@@ -66,6 +66,12 @@ std::string platformsToTry() {
     return platforms;
 }
 
+// Whether the person asked for the offscreen platform first (then it is no fallback).
+bool offscreenAskedFor() {
+    const char* platforms = std::getenv("QT_QPA_PLATFORM");
+    return platforms && std::string_view(platforms).starts_with("offscreen");
+}
+
 // Holds back Qt's messages while the application object picks its platform: when the window
 // platforms fail and the offscreen one is taken, their complaints are replaced by one line of
 // the program's; otherwise they are passed on as they came. Qt's message handler is a plain
@@ -121,7 +127,8 @@ struct QtDesktop::Parts {
         : program(programPath),
           arguments{program.data(), nullptr},
           application(argumentCount, arguments),
-          fellBack(!headlessRun && QGuiApplication::platformName() == "offscreen"),
+          fellBack(!headlessRun && !offscreenAskedFor() &&
+                   QGuiApplication::platformName() == "offscreen"),
           window(width, height, "Zemtra") {
         messages.release(fellBack);
     }

@@ -85,6 +85,16 @@ class QtWindow::InputFilter final : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+            case QEvent::MouseButtonRelease:
+            case QEvent::KeyPress:
+                break;
+            default:
+                return false;  // not the person's input: nothing of the program runs
+        }
         bool handled = false;
         owner_.deliver([&] { handled = owner_.filter(watched, event); });
         return handled;
