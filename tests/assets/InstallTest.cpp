@@ -64,6 +64,13 @@ TEST_F(InstallTest, PutsEveryFileInItsUsualPlace) {
     // The entry starts the program by the name bin/ holds and shows the icon installed below.
     EXPECT_NE(entry.find("\nExec=zemtra\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nIcon=zemtra\n"), std::string::npos) << entry;
+    // Debian's desktop-file-utils, where installed, checks the entry against the standard.
+    if (fs::exists("/usr/bin/desktop-file-validate")) {
+        const CommandResult check =
+            runCommand("desktop-file-validate " +
+                       shellQuoted((prefix() / "share/applications/zemtra.desktop").string()));
+        EXPECT_EQ(check.status, 0) << check.output;
+    }
     for (const char* size : {"48x48", "128x128", "256x256"}) {
         EXPECT_TRUE(
             fs::is_regular_file(prefix() / "share/icons/hicolor" / size / "apps/zemtra.png"))
