@@ -10,6 +10,8 @@ window is scaled up:
   meter_low.png   140 x 48  meter, first band of a segment (70 x 24): green
   meter_mid.png   140 x 48  meter, second band: amber
   meter_high.png  140 x 48  meter, full segment: red
+  led_red_off.png, led_green_off.png, meter_off.png   the same shapes unlit, drawn behind the
+                  lights and the meter so that their places show while they are dark
   icons/zemtra-48.png, -128.png, -256.png   the icon for the desktop entry
 
 Usage: tools/make-images.py [ASSETS_DIR]
@@ -126,7 +128,7 @@ def radial(centre, edge, cx, cy, radius):
     return lambda x, y: mix(centre, edge, math.hypot(x - cx, y - cy) / radius)
 
 
-def light_bar(width, height, dark, bright):
+def light_bar(width, height, dark, bright, sheen=0.28):
     """A lit bar: a dark rim, a body shading from bright to dark, a soft highlight on top."""
     canvas = Canvas(width, height)
     radius = height * 0.3
@@ -136,7 +138,7 @@ def light_bar(width, height, dark, bright):
                  vertical(bright, mix(bright, dark, 0.55), inset, height - inset))
     canvas.paint(rounded_rect(inset * 2, inset * 1.6, width - inset * 2, height * 0.45,
                               radius * 0.6),
-                 solid((1.0, 1.0, 1.0, 0.28)))
+                 solid((1.0, 1.0, 1.0, sheen)))
     return canvas
 
 
@@ -178,6 +180,9 @@ def images():
     yield "meter_low.png", light_bar(140, 48, rgb("#07300F"), rgb("#34C759"))
     yield "meter_mid.png", light_bar(140, 48, rgb("#3A2A02"), rgb("#FFB020"))
     yield "meter_high.png", light_bar(140, 48, rgb("#3A0A08"), rgb("#FF3B30"))
+    yield "led_red_off.png", light_bar(52, 24, rgb("#1A0605"), rgb("#4A1512"), sheen=0.08)
+    yield "led_green_off.png", round_light(40, rgb("#04160A"), rgb("#123D1E"))
+    yield "meter_off.png", light_bar(140, 48, rgb("#141416"), rgb("#2C2C30"), sheen=0.08)
     for size in (48, 128, 256):
         yield f"icons/zemtra-{size}.png", icon(size)
 

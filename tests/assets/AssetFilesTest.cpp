@@ -21,8 +21,9 @@ const std::filesystem::path kSourceAssets = kSources / "assets";
 const std::filesystem::path kBuildAssets = ZEMTRA_BUILD_ASSETS_DIR;
 const std::filesystem::path kScowlList = "/usr/share/dict/scowl/english-words.10";
 
-const char* const kImages[] = {"led_green.png",        "led_red.png",         "meter_high.png",
-                               "meter_low.png",        "meter_mid.png",       "icons/zemtra-48.png",
+const char* const kImages[] = {"led_green.png",        "led_green_off.png",   "led_red.png",
+                               "led_red_off.png",      "meter_high.png",      "meter_low.png",
+                               "meter_mid.png",        "meter_off.png",       "icons/zemtra-48.png",
                                "icons/zemtra-128.png", "icons/zemtra-256.png"};
 
 TEST(WordList, HoldsTheFullListOfDistinctLowerCaseWordsOnePerLine) {

@@ -52,8 +52,9 @@ TEST_F(InstallTest, PutsEveryFileInItsUsualPlace) {
     EXPECT_NE(fs::status(program).permissions() & fs::perms::owner_exec, fs::perms::none);
 
     const fs::path assets = prefix() / "share/zemtra/assets";
-    for (const char* name : {"main.lyt", "wordlist.txt", "led_green.png", "led_red.png",
-                             "meter_high.png", "meter_low.png", "meter_mid.png"}) {
+    for (const char* name :
+         {"main.lyt", "wordlist.txt", "led_green.png", "led_green_off.png", "led_red.png",
+          "led_red_off.png", "meter_high.png", "meter_low.png", "meter_mid.png", "meter_off.png"}) {
         EXPECT_TRUE(fs::is_regular_file(assets / name)) << name;
     }
     EXPECT_EQ(readFile(assets / "wordlist.txt"),
