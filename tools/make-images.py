@@ -40,19 +40,28 @@ class Canvas:
 
         Only pixels inside the shape's box are visited; the shape answers its own box."""
         x0, y0, x1, y1 = coverage.box
-        step = 1.0 / SAMPLES
         for py in range(max(0, int(y0)), min(self.height, math.ceil(y1))):
             for px in range(max(0, int(x0)), min(self.width, math.ceil(x1))):
-                inside = 0
-                for sy in range(SAMPLES):
-                    for sx in range(SAMPLES):
-                        if coverage(px + (sx + 0.5) * step, py + (sy + 0.5) * step):
-                            inside += 1
+                # Every shape is convex: a pixel whose four corners lie inside is covered whole.
+                if all(coverage(px + cx, py + cy) for cx in (0, 1) for cy in (0, 1)):
+                    inside = SAMPLES * SAMPLES
+                else:
+                    inside = self._samples_inside(coverage, px, py)
                 if not inside:
                     continue
                 r, g, b, a = colour(px + 0.5, py + 0.5)
                 a *= inside / (SAMPLES * SAMPLES)
                 self._over(py * self.width + px, (r, g, b, a))
+
+    @staticmethod
+    def _samples_inside(coverage, px, py):
+        step = 1.0 / SAMPLES
+        inside = 0
+        for sy in range(SAMPLES):
+            for sx in range(SAMPLES):
+                if coverage(px + (sx + 0.5) * step, py + (sy + 0.5) * step):
+                    inside += 1
+        return inside
 
     def _over(self, index, source):
         r, g, b, a = source
