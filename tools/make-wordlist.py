@@ -9,7 +9,8 @@ Selection, each step fixed so that the same input always gives the same file:
   1. words of lower-case letters a-z only, at least two letters (no names, abbreviations,
      possessives or single letters);
   2. without inflected and derived forms whose base word is also in the list (plurals and third
-     persons, -ed, -ing, -er, -est, -ly), since the base word is what the generator should say;
+     persons, -ed, -ing, comparatives in -er and -est, adverbs in -ly), since the base word is
+     what the generator should say; the words in KEPT stay all the same;
   3. without the few entries in EXCLUDED below (vulgar words and fragments that are not words
      when spoken on their own);
   4. the shortest words first, so that the words longest to say are the ones left out when more
