@@ -11,7 +11,6 @@
 #include "platform/qt/QtTextMetrics.h"
 #include "runtime/core/RtCommon.h"
 #include "runtime/lib/RtFile.h"
-#include "tests/assets/AssetsTestSupport.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/RtLayoutData.h"
 #include "ui/RtPanelWrapper.h"
@@ -91,25 +90,6 @@ TEST_F(MainLayoutAssetsTest, EveryOneLineTextFitsItsView) {
         EXPECT_LE(size.height, view->height()) << toUtf8(name);
     }
     EXPECT_GT(measured, 25);
-}
-
-// The word display keeps its design size of 130 x 70 at every resize and shows up to three words,
-// one per line: three of the longest words the generator can pick must fit it in its font, inside
-// the text view's margins.
-TEST_F(MainLayoutAssetsTest, TheWordDisplayHoldsThreeOfTheLongestWords) {
-    std::istringstream words(readFile(std::string(ZEMTRA_BUILD_ASSETS_DIR) + "/wordlist.txt"));
-    std::string longest;
-    std::string word;
-    for (int index = 0; index <= 2048 && std::getline(words, word); ++index) {
-        if (word.size() > longest.size()) longest = word;
-    }
-    ASSERT_FALSE(longest.empty());
-    const auto& display = view<UiTextView>("textview1");
-    const float margin = 4;
-    const auto size = metrics.measure(fromUtf8(longest + "\n" + longest + "\n" + longest),
-                                      display.state().font, display.width() - 2 * margin);
-    EXPECT_LE(size.width, display.width() - 2 * margin) << longest;
-    EXPECT_LE(size.height, display.height() - 2 * margin) << longest;
 }
 
 // Each slider has a caption above it and the meaning of its two ends below it, each end's text
