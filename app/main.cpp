@@ -39,6 +39,18 @@ bool displayAvailable() {
     return false;
 }
 
+// The display settings that were tried, for the line saying they could not be used.
+std::string displayDescription() {
+    std::string description;
+    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (!value || !*value) continue;
+        if (!description.empty()) description += ", ";
+        description += std::string(name) + "=" + value;
+    }
+    return description;
+}
+
 // Connects the screen of the view layer to the desktop's back-end parts for as long as both
 // live, and disconnects it before the desktop goes away.
 class ScreenAttachment {
@@ -111,9 +123,19 @@ int main(int argc, char** argv) {
     // Before any other thread exists, so that every thread inherits the blocked signals.
     const app::SignalWatcher signals(queue);
 
-    const bool headless = options.headless || !displayAvailable();
+    bool headless = options.headless;
+    if (!headless && !displayAvailable()) {
+        std::cerr << "zemtra: no display (DISPLAY and WAYLAND_DISPLAY are not set); running "
+                     "headless\n";
+        headless = true;
+    }
     platform::qt::QtDesktop desktop(argv[0], headless, static_cast<int>(Screen::kDesignWidth),
                                     static_cast<int>(Screen::kDesignHeight));
+    if (desktop.fellBackToHeadless()) {
+        std::cerr << "zemtra: cannot open the display (" << displayDescription()
+                  << "); running headless\n";
+        headless = true;
+    }
     const ScreenAttachment attachment(Screen::main(), desktop);
     desktop.setCloseHandler([&queue] { queue.quit(0); });
     // Ends before the desktop; the mail transport's end waits for a send in progress.
@@ -121,7 +143,9 @@ int main(int argc, char** argv) {
     registerMail(scope, options, desktop.window());
 
     StaticModules::registerClass<app::PlaceholderModule>(u"zm_main");
-    StaticModules::New<app::PlaceholderModule>()->stayOpen = !headless;
+    // Runs until it is told to end (window closed, SIGINT, SIGTERM), headless or not.
+    // Until the script driver exists, a run given a script ends once started.
+    StaticModules::New<app::PlaceholderModule>()->stayOpen = options.script.empty();
     RtAppDelegate host(desktop.window(), [](const std::shared_ptr<RtCore>& bi) {
         return Value(RtNavigationControllerWrapper::createForHost(bi));
     });
