@@ -9,10 +9,12 @@
 #include "app/FileSetup.h"
 #include "app/PlaceholderModule.h"
 #include "app/SignalWatcher.h"
+#include "platform/espeak/SpeechOutputFactory.h"
 #include "platform/qt/QtDesktop.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/RtAppDelegate.h"
+#include "runtime/core/RuntimeScope.h"
 #include "ui/QueueTaskSource.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
@@ -60,6 +62,20 @@ class ScreenAttachment {
     Screen& screen_;
 };
 
+// Ends the speech output when main ends (a recording stops at that moment), before the queue and
+// its clock go, even when a module still holds the output.
+class SpeechOutputClosing {
+  public:
+    explicit SpeechOutputClosing(std::shared_ptr<platform::SpeechOutput> output)
+        : output_(std::move(output)) {}
+    ~SpeechOutputClosing() { output_->close(); }
+    SpeechOutputClosing(const SpeechOutputClosing&) = delete;
+    SpeechOutputClosing& operator=(const SpeechOutputClosing&) = delete;
+
+  private:
+    std::shared_ptr<platform::SpeechOutput> output_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,6 +109,16 @@ int main(int argc, char** argv) {
     const MainQueue::Installation installation(queue);
     // Before any other thread exists, so that every thread inherits the blocked signals.
     const app::SignalWatcher signals(queue);
+
+    // Registered services live until the end of main, after the queue's last task.
+    RuntimeScope scope;
+    auto speech = platform::espeak::createSpeechOutput(options.speech, queue);
+    if (!speech.output) {
+        std::cerr << "zemtra: " << speech.error << '\n';
+        return 2;
+    }
+    scope.add<platform::SpeechOutput>(speech.output);
+    const SpeechOutputClosing speechClosing(std::move(speech.output));
 
     const bool headless = options.headless || !displayAvailable();
     platform::qt::QtDesktop desktop(argv[0], headless, static_cast<int>(Screen::kDesignWidth),

@@ -46,6 +46,9 @@ class SpeechOutput {
     // The installed voices in the engine's order, one entry per voice.
     virtual std::vector<SpeechVoiceInfo> voices() const = 0;
     virtual SpeechLimits limits() const { return {}; }
+    // Ends the output with the run, even while a module still holds it: what is still to be
+    // heard is cut, a recording ends at this moment, and later calls do nothing.
+    virtual void close() {}
 };
 
 }  // namespace zemtra::platform

@@ -16,10 +16,16 @@ struct AlsaSink::Device {
 
 namespace {
 constexpr unsigned kLatencyMicroseconds = 50'000;
+
+// libasound prints its own complaints (several lines when there is no card); the program says
+// once, in its own words, what went wrong instead.
+void quietAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
+
 constexpr int kWaitMilliseconds = 5;  // how often the player looks for a cut while the device is full
 }  // namespace
 
 std::unique_ptr<AlsaSink> AlsaSink::open(int sampleRate, std::string& problem) {
+    snd_lib_error_set_handler(quietAlsaErrors);
     auto device = std::make_unique<Device>();
     int status = snd_pcm_open(&device->pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (status < 0) {

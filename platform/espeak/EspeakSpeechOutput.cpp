@@ -26,13 +26,21 @@ EspeakSpeechOutput::EspeakSpeechOutput(Passkey, MainQueue& queue, EspeakEngine& 
       origin_(queue.clock().monotonicNow()) {}
 
 EspeakSpeechOutput::~EspeakSpeechOutput() {
+    close();
+}
+
+void EspeakSpeechOutput::close() {
+    if (closed_) return;
+    closed_ = true;
     for (const Utterance& utterance : utterances_) utterance.cancelled->store(true);
+    utterances_.clear();
     {
         std::unique_lock lock(inFlight_->mutex);
         inFlight_->idle.wait(lock, [this] { return inFlight_->count == 0; });
     }
     // The recording runs to the end of the run; what is still to be heard is cut there.
     sink_->advanceTo(nowSample());
+    sink_.reset();
 }
 
 int64_t EspeakSpeechOutput::nowSample() const {
@@ -51,6 +59,7 @@ MainQueue::Nanos EspeakSpeechOutput::timeOf(int64_t sample) const {
 }
 
 void EspeakSpeechOutput::speak(SpeechUtterance utterance, std::function<void()> finished) {
+    if (closed_) return;
     const uint64_t id = ++nextId_;
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
     utterances_.push_back({id, nowSample(), std::nullopt, cancelled, std::move(finished)});
@@ -113,6 +122,7 @@ void EspeakSpeechOutput::complete(uint64_t id) {
 }
 
 void EspeakSpeechOutput::stop() {
+    if (closed_) return;
     const int64_t now = nowSample();
     sink_->advanceTo(now);
     sink_->cutAt(now);

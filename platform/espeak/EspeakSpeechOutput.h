@@ -11,8 +11,9 @@
 // clock cannot move past an utterance before its length is known: a run with the same input gives
 // the same timeline, sample for sample.
 //
-// Created with create() (the object hands weak references of itself to posted tasks). Destroying
-// it cancels its synthesis, waits for the engine to let go of it, and brings the sink up to now.
+// Created with create() (the object hands weak references of itself to posted tasks). close() (or
+// destruction) cancels its synthesis, waits for the engine to let go of it, brings the sink up to
+// now and lets the sink go; the queue must still exist then.
 #pragma once
 
 #include <condition_variable>
@@ -39,6 +40,7 @@ class EspeakSpeechOutput final : public SpeechOutput,
     void speak(SpeechUtterance utterance, std::function<void()> finished) override;
     void stop() override;
     std::vector<SpeechVoiceInfo> voices() const override;
+    void close() override;
 
     int sampleRate() const { return sampleRate_; }
     // The current moment as a sample position of the timeline.
@@ -67,6 +69,7 @@ class EspeakSpeechOutput final : public SpeechOutput,
 
     MainQueue& queue_;
     EspeakEngine& engine_;
+    bool closed_ = false;
     std::unique_ptr<AudioSink> sink_;
     const int sampleRate_;
     const MainQueue::Nanos origin_;
