@@ -24,9 +24,9 @@ struct SpeechVoiceInfo {
 };
 
 struct SpeechUtterance {
-    std::string text;      // UTF-8
-    float rate = 0.5f;     // between SpeechLimits' minimum and maximum rate; other values are clamped
-    float pitch = 1.0f;    // multiplier, 0.5 to 2 is audible; other values are clamped
+    std::string text;    // UTF-8
+    float rate = 0.5f;   // between SpeechLimits' minimum and maximum rate; other values are clamped
+    float pitch = 1.0f;  // multiplier, 0.5 to 2 is audible; other values are clamped
     std::string language;  // a voice language from voices(); empty for the default voice
 };
 

@@ -21,7 +21,8 @@ constexpr unsigned kLatencyMicroseconds = 50'000;
 // once, in its own words, what went wrong instead.
 void quietAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
 
-constexpr int kWaitMilliseconds = 5;  // how often the player looks for a cut while the device is full
+constexpr int kWaitMilliseconds =
+    5;  // how often the player looks for a cut while the device is full
 }  // namespace
 
 std::unique_ptr<AlsaSink> AlsaSink::open(int sampleRate, std::string& problem) {
@@ -81,9 +82,8 @@ void AlsaSink::run() {
         std::vector<int16_t> samples;
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] {
-                return quitting_ || !queued_.empty() || cuts_.load() != seenCuts;
-            });
+            changed_.wait(
+                lock, [&] { return quitting_ || !queued_.empty() || cuts_.load() != seenCuts; });
             if (quitting_) break;
             if (cuts_.load() != seenCuts) {
                 // Silences at once, discarding what the device still holds (its last 50 ms too).

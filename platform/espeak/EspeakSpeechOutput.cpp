@@ -105,10 +105,9 @@ void EspeakSpeechOutput::synthesised(uint64_t id, std::vector<int16_t> samples) 
     // Under a real clock synthesis took a moment; a sink that cannot go back starts late.
     sink_->play(start, std::move(samples));
     sink_->advanceTo(nowSample());
-    queue_.postDelayed(timeOf(end) - queue_.clock().monotonicNow(),
-                       [self = weak_from_this(), id] {
-                           if (const auto output = self.lock()) output->complete(id);
-                       });
+    queue_.postDelayed(timeOf(end) - queue_.clock().monotonicNow(), [self = weak_from_this(), id] {
+        if (const auto output = self.lock()) output->complete(id);
+    });
 }
 
 void EspeakSpeechOutput::complete(uint64_t id) {

@@ -57,7 +57,7 @@ class EspeakSpeechOutput final : public SpeechOutput,
   private:
     struct Utterance {
         uint64_t id;
-        int64_t spokenAt;  // sample position of the Speak:: call
+        int64_t spokenAt;            // sample position of the Speak:: call
         std::optional<int64_t> end;  // known once synthesised
         std::shared_ptr<std::atomic<bool>> cancelled;
         std::function<void()> finished;
@@ -74,7 +74,7 @@ class EspeakSpeechOutput final : public SpeechOutput,
     const int sampleRate_;
     const MainQueue::Nanos origin_;
     uint64_t nextId_ = 0;
-    int64_t timelineEnd_ = 0;  // the end of the last utterance laid out
+    int64_t timelineEnd_ = 0;           // the end of the last utterance laid out
     std::deque<Utterance> utterances_;  // spoken, not yet finished or dropped, in order
 
     // Jobs of this back end still inside the engine (their callbacks hold no strong reference).

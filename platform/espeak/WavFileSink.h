@@ -41,8 +41,8 @@ class WavFileSink final : public AudioSink {
 
     std::unique_ptr<std::FILE, FileCloser> file_;
     int sampleRate_;
-    int64_t written_ = 0;          // samples in the file
-    std::vector<int16_t> ahead_;   // samples from written_ on, handed over but not yet due
+    int64_t written_ = 0;         // samples in the file
+    std::vector<int16_t> ahead_;  // samples from written_ on, handed over but not yet due
     bool failed_ = false;
 };
 

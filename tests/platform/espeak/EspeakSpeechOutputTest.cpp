@@ -167,8 +167,8 @@ TEST_F(WavRecordingTest, DISABLED_RecordsTheScenario) {
     const char* path = std::getenv("ZEMTRA_SPEECH_SCENARIO");
     ASSERT_TRUE(path);
     std::string error;
-    auto output = EspeakSpeechOutput::create(
-        queue, engine, WavFileSink::create(path, engine.sampleRate(), error));
+    auto output = EspeakSpeechOutput::create(queue, engine,
+                                             WavFileSink::create(path, engine.sampleRate(), error));
     speak(*output, "first words", 0.3f);
     output->stop();  // while "first words" is being synthesised
     speak(*output, "first words again", 0.3f);
@@ -184,8 +184,8 @@ TEST_F(WavRecordingTest, DISABLED_RecordsTheScenario) {
 TEST(WavRecordingRepeatTest, TheSameInputGivesTheSameFileOnEveryRun) {
     const zemtra::testing::TemporaryFolder folder;
     const auto recordIn = [&](const std::string& name) {
-        const std::string command = "ZEMTRA_SPEECH_SCENARIO='" + folder.file(name) +
-                                    "' /proc/" + std::to_string(getpid()) +
+        const std::string command = "ZEMTRA_SPEECH_SCENARIO='" + folder.file(name) + "' /proc/" +
+                                    std::to_string(getpid()) +
                                     "/exe --gtest_also_run_disabled_tests "
                                     "--gtest_filter=WavRecordingTest.DISABLED_RecordsTheScenario "
                                     ">/dev/null";
@@ -208,15 +208,17 @@ TEST(EspeakSettingsTest, RateAndPitchMapOntoTheEnginesRange) {
     const struct {
         float rate;
         int wordsPerMinute;
-    } rates[] = {{0.0f, 80}, {0.5f, 175}, {1.0f, 450}, {0.25f, 128}, {0.75f, 313},
-                 {-2.0f, 80}, {7.0f, 450}, {nan, 175}};
-    for (const auto& row : rates) EXPECT_EQ(wordsPerMinuteFor(row.rate), row.wordsPerMinute) << row.rate;
+    } rates[] = {{0.0f, 80},   {0.5f, 175}, {1.0f, 450}, {0.25f, 128},
+                 {0.75f, 313}, {-2.0f, 80}, {7.0f, 450}, {nan, 175}};
+    for (const auto& row : rates)
+        EXPECT_EQ(wordsPerMinuteFor(row.rate), row.wordsPerMinute) << row.rate;
     const struct {
         float multiplier;
         int pitch;
-    } pitches[] = {{1.0f, 50}, {0.5f, 0}, {2.0f, 99}, {0.1f, 0},  {-1.0f, 0},
+    } pitches[] = {{1.0f, 50},  {0.5f, 0},  {2.0f, 99},  {0.1f, 0}, {-1.0f, 0},
                    {40.0f, 99}, {1.5f, 79}, {0.75f, 29}, {nan, 50}};
-    for (const auto& row : pitches) EXPECT_EQ(pitchFor(row.multiplier), row.pitch) << row.multiplier;
+    for (const auto& row : pitches)
+        EXPECT_EQ(pitchFor(row.multiplier), row.pitch) << row.multiplier;
 }
 
 class SpeechOutputChoiceTest : public zemtra::testing::RuntimeTest {
@@ -241,7 +243,8 @@ TEST_F(SpeechOutputChoiceTest, NoneCompletesEachUtteranceInOrderUnlessStopped) {
     ASSERT_TRUE(choice.output) << choice.error;
     std::vector<std::string> finished;
     for (const std::string text : {"a", "b"})
-        choice.output->speak({text, 0.5f, 1.0f, {}}, [&finished, text] { finished.push_back(text); });
+        choice.output->speak({text, 0.5f, 1.0f, {}},
+                             [&finished, text] { finished.push_back(text); });
     EXPECT_TRUE(finished.empty());  // never from inside speak()
     queue.runUntilIdle();
     EXPECT_EQ(finished, (std::vector<std::string>{"a", "b"}));
