@@ -13,9 +13,10 @@
 #include "platform/qt/QtDesktop.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
+#include "runtime/core/QueueTaskSource.h"
 #include "runtime/core/RtAppDelegate.h"
 #include "runtime/core/RuntimeScope.h"
-#include "ui/QueueTaskSource.h"
+#include "services/MainQueueAccess.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
 
@@ -35,6 +36,18 @@ bool displayAvailable() {
         if (value && *value) return true;
     }
     return false;
+}
+
+// The display settings that were tried, for the line saying they could not be used.
+std::string displayDescription() {
+    std::string description;
+    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (!value || !*value) continue;
+        if (!description.empty()) description += ", ";
+        description += std::string(name) + "=" + value;
+    }
+    return description;
 }
 
 // Connects the screen of the view layer to the desktop's back-end parts for as long as both
@@ -112,7 +125,8 @@ int main(int argc, char** argv) {
 
     // Registered services live until the end of main, after the queue's last task.
     RuntimeScope scope;
-    auto speech = platform::espeak::createSpeechOutput(options.speech, queue);
+    MainQueueAccess speechQueue(queue);
+    auto speech = platform::espeak::createSpeechOutput(options.speech, speechQueue);
     if (!speech.output) {
         std::cerr << "zemtra: " << speech.error << '\n';
         return 2;
@@ -120,14 +134,25 @@ int main(int argc, char** argv) {
     scope.add<platform::SpeechOutput>(speech.output);
     const SpeechOutputClosing speechClosing(std::move(speech.output));
 
-    const bool headless = options.headless || !displayAvailable();
+    bool headless = options.headless;
+    if (!headless && !displayAvailable()) {
+        std::cerr << "zemtra: no display (DISPLAY and WAYLAND_DISPLAY are not set); running "
+                     "headless\n";
+        headless = true;
+    }
     platform::qt::QtDesktop desktop(argv[0], headless, static_cast<int>(Screen::kDesignWidth),
                                     static_cast<int>(Screen::kDesignHeight));
+    if (desktop.fellBackToHeadless()) {
+        std::cerr << "zemtra: cannot open the display (" << displayDescription()
+                  << "); running headless\n";
+        headless = true;
+    }
     const ScreenAttachment attachment(Screen::main(), desktop);
     desktop.setCloseHandler([&queue] { queue.quit(0); });
 
     StaticModules::registerClass<app::PlaceholderModule>(u"zm_main");
-    StaticModules::New<app::PlaceholderModule>()->stayOpen = !headless;
+    // Runs until it is told to end (window closed, SIGINT, SIGTERM), headless or not.
+    StaticModules::New<app::PlaceholderModule>()->stayOpen = true;
     RtAppDelegate host(desktop.window(), [](const std::shared_ptr<RtCore>& bi) {
         return Value(RtNavigationControllerWrapper::createForHost(bi));
     });

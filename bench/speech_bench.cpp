@@ -16,6 +16,7 @@
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/RtCore.h"
 #include "runtime/core/RuntimeScope.h"
+#include "services/MainQueueAccess.h"
 #include "services/RtTTS.h"
 
 namespace {
@@ -45,7 +46,7 @@ struct SpeakingRuntime {
     SpeakingRuntime() {
         auto timing = std::make_unique<TimingSink>();
         sink = timing.get();
-        output = platform::espeak::EspeakSpeechOutput::create(queue, EspeakEngine::instance(),
+        output = platform::espeak::EspeakSpeechOutput::create(queueAccess, EspeakEngine::instance(),
                                                               std::move(timing));
         scope.add<platform::SpeechOutput>(output);
         tts->Initialize(RtCore::shared(), u"talk");
@@ -61,6 +62,7 @@ struct SpeakingRuntime {
     RealClock clock;
     MainQueue queue{clock};
     MainQueue::Installation installation{queue};
+    MainQueueAccess queueAccess{queue};
     RuntimeScope scope;
     TimingSink* sink = nullptr;
     std::shared_ptr<platform::espeak::EspeakSpeechOutput> output;

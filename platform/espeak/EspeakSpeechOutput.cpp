@@ -11,19 +11,19 @@ namespace {
 constexpr int64_t kNanosPerSecond = 1'000'000'000;
 }
 
-std::shared_ptr<EspeakSpeechOutput> EspeakSpeechOutput::create(MainQueue& queue,
+std::shared_ptr<EspeakSpeechOutput> EspeakSpeechOutput::create(ProgramQueue& queue,
                                                                EspeakEngine& engine,
                                                                std::unique_ptr<AudioSink> sink) {
     return std::make_shared<EspeakSpeechOutput>(Passkey{}, queue, engine, std::move(sink));
 }
 
-EspeakSpeechOutput::EspeakSpeechOutput(Passkey, MainQueue& queue, EspeakEngine& engine,
+EspeakSpeechOutput::EspeakSpeechOutput(Passkey, ProgramQueue& queue, EspeakEngine& engine,
                                        std::unique_ptr<AudioSink> sink)
     : queue_(queue),
       engine_(engine),
       sink_(std::move(sink)),
       sampleRate_(engine.sampleRate()),
-      origin_(queue.clock().monotonicNow()) {}
+      origin_(queue.now()) {}
 
 EspeakSpeechOutput::~EspeakSpeechOutput() {
     close();
@@ -44,18 +44,19 @@ void EspeakSpeechOutput::close() {
 }
 
 int64_t EspeakSpeechOutput::nowSample() const {
-    const int64_t elapsed = (queue_.clock().monotonicNow() - origin_).count();
+    const int64_t elapsed = (queue_.now() - origin_).count();
     // Split so that long runs cannot overflow the product.
     return elapsed / kNanosPerSecond * sampleRate_ +
            elapsed % kNanosPerSecond * sampleRate_ / kNanosPerSecond;
 }
 
-MainQueue::Nanos EspeakSpeechOutput::timeOf(int64_t sample) const {
+std::chrono::nanoseconds EspeakSpeechOutput::timeOf(int64_t sample) const {
     // Rounded up, so that nowSample() at that moment has reached `sample`.
     const int64_t seconds = sample / sampleRate_;
     const int64_t rest = sample % sampleRate_;
-    return origin_ + MainQueue::Nanos(seconds * kNanosPerSecond +
-                                      (rest * kNanosPerSecond + sampleRate_ - 1) / sampleRate_);
+    return origin_ +
+           std::chrono::nanoseconds(seconds * kNanosPerSecond +
+                                    (rest * kNanosPerSecond + sampleRate_ - 1) / sampleRate_);
 }
 
 void EspeakSpeechOutput::speak(SpeechUtterance utterance, std::function<void()> finished) {
@@ -66,7 +67,7 @@ void EspeakSpeechOutput::speak(SpeechUtterance utterance, std::function<void()> 
 
     auto samples = std::make_shared<std::vector<int16_t>>();
     // Held until the result is on the main queue, so a virtual clock waits for it.
-    auto work = std::make_shared<MainQueue::ExternalWork>(queue_);
+    auto work = queue_.holdExternalWork();
     {
         std::lock_guard lock(inFlight_->mutex);
         ++inFlight_->count;
@@ -76,7 +77,7 @@ void EspeakSpeechOutput::speak(SpeechUtterance utterance, std::function<void()> 
     job.settings = settingsFor(utterance);
     job.cancelled = cancelled;
     // A repeatable run must not depend on how far synthesis had got when a cut came.
-    job.synthesiseWhole = queue_.clock().isVirtual();
+    job.synthesiseWhole = queue_.isVirtualClock();
     job.onSamples = [samples](std::span<const int16_t> piece) {
         samples->insert(samples->end(), piece.begin(), piece.end());
     };
@@ -105,7 +106,7 @@ void EspeakSpeechOutput::synthesised(uint64_t id, std::vector<int16_t> samples) 
     // Under a real clock synthesis took a moment; a sink that cannot go back starts late.
     sink_->play(start, std::move(samples));
     sink_->advanceTo(nowSample());
-    queue_.postDelayed(timeOf(end) - queue_.clock().monotonicNow(), [self = weak_from_this(), id] {
+    queue_.postDelayed(timeOf(end) - queue_.now(), [self = weak_from_this(), id] {
         if (const auto output = self.lock()) output->complete(id);
     });
 }

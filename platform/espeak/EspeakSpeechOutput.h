@@ -7,9 +7,9 @@
 // dropped, and neither raises a completion. One that ended exactly at that moment was heard whole
 // and still completes.
 //
-// Under the virtual clock the back end holds MainQueue::ExternalWork while synthesising, so the
-// clock cannot move past an utterance before its length is known: a run with the same input gives
-// the same timeline, sample for sample.
+// Under the virtual clock the back end holds external work on the program queue while synthesising,
+// so the clock cannot move past an utterance before its length is known: a run with the same input
+// gives the same timeline, sample for sample.
 //
 // Created with create() (the object hands weak references of itself to posted tasks). close() (or
 // destruction) cancels its synthesis, waits for the engine to let go of it, brings the sink up to
@@ -22,9 +22,9 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/ProgramQueue.h"
 #include "platform/SpeechOutput.h"
 #include "platform/espeak/AudioSink.h"
-#include "runtime/core/MainQueue.h"
 
 namespace zemtra::platform::espeak {
 
@@ -33,7 +33,7 @@ class EspeakEngine;
 class EspeakSpeechOutput final : public SpeechOutput,
                                  public std::enable_shared_from_this<EspeakSpeechOutput> {
   public:
-    static std::shared_ptr<EspeakSpeechOutput> create(MainQueue& queue, EspeakEngine& engine,
+    static std::shared_ptr<EspeakSpeechOutput> create(ProgramQueue& queue, EspeakEngine& engine,
                                                       std::unique_ptr<AudioSink> sink);
     ~EspeakSpeechOutput() override;
 
@@ -51,7 +51,7 @@ class EspeakSpeechOutput final : public SpeechOutput,
         friend class EspeakSpeechOutput;
         Passkey() = default;
     };
-    EspeakSpeechOutput(Passkey, MainQueue& queue, EspeakEngine& engine,
+    EspeakSpeechOutput(Passkey, ProgramQueue& queue, EspeakEngine& engine,
                        std::unique_ptr<AudioSink> sink);
 
   private:
@@ -65,14 +65,14 @@ class EspeakSpeechOutput final : public SpeechOutput,
 
     void synthesised(uint64_t id, std::vector<int16_t> samples);
     void complete(uint64_t id);
-    MainQueue::Nanos timeOf(int64_t sample) const;
+    std::chrono::nanoseconds timeOf(int64_t sample) const;
 
-    MainQueue& queue_;
+    ProgramQueue& queue_;
     EspeakEngine& engine_;
     bool closed_ = false;
     std::unique_ptr<AudioSink> sink_;
     const int sampleRate_;
-    const MainQueue::Nanos origin_;
+    const std::chrono::nanoseconds origin_;
     uint64_t nextId_ = 0;
     int64_t timelineEnd_ = 0;           // the end of the last utterance laid out
     std::deque<Utterance> utterances_;  // spoken, not yet finished or dropped, in order

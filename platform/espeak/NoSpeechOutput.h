@@ -5,22 +5,22 @@
 #include <deque>
 #include <memory>
 
+#include "platform/ProgramQueue.h"
 #include "platform/SpeechOutput.h"
-#include "runtime/core/MainQueue.h"
 
 namespace zemtra::platform::espeak {
 
 class NoSpeechOutput final : public SpeechOutput,
                              public std::enable_shared_from_this<NoSpeechOutput> {
   public:
-    explicit NoSpeechOutput(MainQueue& queue) : queue_(queue) {}
+    explicit NoSpeechOutput(ProgramQueue& queue) : queue_(queue) {}
 
     void speak(SpeechUtterance utterance, std::function<void()> finished) override;
     void stop() override { ++generation_; }
     std::vector<SpeechVoiceInfo> voices() const override { return {}; }
 
   private:
-    MainQueue& queue_;
+    ProgramQueue& queue_;
     uint64_t generation_ = 0;  // a stop() makes the completions posted before it do nothing
 };
 

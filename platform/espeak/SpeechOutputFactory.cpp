@@ -24,7 +24,7 @@ class SilentSink final : public AudioSink {
 
 }  // namespace
 
-SpeechOutputChoice createSpeechOutput(const std::string& option, MainQueue& queue) {
+SpeechOutputChoice createSpeechOutput(const std::string& option, ProgramQueue& queue) {
     if (option == "none") return {std::make_shared<NoSpeechOutput>(queue), {}};
     const bool toFile = option.starts_with("wav:");
     if (option != "espeak" && !toFile)

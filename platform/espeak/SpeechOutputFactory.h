@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/ProgramQueue.h"
 #include "platform/SpeechOutput.h"
-#include "runtime/core/MainQueue.h"
 
 namespace zemtra::platform::espeak {
 
@@ -16,6 +16,6 @@ struct SpeechOutputChoice {
 
 // `espeak` without a sound card says so once on standard error and speaks silently. The back end
 // keeps `queue` (and its clock) and must be destroyed before them.
-SpeechOutputChoice createSpeechOutput(const std::string& option, MainQueue& queue);
+SpeechOutputChoice createSpeechOutput(const std::string& option, ProgramQueue& queue);
 
 }  // namespace zemtra::platform::espeak

@@ -10,6 +10,7 @@
 #include "runtime/core/RuntimeScope.h"
 #include "runtime/core/TickClock.h"
 #include "runtime/lib/RtList.h"
+#include "services/MainQueueAccess.h"
 #include "services/RtTTS.h"
 #include "services/RtTTSDelegate.h"
 #include "services/SpeechSynthesizer.h"
@@ -46,7 +47,7 @@ class RtTTSTest : public testing::RuntimeTest {
     RtTTSTest() {
         std::string error;
         output = platform::espeak::EspeakSpeechOutput::create(
-            queue, EspeakEngine::instance(),
+            queueAccess, EspeakEngine::instance(),
             platform::espeak::WavFileSink::create(folder.file("speech.wav"),
                                                   EspeakEngine::instance().sampleRate(), error));
         scope.add<platform::SpeechOutput>(output);
@@ -66,6 +67,7 @@ class RtTTSTest : public testing::RuntimeTest {
     testing::TemporaryFolder folder;
     testing::Watchdog watchdog{queue};
     RuntimeScope scope;
+    MainQueueAccess queueAccess{queue};
     std::shared_ptr<platform::espeak::EspeakSpeechOutput> output;
     std::shared_ptr<SpeakingModule> module = StaticModules::New<SpeakingModule>();
     std::shared_ptr<RtTTS> tts = std::make_shared<RtTTS>();

@@ -13,6 +13,7 @@
 #include "platform/espeak/EspeakSpeechOutput.h"
 #include "platform/espeak/SpeechOutputFactory.h"
 #include "platform/espeak/WavFileSink.h"
+#include "services/MainQueueAccess.h"
 #include "tests/platform/espeak/WavTestFile.h"
 #include "tests/support/TestSupport.h"
 
@@ -31,7 +32,7 @@ class WavRecordingTest : public zemtra::testing::RuntimeTest {
         std::string error;
         auto sink = WavFileSink::create(folder.file(name), engine.sampleRate(), error);
         EXPECT_TRUE(sink) << error;
-        return EspeakSpeechOutput::create(queue, engine, std::move(sink));
+        return EspeakSpeechOutput::create(queueAccess, engine, std::move(sink));
     }
     // Speaks and notes the moment (as a sample position) each completion arrives.
     void speak(EspeakSpeechOutput& output, const std::string& text, float rate = 0.5f) {
@@ -48,6 +49,7 @@ class WavRecordingTest : public zemtra::testing::RuntimeTest {
         int64_t at;
         bool operator==(const Completion&) const = default;
     };
+    MainQueueAccess queueAccess{queue};
     EspeakEngine& engine = EspeakEngine::instance();
     zemtra::testing::TemporaryFolder folder;
     zemtra::testing::Watchdog watchdog{queue};
@@ -167,7 +169,7 @@ TEST_F(WavRecordingTest, DISABLED_RecordsTheScenario) {
     const char* path = std::getenv("ZEMTRA_SPEECH_SCENARIO");
     ASSERT_TRUE(path);
     std::string error;
-    auto output = EspeakSpeechOutput::create(queue, engine,
+    auto output = EspeakSpeechOutput::create(queueAccess, engine,
                                              WavFileSink::create(path, engine.sampleRate(), error));
     speak(*output, "first words", 0.3f);
     output->stop();  // while "first words" is being synthesised
@@ -223,23 +225,25 @@ TEST(EspeakSettingsTest, RateAndPitchMapOntoTheEnginesRange) {
 
 class SpeechOutputChoiceTest : public zemtra::testing::RuntimeTest {
   protected:
+    MainQueueAccess queueAccess{queue};
     zemtra::testing::TemporaryFolder folder;
     zemtra::testing::Watchdog watchdog{queue};
 };
 
 TEST_F(SpeechOutputChoiceTest, BadOptionsAreRefusedWithAReason) {
     for (const std::string option : {"", "espeak:", "wav:", "WAV:x.wav", "alsa"}) {
-        const auto choice = createSpeechOutput(option, queue);
+        const auto choice = createSpeechOutput(option, queueAccess);
         EXPECT_FALSE(choice.output) << option;
         EXPECT_FALSE(choice.error.empty()) << option;
     }
-    const auto unwritable = createSpeechOutput("wav:" + folder.file("missing/dir/x.wav"), queue);
+    const auto unwritable =
+        createSpeechOutput("wav:" + folder.file("missing/dir/x.wav"), queueAccess);
     EXPECT_FALSE(unwritable.output);
     EXPECT_NE(unwritable.error.find("missing/dir/x.wav"), std::string::npos) << unwritable.error;
 }
 
 TEST_F(SpeechOutputChoiceTest, NoneCompletesEachUtteranceInOrderUnlessStopped) {
-    const auto choice = createSpeechOutput("none", queue);
+    const auto choice = createSpeechOutput("none", queueAccess);
     ASSERT_TRUE(choice.output) << choice.error;
     std::vector<std::string> finished;
     for (const std::string text : {"a", "b"})
