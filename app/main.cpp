@@ -152,7 +152,8 @@ int main(int argc, char** argv) {
 
     StaticModules::registerClass<app::PlaceholderModule>(u"zm_main");
     // Runs until it is told to end (window closed, SIGINT, SIGTERM), headless or not.
-    StaticModules::New<app::PlaceholderModule>()->stayOpen = true;
+    // Until the script driver exists, a run given a script ends once started.
+    StaticModules::New<app::PlaceholderModule>()->stayOpen = options.script.empty();
     RtAppDelegate host(desktop.window(), [](const std::shared_ptr<RtCore>& bi) {
         return Value(RtNavigationControllerWrapper::createForHost(bi));
     });
