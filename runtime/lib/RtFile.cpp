@@ -21,6 +21,7 @@
 #include "runtime/core/RtException.h"
 #include "runtime/lib/FileStreams.h"
 #include "runtime/lib/PlatformError.h"
+#include "runtime/lib/PosixFile.h"
 #include "runtime/lib/RtInputStream.h"
 #include "runtime/lib/RtList.h"
 #include "runtime/lib/RtMap.h"
@@ -114,16 +115,10 @@ struct FileBytes {
 
 FileBytes readFile(const std::string& path) {
     FileBytes result;
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        result.error = errno;
-        return result;
-    }
+    const FileDescriptor file = FileDescriptor::open(path, O_RDONLY, 0, &result.error);
+    if (!file.isOpen()) return result;
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
+    if (::fstat(file.get(), &info) != 0) {
         result.error = errno;
     } else if (S_ISDIR(info.st_mode)) {
         result.error = EISDIR;
@@ -132,44 +127,18 @@ FileBytes readFile(const std::string& path) {
         result.error = EFBIG;
     } else {
         result.bytes.reserve(static_cast<size_t>(info.st_size));
-        std::array<uint8_t, 65536> chunk;
-        for (;;) {
-            const ssize_t count = ::read(fd, chunk.data(), chunk.size());
-            if (count < 0 && errno == EINTR) continue;
-            if (count < 0) {
-                result.error = errno;
-                break;
-            }
-            if (count == 0) break;
-            if (result.bytes.size() + static_cast<size_t>(count) > INT32_MAX) {
-                result.error = EFBIG;
-                break;
-            }
-            result.bytes.insert(result.bytes.end(), chunk.begin(), chunk.begin() + count);
-        }
+        result.error = file.readAll(result.bytes, INT32_MAX);
     }
-    ::close(fd);
     return result;
 }
 
 int writeFile(const std::string& path, std::span<const uint8_t> bytes) {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return errno;
     int error = 0;
-    while (!bytes.empty()) {
-        const ssize_t count = ::write(fd, bytes.data(), bytes.size());
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) {
-            error = count < 0 ? errno : EIO;
-            break;
-        }
-        bytes = bytes.subspan(static_cast<size_t>(count));
-    }
-    if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
-    return error;
+    FileDescriptor file = FileDescriptor::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666, &error);
+    if (!file.isOpen()) return error;
+    error = file.writeAll(bytes);
+    const int closeError = file.close();
+    return error != 0 ? error : closeError;
 }
 
 // Line ends of any kind, and runs of them, separate lines.
