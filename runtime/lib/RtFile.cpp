@@ -146,6 +146,18 @@ constexpr StringView kLineBreaks = u"[\r\n]+";
 // The first "=" that no backslash escapes.
 constexpr StringView kKeySeparator = u"(?<!\\\\)=";
 
+// A map value on its one line: each line break (LF, CR or CR LF) becomes one space, as line
+// feeds always have, so that a carriage return no longer starts a line of its own.
+String valueOnOneLine(StringView value) {
+    String line;
+    line.reserve(value.size());
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n') continue;
+        line += value[i] == u'\r' || value[i] == u'\n' ? u' ' : value[i];
+    }
+    return line;
+}
+
 [[noreturn]] void raiseWith(StringView reason, const std::shared_ptr<RtError>& error) {
     raise(u"", reason, {error->localizedDescription});
 }
@@ -487,9 +499,22 @@ void RtFile::WriteMap(const String& dir, const String& name,
     const auto& table = map->IsReadOnly() ? map->dict() : map->map();
     if (table) {
         for (const auto& [key, value] : table->entries) {
-            text += strings::Replace(key.description(), u"=", u"\\=");
+            const String keyText = key.description();
+            // ReadMap splits lines at CR as well as LF, and takes "\=" for an escaped "=": a key
+            // with a line break, or one ending in a backslash, cannot be read back. There is no
+            // escape for either that files written before would not read differently, so such
+            // a map is refused before the file is touched.
+            if (keyText.find_first_of(u"\r\n") != String::npos ||
+                (!keyText.empty() && keyText.back() == u'\\')) {
+                raiseWith(u"Error writing file: %@",
+                          plainError(u"The key \"" + keyText +
+                                     u"\" holds a line break or ends with a backslash and "
+                                     u"could not be read back (" +
+                                     fromUtf8(path(dir, name)) + u")"));
+            }
+            text += strings::Replace(keyText, u"=", u"\\=");
             text += u'=';
-            text += strings::Replace(value.description(), u"\n", u" ");
+            text += valueOnOneLine(value.description());
             text += u'\n';
         }
     }
