@@ -317,10 +317,17 @@ int32_t RtDateTime::yearNumber(int64_t ticks) const {
 int64_t RtDateTime::Add(int64_t ticks, int32_t years, int32_t months, int32_t days) const {
     UErrorCode status = U_ZERO_ERROR;
     cal_->setTime(calendarMoment(ticks), status);
+    // ICU adds the three parts one after the other and pins or wraps around silently when one
+    // of the steps leaves its range, even if the next step would come back: every step's year
+    // is checked, not just the last.
     const int64_t startYear = cal_->get(UCAL_EXTENDED_YEAR, status);
-    const int64_t yearReached = startYear + years + months / 12 + days / 366;
-    if (yearReached != startYear && std::llabs(yearReached) > kMaxYearReached) {
-        raise(u"", kAbsentMoment);
+    const int64_t afterYears = startYear + years;
+    const int64_t afterMonths = afterYears + months / 12;
+    const int64_t afterDays = afterMonths + days / 365;
+    for (const int64_t yearReached : {afterYears, afterMonths, afterDays}) {
+        if (yearReached != startYear && std::llabs(yearReached) > kMaxYearReached) {
+            raise(u"", kAbsentMoment);
+        }
     }
     cal_->add(UCAL_YEAR, years, status);
     cal_->add(UCAL_MONTH, months, status);
