@@ -9,6 +9,7 @@
 #include "app/FileSetup.h"
 #include "app/PlaceholderModule.h"
 #include "app/SignalWatcher.h"
+#include "platform/espeak/SpeechOutputFactory.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtMailDrafts.h"
 #include "platform/qt/QtMailWindow.h"
@@ -18,6 +19,7 @@
 #include "runtime/core/QueueTaskSource.h"
 #include "runtime/core/RtAppDelegate.h"
 #include "runtime/core/RuntimeScope.h"
+#include "services/MainQueueAccess.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
 
@@ -76,18 +78,49 @@ class ScreenAttachment {
     Screen& screen_;
 };
 
-// The mail window and drafts always; the transport only with a mail server (--smtp), which is
-// what lets the composer send.
-void registerMail(RuntimeScope& scope, const app::Options& options, platform::Window& window) {
-    scope.add<platform::MailScreen>(std::make_shared<platform::qt::QtMailWindow>(&window));
-    scope.add<platform::MailDrafts>(std::make_shared<platform::qt::QtMailDrafts>());
-    if (options.smtpUrl.empty()) return;
-    platform::smtp::SmtpSettings settings;
-    settings.url = options.smtpUrl;
-    settings.sender = options.mailFrom;
-    settings.takeCredentialsFromEnvironment();
-    scope.add<platform::MailTransport>(std::make_shared<platform::smtp::SmtpTransport>(settings));
-}
+// Ends the speech output when main ends (a recording stops at that moment), before the queue and
+// its clock go, even when a module still holds the output.
+class SpeechOutputClosing {
+  public:
+    explicit SpeechOutputClosing(std::shared_ptr<platform::SpeechOutput> output)
+        : output_(std::move(output)) {}
+    ~SpeechOutputClosing() { output_->close(); }
+    SpeechOutputClosing(const SpeechOutputClosing&) = delete;
+    SpeechOutputClosing& operator=(const SpeechOutputClosing&) = delete;
+
+  private:
+    std::shared_ptr<platform::SpeechOutput> output_;
+};
+
+// The mail back ends in the program's scope: the window and drafts always, the transport only with
+// a mail server (--smtp), which is what lets the composer send. They leave the scope before the
+// desktop goes, so the window ends with Qt still there and the transport's end (which waits for
+// a send in progress) happens while the program is whole.
+class MailServices {
+  public:
+    MailServices(RuntimeScope& scope, const app::Options& options, platform::Window& window)
+        : scope_(scope) {
+        scope_.add<platform::MailScreen>(std::make_shared<platform::qt::QtMailWindow>(&window));
+        scope_.add<platform::MailDrafts>(std::make_shared<platform::qt::QtMailDrafts>());
+        if (options.smtpUrl.empty()) return;
+        platform::smtp::SmtpSettings settings;
+        settings.url = options.smtpUrl;
+        settings.sender = options.mailFrom;
+        settings.takeCredentialsFromEnvironment();
+        scope_.add<platform::MailTransport>(
+            std::make_shared<platform::smtp::SmtpTransport>(settings));
+    }
+    ~MailServices() {
+        scope_.add<platform::MailTransport>(nullptr);
+        scope_.add<platform::MailDrafts>(nullptr);
+        scope_.add<platform::MailScreen>(nullptr);
+    }
+    MailServices(const MailServices&) = delete;
+    MailServices& operator=(const MailServices&) = delete;
+
+  private:
+    RuntimeScope& scope_;
+};
 
 }  // namespace
 
@@ -123,6 +156,17 @@ int main(int argc, char** argv) {
     // Before any other thread exists, so that every thread inherits the blocked signals.
     const app::SignalWatcher signals(queue);
 
+    // Registered services live until the end of main, after the queue's last task.
+    RuntimeScope scope;
+    MainQueueAccess speechQueue(queue);
+    auto speech = platform::espeak::createSpeechOutput(options.speech, speechQueue);
+    if (!speech.output) {
+        std::cerr << "zemtra: " << speech.error << '\n';
+        return 2;
+    }
+    scope.add<platform::SpeechOutput>(speech.output);
+    const SpeechOutputClosing speechClosing(std::move(speech.output));
+
     bool headless = options.headless;
     if (!headless && !displayAvailable()) {
         std::cerr << "zemtra: no display (DISPLAY and WAYLAND_DISPLAY are not set); running "
@@ -138,9 +182,7 @@ int main(int argc, char** argv) {
     }
     const ScreenAttachment attachment(Screen::main(), desktop);
     desktop.setCloseHandler([&queue] { queue.quit(0); });
-    // Ends before the desktop; the mail transport's end waits for a send in progress.
-    RuntimeScope scope;
-    registerMail(scope, options, desktop.window());
+    const MailServices mail(scope, options, desktop.window());
 
     StaticModules::registerClass<app::PlaceholderModule>(u"zm_main");
     // Runs until it is told to end (window closed, SIGINT, SIGTERM), headless or not.

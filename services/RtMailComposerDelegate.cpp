@@ -34,7 +34,8 @@ void RtMailComposerDelegate::finish(int32_t result) {
         ~Closer() {
             if (screen) screen->dismiss();
         }
-    } closer{std::move(screen_)};
+    } closer{screen_.lock()};
+    screen_.reset();
     const auto controller = controller_.lock();
     if (!controller) return;
     controller->presented = false;
@@ -51,7 +52,8 @@ void RtMailComposerDelegate::finishLater(int32_t result) {
 
 void RtMailComposerDelegate::sendRequested(const platform::MailMessage& message) {
     const auto controller = controller_.lock();
-    if (!controller || busy_ || !screen_) return;
+    const auto screen = screen_.lock();
+    if (!controller || busy_ || !screen) return;
     controller->message = message;
     const auto transport = RuntimeScope::current().find<platform::MailTransport>();
     if (!transport) {
@@ -60,7 +62,7 @@ void RtMailComposerDelegate::sendRequested(const platform::MailMessage& message)
         return;
     }
     busy_ = true;
-    screen_->showSending();
+    screen->showSending();
     MainQueue& queue = MainQueue::current();
     // Keeps a virtual clock from jumping past the send; released by the task that reports it.
     auto work = std::make_shared<MainQueue::ExternalWork>(queue);
@@ -83,7 +85,7 @@ void RtMailComposerDelegate::sendRequested(const platform::MailMessage& message)
 
 void RtMailComposerDelegate::saveRequested(const platform::MailMessage& message) {
     const auto controller = controller_.lock();
-    if (!controller || busy_ || !screen_) return;
+    if (!controller || busy_ || screen_.expired()) return;
     controller->message = message;
     RuntimeScope& scope = RuntimeScope::current();
     const auto drafts = scope.get<platform::MailDrafts>();
@@ -100,7 +102,7 @@ void RtMailComposerDelegate::saveRequested(const platform::MailMessage& message)
 }
 
 void RtMailComposerDelegate::cancelRequested() {
-    if (busy_ || !screen_) return;
+    if (busy_ || screen_.expired()) return;
     finishLater(RtMailComposer::kResultCancelled);
 }
 

@@ -25,8 +25,8 @@ class RtMailComposerDelegate final : public Object, public platform::MailScreenL
     ObjectRef parent() const { return parent_.lock(); }
     void setParent(const ObjectRef& parent) { parent_ = parent; }
 
-    // Shows the controller's message on `screen` (kept until the screen closes); false when the
-    // screen is busy with another message.
+    // Shows the controller's message on `screen` (held weakly: the program may end with a screen
+    // up); false when the screen is busy with another message.
     bool present(const std::shared_ptr<platform::MailScreen>& screen);
 
     // Raises "complete" with `result` now, then closes the screen.
@@ -44,7 +44,7 @@ class RtMailComposerDelegate final : public Object, public platform::MailScreenL
 
     std::weak_ptr<MailComposeController> controller_;
     std::weak_ptr<Object> parent_;
-    std::shared_ptr<platform::MailScreen> screen_;
+    std::weak_ptr<platform::MailScreen> screen_;
     bool busy_ = false;  // a send or a queued completion is under way
 };
 
