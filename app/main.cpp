@@ -13,7 +13,10 @@
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/RtAppDelegate.h"
+#include "runtime/core/RuntimeScope.h"
+#include "runtime/lib/StandardServices.h"
 #include "ui/QueueTaskSource.h"
+#include "ui/RtDialogs.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
 
@@ -78,6 +81,11 @@ int main(int argc, char** argv) {
         std::cout << "zemtra " << ZEMTRA_VERSION << '\n';
         return 0;
     }
+    // The process-wide services of this run, each with its back end; installed before anything
+    // that may use them and dropped after everything else.
+    RuntimeScope scope;
+    registerStandardServices(scope);
+    scope.add(std::make_shared<RtDialogs>());
     if (const auto problem = app::setUpFiles(options, argv[0])) {
         std::cerr << "zemtra: " << *problem << '\n';
         return 1;

@@ -6,6 +6,7 @@
 
 #include "runtime/core/Record.h"
 #include "runtime/core/RtException.h"
+#include "runtime/core/RuntimeScope.h"
 
 namespace zemtra {
 
@@ -16,9 +17,10 @@ struct ModuleState {
     std::map<String, std::function<std::shared_ptr<RtStaticModule>()>, std::less<>> factories;
 };
 
+// The modules of the installed runtime scope; main thread only, like the modules themselves.
 ModuleState& state() {
-    static ModuleState modules;
-    return modules;
+    return *RuntimeScope::current().getOrCreate<ModuleState>(
+        [] { return std::make_shared<ModuleState>(); });
 }
 
 }  // namespace
@@ -52,10 +54,6 @@ std::shared_ptr<RtStaticModule> StaticModules::NewByName(StringView name) {
     const auto& factories = state().factories;
     const auto found = factories.find(name);
     return found == factories.end() ? nullptr : found->second();
-}
-
-void StaticModules::resetForTesting() {
-    state().instances.clear();
 }
 
 void RtClass::initializeClassModule() {

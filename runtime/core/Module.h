@@ -1,5 +1,6 @@
 // Module base classes. A static module class keeps exactly one instance for the life of the
-// process (StaticModules::New<T>()); a class module gets its runtime core object per instance.
+// runtime scope (StaticModules::New<T>()); a class module gets its runtime core object per
+// instance.
 // A module's operations are reached by name through its method table (see MethodTable).
 #pragma once
 
@@ -48,8 +49,8 @@ class RtClass : public Object {
     std::shared_ptr<RtCommon> _c;
 };
 
-// The single instances of the static modules and the classes known by name (a documented
-// process-wide singleton of the runtime).
+// The single instances of the static modules and the classes known by name, kept in the
+// installed runtime scope (so each test's scope starts without modules). Main thread only.
 class StaticModules {
   public:
     // `new` of module class T: created on the first call (no further initialisation), with its
@@ -67,8 +68,6 @@ class StaticModules {
     }
     // `new` of the module class registered under `name`; nullptr when there is none.
     static std::shared_ptr<RtStaticModule> NewByName(StringView name);
-
-    static void resetForTesting();
 
   private:
     static std::shared_ptr<RtStaticModule> instance(

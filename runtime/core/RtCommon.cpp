@@ -12,11 +12,6 @@ namespace zemtra {
 
 namespace {
 
-std::shared_ptr<RtCommon>& sharedCommon() {
-    static std::shared_ptr<RtCommon> common;
-    return common;
-}
-
 // The runtime core object of a static module or class module instance; raises otherwise.
 std::shared_ptr<RtCore> componentCore(const Value& component) {
     if (const auto module = component.as<RtStaticModule>()) return module->bi;
@@ -26,14 +21,9 @@ std::shared_ptr<RtCore> componentCore(const Value& component) {
 
 }  // namespace
 
-const std::shared_ptr<RtCommon>& RtCommon::New() {
-    auto& common = sharedCommon();
-    if (!common) common = std::make_shared<RtCommon>();
-    return common;
-}
-
-void RtCommon::resetForTesting() {
-    sharedCommon().reset();
+std::shared_ptr<RtCommon> RtCommon::New() {
+    return RuntimeScope::current().getOrCreate<RtCommon>(
+        [] { return std::make_shared<RtCommon>(); });
 }
 
 bool RtCommon::IsNumber(StringView text) const {

@@ -7,6 +7,7 @@
 #include "platform/PlatformLog.h"
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/RtException.h"
+#include "runtime/core/RuntimeScope.h"
 
 namespace zemtra {
 
@@ -25,11 +26,6 @@ class StandardOutputLog final : public platform::PlatformLog {
 StandardOutputLog standardOutputLog;
 platform::PlatformLog* installedLog = &standardOutputLog;
 
-std::shared_ptr<RtCore>& sharedCore() {
-    static std::shared_ptr<RtCore> core;
-    return core;
-}
-
 // The sender slot: Null before the first dispatch on this thread, the null marker afterwards.
 thread_local Value senderSlot;
 
@@ -42,14 +38,9 @@ std::shared_ptr<RtCore> RtCore::create(const ObjectRef& eventsTarget) {
     return std::make_shared<RtCore>(eventsTarget);
 }
 
-const std::shared_ptr<RtCore>& RtCore::shared() {
-    std::shared_ptr<RtCore>& core = sharedCore();
-    if (!core) core = std::make_shared<RtCore>(nullptr);
-    return core;
-}
-
-void RtCore::resetSharedForTesting() {
-    sharedCore().reset();
+std::shared_ptr<RtCore> RtCore::shared() {
+    return RuntimeScope::current().getOrCreate<RtCore>(
+        [] { return std::make_shared<RtCore>(nullptr); });
 }
 
 const MethodTable* RtCore::methods() const {

@@ -29,8 +29,9 @@ class RtCore : public Object {
 
     // init: — the events target is held weakly; the module keeps itself alive.
     static std::shared_ptr<RtCore> create(const ObjectRef& eventsTarget);
-    // The process-wide runtime core object, created on first use, with no events target.
-    static const std::shared_ptr<RtCore>& shared();
+    // The process-wide runtime core object (one per runtime scope), created on first use, with no
+    // events target. Safe to call from any thread while a scope is installed.
+    static std::shared_ptr<RtCore> shared();
 
     ObjectRef eventsTarget() const { return eventsTarget_.lock(); }
 
@@ -99,9 +100,6 @@ class RtCore : public Object {
     // Where log lines go when no logger is installed (standard output unless replaced).
     static void setPlatformLog(platform::PlatformLog* log);
     static platform::PlatformLog& platformLog();
-
-    // Drops the shared object and its state; for tests that need a fresh process.
-    static void resetSharedForTesting();
 
     explicit RtCore(const ObjectRef& eventsTarget)
         : eventsTarget_(eventsTarget), target_(eventsTarget.get()) {}

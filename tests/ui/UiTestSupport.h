@@ -9,7 +9,7 @@
 
 #include "platform/ImageCodec.h"
 #include "runtime/core/Module.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/LibraryTest.h"
 
 namespace zemtra::testing {
 
@@ -71,7 +71,7 @@ class FakeImageCodec final : public platform::ImageCodec {
 
 // A fresh runtime (virtual clock, queue, log capture), a fresh screen with the fake codec, a
 // recording module and a private assets folder.
-class UiTest : public RuntimeTest {
+class UiTest : public LibraryTest {
   protected:
     UiTest();
     ~UiTest() override;

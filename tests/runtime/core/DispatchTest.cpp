@@ -324,7 +324,9 @@ class SelfRemover final : public RtClass {
     std::shared_ptr<SelfRemover>* owner = nullptr;
 };
 
-TEST(DispatchLifetime, AnInstanceDroppedByItsOwnSubLivesUntilTheSubReturns) {
+using DispatchLifetime = testing::RuntimeTest;
+
+TEST_F(DispatchLifetime, AnInstanceDroppedByItsOwnSubLivesUntilTheSubReturns) {
     auto holder = std::make_shared<SelfRemover>();
     holder->initializeClassModule();
     holder->owner = &holder;

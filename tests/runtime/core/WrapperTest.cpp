@@ -1,5 +1,7 @@
 // Wrappers (class test, Tag, equality, event binding), the Common object's helpers, caught
 // exceptions and record descriptions.
+#include <optional>
+
 #include <gtest/gtest.h>
 
 #include "runtime/core/Module.h"
@@ -106,6 +108,7 @@ class ButtonModule final : public RtStaticModule {
 };
 
 TEST_F(WrapperTest, EventBindingLowerCasesThePrefixAndHoldsTheModuleWeakly) {
+    std::optional<RuntimeScope> moduleScope{std::in_place};
     auto module = StaticModules::New<ButtonModule>();
     auto widget = std::make_shared<Widget>();
     RtObjectWrapper::setBIAndEventName(*widget, module->bi, u"BtnSet");
@@ -121,7 +124,7 @@ TEST_F(WrapperTest, EventBindingLowerCasesThePrefixAndHoldsTheModuleWeakly) {
 
     std::weak_ptr<RtCore> core = module->bi;
     module.reset();
-    StaticModules::resetForTesting();
+    moduleScope.reset();
     EXPECT_TRUE(core.expired());
     EXPECT_EQ(RtObjectWrapper::getBI(*widget), nullptr);
     EXPECT_TRUE(RtObjectWrapper::raiseEvent(*widget, u"_click").isNull());
