@@ -13,6 +13,14 @@ namespace zemtra {
 namespace {
 
 struct ModuleState {
+    ModuleState() = default;
+    ModuleState(const ModuleState&) = delete;
+    ModuleState& operator=(const ModuleState&) = delete;
+    // Each module wraps itself; that reference is dropped here so that the modules can go.
+    ~ModuleState() {
+        for (const auto& [type, module] : instances) module->setObject(Value());
+    }
+
     std::unordered_map<std::type_index, std::shared_ptr<RtStaticModule>> instances;
     std::map<String, std::function<std::shared_ptr<RtStaticModule>()>, std::less<>> factories;
 };
@@ -29,6 +37,12 @@ const ClassInfo* RtStaticModule::getClass() const {
     return &classInfoOf<RtStaticModule>();
 }
 
+bool RtStaticModule::isEqual(const Value& other) const {
+    if (other.object().get() == this) return true;
+    const auto wrapper = other.as<RtObjectWrapper>();
+    return wrapper && wrapper->objectOrNull().get() == this;
+}
+
 void RtStaticModule::initializeStaticModules() {
     raise(u"", u"Must override");
 }
@@ -40,6 +54,7 @@ std::shared_ptr<RtStaticModule> StaticModules::instance(
         auto module = make();
         module->bi = RtCore::create(module);
         module->_c = RtCommon::New();
+        module->setObject(Value(module));
         slot = std::move(module);
     }
     return slot;

@@ -19,9 +19,15 @@ class RtStaticModule : public RtObjectWrapper {
     static constexpr StringView kClassName = u"RtStaticModule";
     String className() const override { return String(kClassName); }
 
-    // A module wraps itself: `object` answers the module (held without a reference cycle).
+    // A module wraps itself: once StaticModules has made it, `object` answers the module, it is
+    // initialized and its Tag and bindings live in its own attached map. The reference to itself
+    // is dropped when the runtime scope that holds the modules ends.
     const ClassInfo* getClass() const override;
-    ObjectRef object() const { return std::const_pointer_cast<Object>(shared_from_this()); }
+    // Identity, description and hash of the module itself (the wrapper's rules would ask the
+    // wrapped object, which is the module again).
+    String description() const override { return Object::description(); }
+    bool isEqual(const Value& other) const override;
+    size_t hash() const override { return Object::hash(); }
 
     void initializeModule() { _process_globals(); }
     // Initialises every static module of the application; the base raises "Must override".
