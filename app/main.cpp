@@ -9,13 +9,15 @@
 #include "app/FileSetup.h"
 #include "app/PlaceholderModule.h"
 #include "app/SignalWatcher.h"
+#include "platform/espeak/SpeechOutputFactory.h"
 #include "platform/qt/QtDesktop.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
+#include "runtime/core/QueueTaskSource.h"
 #include "runtime/core/RtAppDelegate.h"
 #include "runtime/core/RuntimeScope.h"
 #include "runtime/lib/StandardServices.h"
-#include "ui/QueueTaskSource.h"
+#include "services/MainQueueAccess.h"
 #include "ui/RtDialogs.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
@@ -36,6 +38,18 @@ bool displayAvailable() {
         if (value && *value) return true;
     }
     return false;
+}
+
+// The display settings that were tried, for the line saying they could not be used.
+std::string displayDescription() {
+    std::string description;
+    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (!value || !*value) continue;
+        if (!description.empty()) description += ", ";
+        description += std::string(name) + "=" + value;
+    }
+    return description;
 }
 
 // Connects the screen of the view layer to the desktop's back-end parts for as long as both
@@ -63,6 +77,20 @@ class ScreenAttachment {
     Screen& screen_;
 };
 
+// Ends the speech output when main ends (a recording stops at that moment), before the queue and
+// its clock go, even when a module still holds the output.
+class SpeechOutputClosing {
+  public:
+    explicit SpeechOutputClosing(std::shared_ptr<platform::SpeechOutput> output)
+        : output_(std::move(output)) {}
+    ~SpeechOutputClosing() { output_->close(); }
+    SpeechOutputClosing(const SpeechOutputClosing&) = delete;
+    SpeechOutputClosing& operator=(const SpeechOutputClosing&) = delete;
+
+  private:
+    std::shared_ptr<platform::SpeechOutput> output_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,16 +109,6 @@ int main(int argc, char** argv) {
         std::cout << "zemtra " << ZEMTRA_VERSION << '\n';
         return 0;
     }
-    // The process-wide services of this run, each with its back end; installed before anything
-    // that may use them and dropped after everything else.
-    RuntimeScope scope;
-    registerStandardServices(scope);
-    scope.add(std::make_shared<RtDialogs>());
-    if (const auto problem = app::setUpFiles(options, argv[0])) {
-        std::cerr << "zemtra: " << *problem << '\n';
-        return 1;
-    }
-
     std::unique_ptr<Clock> clock;
     if (options.virtualClock) {
         clock = std::make_unique<VirtualClock>(options.clockStartTicks);
@@ -102,14 +120,45 @@ int main(int argc, char** argv) {
     // Before any other thread exists, so that every thread inherits the blocked signals.
     const app::SignalWatcher signals(queue);
 
-    const bool headless = options.headless || !displayAvailable();
+    // The process-wide services of this run, each registered with its back end. They live until
+    // the end of main, after the queue's last task, and go before the queue itself.
+    RuntimeScope scope;
+    registerStandardServices(scope);
+    scope.add(std::make_shared<RtDialogs>());
+    if (const auto problem = app::setUpFiles(options, argv[0])) {
+        std::cerr << "zemtra: " << *problem << '\n';
+        return 1;
+    }
+
+    MainQueueAccess speechQueue(queue);
+    auto speech = platform::espeak::createSpeechOutput(options.speech, speechQueue);
+    if (!speech.output) {
+        std::cerr << "zemtra: " << speech.error << '\n';
+        return 2;
+    }
+    scope.add<platform::SpeechOutput>(speech.output);
+    const SpeechOutputClosing speechClosing(std::move(speech.output));
+
+    bool headless = options.headless;
+    if (!headless && !displayAvailable()) {
+        std::cerr << "zemtra: no display (DISPLAY and WAYLAND_DISPLAY are not set); running "
+                     "headless\n";
+        headless = true;
+    }
     platform::qt::QtDesktop desktop(argv[0], headless, static_cast<int>(Screen::kDesignWidth),
                                     static_cast<int>(Screen::kDesignHeight));
+    if (desktop.fellBackToHeadless()) {
+        std::cerr << "zemtra: cannot open the display (" << displayDescription()
+                  << "); running headless\n";
+        headless = true;
+    }
     const ScreenAttachment attachment(Screen::main(), desktop);
     desktop.setCloseHandler([&queue] { queue.quit(0); });
 
     StaticModules::registerClass<app::PlaceholderModule>(u"zm_main");
-    StaticModules::New<app::PlaceholderModule>()->stayOpen = !headless;
+    // Runs until it is told to end (window closed, SIGINT, SIGTERM), headless or not.
+    // Until the script driver exists, a run given a script ends once started.
+    StaticModules::New<app::PlaceholderModule>()->stayOpen = options.script.empty();
     RtAppDelegate host(desktop.window(), [](const std::shared_ptr<RtCore>& bi) {
         return Value(RtNavigationControllerWrapper::createForHost(bi));
     });
