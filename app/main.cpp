@@ -19,7 +19,9 @@
 #include "runtime/core/QueueTaskSource.h"
 #include "runtime/core/RtAppDelegate.h"
 #include "runtime/core/RuntimeScope.h"
+#include "runtime/lib/StandardServices.h"
 #include "services/MainQueueAccess.h"
+#include "ui/RtDialogs.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
 
@@ -140,11 +142,6 @@ int main(int argc, char** argv) {
         std::cout << "zemtra " << ZEMTRA_VERSION << '\n';
         return 0;
     }
-    if (const auto problem = app::setUpFiles(options, argv[0])) {
-        std::cerr << "zemtra: " << *problem << '\n';
-        return 1;
-    }
-
     std::unique_ptr<Clock> clock;
     if (options.virtualClock) {
         clock = std::make_unique<VirtualClock>(options.clockStartTicks);
@@ -156,8 +153,16 @@ int main(int argc, char** argv) {
     // Before any other thread exists, so that every thread inherits the blocked signals.
     const app::SignalWatcher signals(queue);
 
-    // Registered services live until the end of main, after the queue's last task.
+    // The process-wide services of this run, each registered with its back end. They live until
+    // the end of main, after the queue's last task, and go before the queue itself.
     RuntimeScope scope;
+    registerStandardServices(scope);
+    scope.add(std::make_shared<RtDialogs>());
+    if (const auto problem = app::setUpFiles(options, argv[0])) {
+        std::cerr << "zemtra: " << *problem << '\n';
+        return 1;
+    }
+
     MainQueueAccess speechQueue(queue);
     auto speech = platform::espeak::createSpeechOutput(options.speech, speechQueue);
     if (!speech.output) {
