@@ -22,7 +22,7 @@
 #include "runtime/lib/RtList.h"
 #include "services/RtMailComposer.h"
 #include "tests/platform/smtp/SmtpTestServer.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/LibraryTest.h"
 
 namespace zemtra {
 namespace {
@@ -65,7 +65,7 @@ std::string lineStartingWith(const std::string& text, std::string_view start) {
     return text.substr(at, text.find('\n', at) - at);
 }
 
-class MailComposerTest : public testing::RuntimeTest {
+class MailComposerTest : public testing::LibraryTest {
   protected:
     MailComposerTest() {
         std::random_device random;
@@ -82,6 +82,9 @@ class MailComposerTest : public testing::RuntimeTest {
     }
     ~MailComposerTest() override {
         screen->dismiss();
+        // The transport's end waits for its sends, which post to the queue: it goes while the
+        // queue is still there (the base's scope outlives the queue).
+        scope.add<platform::MailTransport>(nullptr);
         std::error_code ignored;
         std::filesystem::remove_all(documents_, ignored);
     }
@@ -118,7 +121,6 @@ class MailComposerTest : public testing::RuntimeTest {
 
     std::filesystem::path documents_;
     std::shared_ptr<MailModule> module = StaticModules::New<MailModule>();
-    RuntimeScope scope;
     std::shared_ptr<QtMailWindow> screen = std::make_shared<QtMailWindow>(nullptr);
 };
 
