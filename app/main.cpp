@@ -10,9 +10,11 @@
 #include "app/PlaceholderModule.h"
 #include "app/SignalWatcher.h"
 #include "platform/qt/QtDesktop.h"
+#include "platform/sensors/MotionSourceFactory.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/RtAppDelegate.h"
+#include "runtime/core/RuntimeScope.h"
 #include "ui/QueueTaskSource.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
@@ -33,6 +35,15 @@ bool displayAvailable() {
         if (value && *value) return true;
     }
     return false;
+}
+
+// The program's clock as the motion source reads it, from now on. The source shares the clock:
+// it may outlive main's locals (the module that holds it is static).
+platform::sensors::SensorClock sensorClock(std::shared_ptr<const Clock> clock) {
+    const auto startup = clock->monotonicNow();
+    const bool isVirtual = clock->isVirtual();
+    return {[clock = std::move(clock), startup] { return clock->monotonicNow() - startup; },
+            isVirtual};
 }
 
 // Connects the screen of the view layer to the desktop's back-end parts for as long as both
@@ -83,16 +94,24 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::unique_ptr<Clock> clock;
+    std::shared_ptr<Clock> clock;
     if (options.virtualClock) {
-        clock = std::make_unique<VirtualClock>(options.clockStartTicks);
+        clock = std::make_shared<VirtualClock>(options.clockStartTicks);
     } else {
-        clock = std::make_unique<RealClock>();
+        clock = std::make_shared<RealClock>();
     }
     MainQueue queue(*clock);
     const MainQueue::Installation installation(queue);
     // Before any other thread exists, so that every thread inherits the blocked signals.
     const app::SignalWatcher signals(queue);
+
+    RuntimeScope scope;
+    const auto sensors = platform::sensors::createMotionSource(options.sensors, sensorClock(clock));
+    if (!sensors.source) {
+        std::cerr << "zemtra: " << sensors.error << '\n';
+        return 2;
+    }
+    scope.add<platform::MotionSource>(sensors.source);
 
     const bool headless = options.headless || !displayAvailable();
     platform::qt::QtDesktop desktop(argv[0], headless, static_cast<int>(Screen::kDesignWidth),
