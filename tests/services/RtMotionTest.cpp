@@ -1,5 +1,4 @@
-// The motion wrapper over a replayed source on the virtual clock: the no-sample cases, boxed
-// Doubles in fresh arrays, calls by name, and managers that share one source.
+// The motion wrapper over a replayed source on the virtual clock.
 #include "services/RtMotion.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +15,7 @@ namespace zemtra {
 namespace {
 
 using namespace std::chrono_literals;
+using Doubles = std::vector<double>;
 
 class RtMotionTest : public testing::RuntimeTest {
   protected:
@@ -24,115 +24,84 @@ class RtMotionTest : public testing::RuntimeTest {
             "t_ms,mx,my,mz,ax,ay,az,yaw,pitch,roll\n"
             "500,,,,0.001,0.002,0.003,0.1,0.2,0.3\n"
             "1000,21.123456789,-4.5,-40.25,-0.004,0.005,0.006,-0.1,-0.2,-0.3\n");
-        auto parsed = platform::sensors::parseReplay(file, "motion.csv");
-        source = std::make_shared<platform::sensors::ReplayMotionSource>(
-            std::move(parsed.rows),
-            platform::sensors::SensorClock{[this] { return clock.monotonicNow(); }, true});
-        scope.add<platform::MotionSource>(source);
+        scope.add<platform::MotionSource>(std::make_shared<platform::sensors::ReplayMotionSource>(
+            platform::sensors::parseReplay(file, "motion.csv").rows,
+            platform::sensors::SensorClock{[this] { return clock.monotonicNow(); }, true}));
     }
 
-    // The doubles of an array, checking that each is boxed as a Double.
-    static std::vector<double> doubles(const std::shared_ptr<RtArray>& array) {
-        std::vector<double> values;
+    // Calls an operation by name and answers the array's elements, each a boxed Double.
+    static Doubles call(const std::shared_ptr<RtMotion>& motion, StringView operation) {
+        const auto array = RtCore::runDynamicMethod(Value(motion), operation, true).as<RtArray>();
+        Doubles values;
         for (int32_t i = 0; i < array->Length(); ++i) {
             const Value element = array->Get(i);
-            const Number* number = element.number();
-            EXPECT_TRUE(number && number->tag() == 'd');
-            values.push_back(number ? number->toDouble() : -1);
+            EXPECT_EQ(element.number()->tag(), 'd');
+            values.push_back(element.number()->toDouble());
         }
         return values;
     }
-    std::shared_ptr<RtArray> call(RtMotion& motion, StringView operation) {
-        return RtCore::runDynamicMethod(Value(motion.shared_from_this()), operation, true)
-            .as<RtArray>();
+    static void call(const std::shared_ptr<RtMotion>& motion,
+                     std::initializer_list<StringView> operations) {
+        for (StringView operation : operations) {
+            RtCore::runDynamicMethod(Value(motion), operation, true);
+        }
     }
 
     RuntimeScope scope;
-    std::shared_ptr<platform::sensors::ReplayMotionSource> source;
 };
 
 TEST_F(RtMotionTest, AnswersEmptyAndZerosWithoutASample) {
     const auto motion = std::make_shared<RtMotion>();
-    // Before Initialize: no manager, nothing raised.
-    motion->StartMagnetometer();
-    motion->Start();
+    call(motion, {u"StartMagnetometer", u"Start"});  // no manager yet: nothing happens
     queue.runFor(2s);
-    EXPECT_EQ(motion->GetMagnetometer()->Length(), 0);
-    EXPECT_EQ(doubles(motion->GetUserAcceleration()), (std::vector<double>{0, 0, 0}));
-    EXPECT_EQ(doubles(motion->GetAttitude()), (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(call(motion, u"GetMagnetometer"), Doubles{});
+    EXPECT_EQ(call(motion, u"GetUserAcceleration"), (Doubles{0, 0, 0}));
+    EXPECT_EQ(call(motion, u"GetAttitude"), (Doubles{0, 0, 0}));
 
-    // Initialized but not started: the source has samples, this manager has none.
+    // Another manager runs the source; this one has started nothing.
     const auto other = std::make_shared<RtMotion>();
-    other->Initialize();
-    other->Start();
-    other->StartMagnetometer();
-    motion->Initialize();
-    EXPECT_EQ(motion->GetMagnetometer()->Length(), 0);
-    EXPECT_EQ(doubles(motion->GetUserAcceleration()), (std::vector<double>{0, 0, 0}));
-    EXPECT_EQ(doubles(other->GetUserAcceleration()), (std::vector<double>{-0.004, 0.005, 0.006}));
+    call(other, {u"Initialize", u"StartMagnetometer", u"Start"});
+    call(motion, {u"Initialize"});
+    EXPECT_EQ(call(motion, u"GetMagnetometer"), Doubles{});
+    EXPECT_EQ(call(motion, u"GetUserAcceleration"), (Doubles{0, 0, 0}));
+    EXPECT_EQ(call(other, u"GetUserAcceleration"), (Doubles{-0.004, 0.005, 0.006}));
 }
 
-TEST_F(RtMotionTest, ServesTheLatestSampleThroughCallsByName) {
+TEST_F(RtMotionTest, ServesTheLatestSampleInNewArrays) {
     const auto motion = std::make_shared<RtMotion>();
-    for (StringView operation : {u"Initialize", u"StartMagnetometer", u"Start"}) {
-        RtCore::runDynamicMethod(Value(motion), operation, true);
-    }
-    EXPECT_EQ(call(*motion, u"GetMagnetometer")->Length(), 0) << "before the first sample";
-    EXPECT_EQ(doubles(call(*motion, u"GetUserAcceleration")), (std::vector<double>{0, 0, 0}));
-
+    call(motion, {u"Initialize", u"StartMagnetometer", u"Start"});
+    EXPECT_EQ(call(motion, u"GetUserAcceleration"), (Doubles{0, 0, 0})) << "no sample yet";
     queue.runFor(500ms);
-    EXPECT_EQ(call(*motion, u"GetMagnetometer")->Length(), 0) << "a row without magnetometer";
-    EXPECT_EQ(doubles(call(*motion, u"GetUserAcceleration")),
-              (std::vector<double>{0.001, 0.002, 0.003}));
-    EXPECT_EQ(doubles(call(*motion, u"GetAttitude")), (std::vector<double>{0.1, 0.2, 0.3}));
-
+    EXPECT_EQ(call(motion, u"GetMagnetometer"), Doubles{}) << "no magnetometer sample yet";
+    EXPECT_EQ(call(motion, u"GetUserAcceleration"), (Doubles{0.001, 0.002, 0.003}));
+    EXPECT_EQ(call(motion, u"GetAttitude"), (Doubles{0.1, 0.2, 0.3}));
     queue.runFor(500ms);
-    EXPECT_EQ(doubles(call(*motion, u"GetMagnetometer")),
-              (std::vector<double>{21.123456789, -4.5, -40.25}));
+    EXPECT_EQ(call(motion, u"GetMagnetometer"), (Doubles{21.123456789, -4.5, -40.25}));
 
-    // Every call makes a new array that later calls do not touch.
     const auto first = motion->GetMagnetometer();
     const auto second = motion->GetMagnetometer();
-    EXPECT_NE(first, second);
     first->setObjectFast(0, Value::ofDouble(0));
-    EXPECT_EQ(doubles(second)[0], 21.123456789);
-
-    // Stopped: the last sample stays.
-    RtCore::runDynamicMethod(Value(motion), u"StopMagnetometer", true);
-    EXPECT_EQ(doubles(motion->GetMagnetometer())[2], -40.25);
+    EXPECT_EQ(second->Get(0).number()->toDouble(), 21.123456789);
 }
 
 TEST_F(RtMotionTest, ManagersShareTheSourceWithoutSwitchingEachOtherOff) {
     const auto reader = std::make_shared<RtMotion>();
-    reader->Initialize();
-    reader->StartMagnetometer();
+    call(reader, {u"Initialize", u"StartMagnetometer"});
     {
         const auto other = std::make_shared<RtMotion>();
-        other->Initialize();
-        other->StartMagnetometer();
-        other->StopMagnetometer();
-        other->StopMagnetometer();
-        other->StartMagnetometer();
-        // `other` goes away here with its updates running: it stops only its own.
-    }
-    // A source switched off at 0 ms would keep answering the (empty) sample of that moment.
-    queue.runFor(1s);
-    EXPECT_EQ(reader->GetMagnetometer()->Length(), 3);
-
-    // Initialize drops the manager, and the new one has started nothing.
-    reader->Initialize();
-    EXPECT_EQ(reader->GetMagnetometer()->Length(), 0);
+        call(other, {u"Initialize", u"StartMagnetometer", u"StopMagnetometer", u"StopMagnetometer",
+                     u"StartMagnetometer"});
+    }                  // goes away running: stops only its own updates
+    queue.runFor(1s);  // a source switched off at 0 ms would keep its empty sample
+    EXPECT_EQ(call(reader, u"GetMagnetometer").size(), 3u);
+    call(reader, {u"Initialize"});  // a new manager that has started nothing
+    EXPECT_EQ(call(reader, u"GetMagnetometer"), Doubles{});
 }
 
 TEST(RtMotion, InitializeWithoutARegisteredSourceRaises) {
     const RuntimeScope empty;
     RtMotion motion;
-    try {
-        motion.Initialize();
-        FAIL() << "no error";
-    } catch (const RtException& error) {
-        EXPECT_EQ(error.name(), u"ServiceError");
-    }
+    EXPECT_THROW(motion.Initialize(), RtException);
     EXPECT_FALSE(motion.IsInitialized());
 }
 
