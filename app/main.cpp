@@ -13,9 +13,9 @@
 #include "platform/sensors/MotionSourceFactory.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
+#include "runtime/core/QueueTaskSource.h"
 #include "runtime/core/RtAppDelegate.h"
 #include "runtime/core/RuntimeScope.h"
-#include "ui/QueueTaskSource.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
 
