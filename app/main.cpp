@@ -46,6 +46,18 @@ platform::sensors::SensorClock sensorClock(std::shared_ptr<const Clock> clock) {
             isVirtual};
 }
 
+// The display settings that were tried, for the line saying they could not be used.
+std::string displayDescription() {
+    std::string description;
+    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (!value || !*value) continue;
+        if (!description.empty()) description += ", ";
+        description += std::string(name) + "=" + value;
+    }
+    return description;
+}
+
 // Connects the screen of the view layer to the desktop's back-end parts for as long as both
 // live, and disconnects it before the desktop goes away.
 class ScreenAttachment {
@@ -113,14 +125,26 @@ int main(int argc, char** argv) {
     }
     scope.add<platform::MotionSource>(sensors.source);
 
-    const bool headless = options.headless || !displayAvailable();
+    bool headless = options.headless;
+    if (!headless && !displayAvailable()) {
+        std::cerr << "zemtra: no display (DISPLAY and WAYLAND_DISPLAY are not set); running "
+                     "headless\n";
+        headless = true;
+    }
     platform::qt::QtDesktop desktop(argv[0], headless, static_cast<int>(Screen::kDesignWidth),
                                     static_cast<int>(Screen::kDesignHeight));
+    if (desktop.fellBackToHeadless()) {
+        std::cerr << "zemtra: cannot open the display (" << displayDescription()
+                  << "); running headless\n";
+        headless = true;
+    }
     const ScreenAttachment attachment(Screen::main(), desktop);
     desktop.setCloseHandler([&queue] { queue.quit(0); });
 
     StaticModules::registerClass<app::PlaceholderModule>(u"zm_main");
-    StaticModules::New<app::PlaceholderModule>()->stayOpen = !headless;
+    // Runs until it is told to end (window closed, SIGINT, SIGTERM), headless or not.
+    // Until the script driver exists, a run given a script ends once started.
+    StaticModules::New<app::PlaceholderModule>()->stayOpen = options.script.empty();
     RtAppDelegate host(desktop.window(), [](const std::shared_ptr<RtCore>& bi) {
         return Value(RtNavigationControllerWrapper::createForHost(bi));
     });
