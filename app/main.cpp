@@ -9,6 +9,7 @@
 #include "app/FileSetup.h"
 #include "app/PlaceholderModule.h"
 #include "app/SignalWatcher.h"
+#include "platform/espeak/SpeechOutputFactory.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/sensors/MotionSourceFactory.h"
 #include "runtime/core/Clock.h"
@@ -16,6 +17,9 @@
 #include "runtime/core/QueueTaskSource.h"
 #include "runtime/core/RtAppDelegate.h"
 #include "runtime/core/RuntimeScope.h"
+#include "runtime/lib/StandardServices.h"
+#include "services/MainQueueAccess.h"
+#include "ui/RtDialogs.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
 
@@ -37,13 +41,11 @@ bool displayAvailable() {
     return false;
 }
 
-// The program's clock as the motion source reads it, from now on. The source shares the clock:
-// it may outlive main's locals (the module that holds it is static).
-platform::sensors::SensorClock sensorClock(std::shared_ptr<const Clock> clock) {
-    const auto startup = clock->monotonicNow();
-    const bool isVirtual = clock->isVirtual();
-    return {[clock = std::move(clock), startup] { return clock->monotonicNow() - startup; },
-            isVirtual};
+// The program's clock as the motion source reads it, from now on. The source lives in the
+// runtime scope, which main drops before the clock.
+platform::sensors::SensorClock sensorClock(const Clock& clock) {
+    const auto startup = clock.monotonicNow();
+    return {[&clock, startup] { return clock.monotonicNow() - startup; }, clock.isVirtual()};
 }
 
 // The display settings that were tried, for the line saying they could not be used.
@@ -83,6 +85,20 @@ class ScreenAttachment {
     Screen& screen_;
 };
 
+// Ends the speech output when main ends (a recording stops at that moment), before the queue and
+// its clock go, even when a module still holds the output.
+class SpeechOutputClosing {
+  public:
+    explicit SpeechOutputClosing(std::shared_ptr<platform::SpeechOutput> output)
+        : output_(std::move(output)) {}
+    ~SpeechOutputClosing() { output_->close(); }
+    SpeechOutputClosing(const SpeechOutputClosing&) = delete;
+    SpeechOutputClosing& operator=(const SpeechOutputClosing&) = delete;
+
+  private:
+    std::shared_ptr<platform::SpeechOutput> output_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,24 +117,38 @@ int main(int argc, char** argv) {
         std::cout << "zemtra " << ZEMTRA_VERSION << '\n';
         return 0;
     }
-    if (const auto problem = app::setUpFiles(options, argv[0])) {
-        std::cerr << "zemtra: " << *problem << '\n';
-        return 1;
-    }
-
-    std::shared_ptr<Clock> clock;
+    std::unique_ptr<Clock> clock;
     if (options.virtualClock) {
-        clock = std::make_shared<VirtualClock>(options.clockStartTicks);
+        clock = std::make_unique<VirtualClock>(options.clockStartTicks);
     } else {
-        clock = std::make_shared<RealClock>();
+        clock = std::make_unique<RealClock>();
     }
     MainQueue queue(*clock);
     const MainQueue::Installation installation(queue);
     // Before any other thread exists, so that every thread inherits the blocked signals.
     const app::SignalWatcher signals(queue);
 
+    // The process-wide services of this run, each registered with its back end. They live until
+    // the end of main, after the queue's last task, and go before the queue itself.
     RuntimeScope scope;
-    const auto sensors = platform::sensors::createMotionSource(options.sensors, sensorClock(clock));
+    registerStandardServices(scope);
+    scope.add(std::make_shared<RtDialogs>());
+    if (const auto problem = app::setUpFiles(options, argv[0])) {
+        std::cerr << "zemtra: " << *problem << '\n';
+        return 1;
+    }
+
+    MainQueueAccess speechQueue(queue);
+    auto speech = platform::espeak::createSpeechOutput(options.speech, speechQueue);
+    if (!speech.output) {
+        std::cerr << "zemtra: " << speech.error << '\n';
+        return 2;
+    }
+    scope.add<platform::SpeechOutput>(speech.output);
+    const SpeechOutputClosing speechClosing(std::move(speech.output));
+
+    const auto sensors =
+        platform::sensors::createMotionSource(options.sensors, sensorClock(*clock));
     if (!sensors.source) {
         std::cerr << "zemtra: " << sensors.error << '\n';
         return 2;

@@ -46,8 +46,6 @@ class RtMotionTest : public testing::RuntimeTest {
             RtCore::runDynamicMethod(Value(motion), operation, true);
         }
     }
-
-    RuntimeScope scope;
 };
 
 TEST_F(RtMotionTest, AnswersEmptyAndZerosWithoutASample) {
