@@ -13,6 +13,7 @@
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtMailDrafts.h"
 #include "platform/qt/QtMailWindow.h"
+#include "platform/sensors/MotionSourceFactory.h"
 #include "platform/smtp/SmtpTransport.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
@@ -41,6 +42,13 @@ bool displayAvailable() {
         if (value && *value) return true;
     }
     return false;
+}
+
+// The program's clock as the motion source reads it, from now on. The source lives in the
+// runtime scope, which main drops before the clock.
+platform::sensors::SensorClock sensorClock(const Clock& clock) {
+    const auto startup = clock.monotonicNow();
+    return {[&clock, startup] { return clock.monotonicNow() - startup; }, clock.isVirtual()};
 }
 
 // The display settings that were tried, for the line saying they could not be used.
@@ -171,6 +179,14 @@ int main(int argc, char** argv) {
     }
     scope.add<platform::SpeechOutput>(speech.output);
     const SpeechOutputClosing speechClosing(std::move(speech.output));
+
+    const auto sensors =
+        platform::sensors::createMotionSource(options.sensors, sensorClock(*clock));
+    if (!sensors.source) {
+        std::cerr << "zemtra: " << sensors.error << '\n';
+        return 2;
+    }
+    scope.add<platform::MotionSource>(sensors.source);
 
     bool headless = options.headless;
     if (!headless && !displayAvailable()) {
