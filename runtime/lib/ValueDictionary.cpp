@@ -40,12 +40,13 @@ bool ValueDictionary::isEqual(const Value& other) const {
     if (!dictionary) return false;
     if (dictionary.get() == this) return true;
     if (dictionary->entries.size() != entries.size()) return false;
-    const EqualityGuard guard(this, dictionary.get());
+    EqualityGuard guard(this, dictionary.get());
     if (guard.repeated()) return true;
     for (const auto& [key, value] : entries) {
         const Value* theirs = dictionary->find(key);
         if (!theirs || !value.equals(*theirs)) return false;
     }
+    guard.foundEqual();
     return true;
 }
 

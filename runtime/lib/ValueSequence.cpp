@@ -31,11 +31,12 @@ bool ValueSequence::isEqual(const Value& other) const {
     if (!sequence) return false;
     if (sequence.get() == this) return true;
     if (sequence->items.size() != items.size()) return false;
-    const EqualityGuard guard(this, sequence.get());
+    EqualityGuard guard(this, sequence.get());
     if (guard.repeated()) return true;
     for (size_t i = 0; i < items.size(); ++i) {
         if (!items[i].equals(sequence->items[i])) return false;
     }
+    guard.foundEqual();
     return true;
 }
 
