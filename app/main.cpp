@@ -16,9 +16,9 @@
 #include "platform/qt/QtDesktop.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
+#include "runtime/core/QueueTaskSource.h"
 #include "runtime/core/RtAppDelegate.h"
 #include "runtime/core/RuntimeScope.h"
-#include "ui/QueueTaskSource.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
 

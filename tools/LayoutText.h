@@ -26,7 +26,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/LayoutFile.h"
+#include "ui/layout/LayoutFile.h"
 
 namespace zemtra::layout {
 

@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "runtime/core/Object.h"
-#include "ui/LayoutFile.h"
 #include "ui/RtViewWrapper.h"
+#include "ui/layout/LayoutFile.h"
 
 namespace zemtra {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "runtime/core/Object.h"
-#include "ui/LayoutFile.h"
+#include "ui/layout/LayoutFile.h"
 
 namespace zemtra {
 

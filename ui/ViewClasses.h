@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "ui/LayoutFile.h"
+#include "ui/layout/LayoutFile.h"
 
 namespace zemtra {
 

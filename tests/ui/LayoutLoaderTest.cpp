@@ -30,6 +30,12 @@ struct DistanceRow {
     float distance;
 };
 
+// Test names must be the same on every run: without this, GoogleTest prints the row's raw bytes
+// (a pointer and padding) into the name that CTest registers.
+void PrintTo(const DistanceRow& row, std::ostream* out) {
+    *out << row.width << "x" << row.height << " on " << row.deviceWidth << "x" << row.deviceHeight;
+}
+
 class VariantDistance : public ::testing::TestWithParam<DistanceRow> {};
 
 TEST_P(VariantDistance, FollowsTheDesignerRule) {

@@ -1,9 +1,9 @@
 // The application host: launch order and the now-or-queued timing of the state events.
 #include <gtest/gtest.h>
 
-#include "platform/headless/HeadlessWindow.h"
 #include "runtime/core/Module.h"
 #include "runtime/core/RtAppDelegate.h"
+#include "tests/support/HeadlessWindow.h"
 #include "tests/support/TestSupport.h"
 
 namespace zemtra {

@@ -1,4 +1,4 @@
-// The window of a run without a display: it only remembers whether it was shown.
+// A window for host tests: it only remembers whether it was shown and made key.
 #pragma once
 
 #include "platform/Window.h"

@@ -1,5 +1,5 @@
 // The layout file reader (bounds-checked, depth-limited) and writer.
-#include "ui/LayoutFile.h"
+#include "ui/layout/LayoutFile.h"
 
 #include <bit>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The main queue as a task source for foreign event loops.
-#include "ui/QueueTaskSource.h"
+#include "runtime/core/QueueTaskSource.h"
 
 namespace zemtra {
 
