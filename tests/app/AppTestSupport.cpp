@@ -62,8 +62,9 @@ AppTest::AppTest() {
     documents = mkdtemp(documentsPattern);
     char assetsPattern[] = "/tmp/zemtra-app-assets-XXXXXX";
     assets = mkdtemp(assetsPattern);
-    std::filesystem::copy_file(std::filesystem::path(ZEMTRA_BUILD_ASSETS_DIR) / "main.lyt",
-                               assets / "main.lyt");
+    std::filesystem::copy(ZEMTRA_BUILD_ASSETS_DIR, assets,
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
     FileLocations locations = FileLocations::defaults();
     locations.documents = fromUtf8(documents.string() + "/");
     locations.assets = fromUtf8(assets.string() + "/");
