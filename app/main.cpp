@@ -1,6 +1,9 @@
 // Process entry: reads the command line, chooses the clock, the window or headless back end and
 // the device services, launches the host with the word generator's module, runs the main queue
 // (driven by a script when one is given) and, at an orderly end, saves the recent-word memory.
+//
+// A headless run drives the queue itself: nobody looks at a window, so the toolkit's event loop
+// has nothing to do, and the views are mirrored into widgets only for a screenshot.
 #include <cstdlib>
 #include <exception>
 #include <fstream>
@@ -157,7 +160,9 @@ int main(int argc, char** argv) {
                 std::cerr << "zemtra: " << message << '\n';
             };
             app::ScriptDriver driver(queue, script->commands, std::move(hooks));
-            status = desktop.run(driver);
+            status = headless ? driver.run() : desktop.run(driver);
+        } else if (headless) {
+            status = queue.run();
         } else {
             QueueTaskSource tasks(queue);
             status = desktop.run(tasks);

@@ -200,7 +200,7 @@ class zm_main final : public RtStaticModule {
     void setMemorySlot(int32_t slot, int32_t value);
     // Appends the text's UTF-8 bytes to a file of the documents directory in one write.
     void appendToDocument(StringView name, StringView text);
-    // Replaces a file of the documents directory with the lines, one write per line, so that a
+    // Replaces a file of the documents directory with the lines, each ending in a line feed, so that a
     // crash during the save leaves the old file whole.
     void replaceDocument(StringView name, const std::vector<String>& lines);
     void showToast(StringView text);

@@ -298,10 +298,11 @@ void zm_main::appendToDocument(StringView name, StringView text) {
 void zm_main::replaceDocument(StringView name, const std::vector<String>& lines) {
     const auto files = _c->service<RtFile>();
     const auto stream = files->OpenOutputAtomic(files->DirDocuments(), String(name));
-    for (const String& line : lines) {
-        const auto bytes = strings::GetBytes(line + u"\n", u"UTF8");
-        stream->WriteBytes(bytes, 0, bytes->Length());
-    }
+    // One write: the file is replaced as a whole when the stream closes anyway.
+    String text;
+    for (const String& line : lines) text += line + u"\n";
+    const auto bytes = strings::GetBytes(text, u"UTF8");
+    stream->WriteBytes(bytes, 0, bytes->Length());
     stream->Close();
 }
 
