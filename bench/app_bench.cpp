@@ -64,10 +64,9 @@ Usage runProgram(const std::string& script, std::vector<std::string> extra) {
     const fs::path data = freshFolder("zemtra-bench-data");
     const fs::path scriptFile = data.string() + ".script";
     std::ofstream(scriptFile) << script;
-    std::vector<std::string> args = {ZEMTRA_PROGRAM, "--headless",       "--data",
-                                     data.string(),  "--assets",         assetsFolder().string(),
-                                     "--speech",     "none",             "--script",
-                                     scriptFile.string()};
+    std::vector<std::string> args = {
+        ZEMTRA_PROGRAM,          "--headless", "--data", data.string(), "--assets",
+        assetsFolder().string(), "--speech",   "none",   "--script",    scriptFile.string()};
     args.insert(args.end(), extra.begin(), extra.end());
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
@@ -85,8 +84,9 @@ Usage runProgram(const std::string& script, std::vector<std::string> extra) {
         wait4(pid, &status, 0, &resources);
         usage.wallSeconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        usage.cpuSeconds = static_cast<double>(resources.ru_utime.tv_sec + resources.ru_stime.tv_sec) +
-                           static_cast<double>(resources.ru_utime.tv_usec + resources.ru_stime.tv_usec) / 1e6;
+        usage.cpuSeconds =
+            static_cast<double>(resources.ru_utime.tv_sec + resources.ru_stime.tv_sec) +
+            static_cast<double>(resources.ru_utime.tv_usec + resources.ru_stime.tv_usec) / 1e6;
         usage.peakMegabytes = static_cast<double>(resources.ru_maxrss) / 1024;
         usage.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -141,7 +141,12 @@ void BM_SimulatedHours(benchmark::State& state) {
                                  {"--clock", "virtual"}));
     }
 }
-BENCHMARK(BM_SimulatedHours)->Arg(2)->Arg(24)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_SimulatedHours)
+    ->Arg(2)
+    ->Arg(24)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 void BM_StartUpToFirstFrame(benchmark::State& state) {
     const fs::path shot = freshFolder("zemtra-bench-shot") / "first.png";
@@ -160,7 +165,12 @@ void BM_SixtyRealSeconds(benchmark::State& state) {
         report(state, runProgram("wait 60000\n", extra));
     }
 }
-BENCHMARK(BM_SixtyRealSeconds)->Arg(0)->Arg(1)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_SixtyRealSeconds)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 }  // namespace
 
