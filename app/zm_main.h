@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <vector>
 
 #include "runtime/core/Module.h"
 #include "runtime/core/RtTimer.h"
@@ -200,10 +201,12 @@ class zm_main final : public RtStaticModule {
     void setMemorySlot(int32_t slot, int32_t value);
     // Appends the text's UTF-8 bytes to a file of the documents directory in one write.
     void appendToDocument(StringView name, StringView text);
-    // Replaces a file of the documents directory with the lines, each ending in a line feed, so that a
-    // crash during the save leaves the old file whole.
+    // Replaces a file of the documents directory with the lines, each ending in a line feed, so
+    // that a crash during the save leaves the old file whole.
     void replaceDocument(StringView name, const std::vector<String>& lines);
     void showToast(StringView text);
+    // Memory slots 0 to 1024 as this run last saved them (empty before the first save).
+    std::vector<int32_t> savedMemory_;
     void setVoiceFromSliders();
 };
 

@@ -76,11 +76,19 @@ void zm_main::_loadfifo() {
 
 void zm_main::_writefifo() {
     bi->Log(u"Save fifo");
-    std::vector<String> lines;
-    lines.reserve(kSavedMemorySlots);
+    std::vector<int32_t> memory(kSavedMemorySlots);
     for (int32_t slot = 0; slot < kSavedMemorySlots; ++slot)
-        lines.push_back(decimal(memorySlot(slot)));
-    replaceDocument(u"fifo.txt", lines);
+        memory[static_cast<size_t>(slot)] = memorySlot(slot);
+    // A memory that has not changed since this run saved it is on disk already: each replacing
+    // save waits for the disk, and rejections of a word still held come often.
+    const auto files = _c->service<RtFile>();
+    if (memory != savedMemory_ || !files->Exists(files->DirDocuments(), u"fifo.txt")) {
+        std::vector<String> lines;
+        lines.reserve(kSavedMemorySlots);
+        for (const int32_t value : memory) lines.push_back(decimal(value));
+        replaceDocument(u"fifo.txt", lines);
+        savedMemory_ = std::move(memory);
+    }
     bi->Log(u"Save done");
 }
 

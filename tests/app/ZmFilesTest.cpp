@@ -163,6 +163,20 @@ TEST_F(FilesTest, ClearingTheLogAsksFirst) {
     EXPECT_NE(before, kTitle);
 }
 
+TEST_F(FilesTest, EveryMemoryRejectionLeavesTheMemoryOnDisk) {
+    start();
+    module()._itcout(u"0000");
+    std::filesystem::remove(documents / "fifo.txt");
+    module()._dt = 0;
+    module()._itcout(u"0000");
+    EXPECT_EQ(readDocument("fifo.txt"), lines(1025, "0"));
+    module()._dt = 0;
+    module()._itcout(u"0427");
+    module()._dt = 0;
+    module()._itcout(u"0427");  // held in memory now
+    EXPECT_EQ(readDocument("fifo.txt"), "427\n427\n" + lines(1023, "0"));
+}
+
 TEST_F(FilesTest, AnOrderlyEndSavesTheMemoryWithItsLastWords) {
     start();
     module()._itcout(u"0427");
