@@ -11,14 +11,22 @@ namespace zemtra::app {
 
 namespace {
 
+// The folder of the running program. /proc/self/exe names it even when the program was started
+// through PATH, where argv[0] is a bare name that says nothing about where the program lies;
+// argv[0] is the fallback where /proc is not mounted.
+std::filesystem::path executableFolder(const std::string& executablePath) {
+    std::error_code error;
+    std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) executable = std::filesystem::canonical(executablePath, error);
+    return error ? std::filesystem::path(".") : executable.parent_path();
+}
+
 // The installed layout (<prefix>/bin/zemtra, <prefix>/share/zemtra/assets) first, then the build
 // tree's assets folder beside the executable.
 std::string defaultAssets(const std::string& executablePath) {
-    std::error_code error;
-    const std::filesystem::path executable = std::filesystem::canonical(executablePath, error);
-    const std::filesystem::path folder =
-        error ? std::filesystem::path(".") : executable.parent_path();
+    const std::filesystem::path folder = executableFolder(executablePath);
     const std::filesystem::path installed = folder / ".." / "share" / "zemtra" / "assets";
+    std::error_code error;
     if (std::filesystem::is_directory(installed, error))
         return withTrailingSlash(installed.lexically_normal().string());
     return withTrailingSlash((folder / "assets").string());

@@ -43,6 +43,18 @@ bool displayAvailable() {
     return false;
 }
 
+// The display settings that were tried, for the line saying they could not be used.
+std::string displayDescription() {
+    std::string description;
+    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (!value || !*value) continue;
+        if (!description.empty()) description += ", ";
+        description += std::string(name) + "=" + value;
+    }
+    return description;
+}
+
 // Connects the screen of the view layer to the desktop's back-end parts for as long as both
 // live, and disconnects it before the desktop goes away. Without a window nobody looks at the
 // views, so the tree is mirrored into widgets only while a screenshot is taken.
@@ -135,9 +147,19 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const bool headless = options.headless || !displayAvailable();
+    bool headless = options.headless;
+    if (!headless && !displayAvailable()) {
+        std::cerr << "zemtra: no display (DISPLAY and WAYLAND_DISPLAY are not set); running "
+                     "headless\n";
+        headless = true;
+    }
     platform::qt::QtDesktop desktop(argv[0], headless, static_cast<int>(Screen::kDesignWidth),
                                     static_cast<int>(Screen::kDesignHeight));
+    if (desktop.fellBackToHeadless()) {
+        std::cerr << "zemtra: cannot open the display (" << displayDescription()
+                  << "); running headless\n";
+        headless = true;
+    }
     ScreenAttachment attachment(Screen::main(), desktop, !headless);
     desktop.setCloseHandler([&queue] { queue.quit(0); });
 

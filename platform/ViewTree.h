@@ -118,6 +118,9 @@ class ViewNode {
     // Whether a tap or a long press on this node does something (a back end makes such nodes
     // focusable and lets Space and Enter tap them).
     virtual bool reactsToTaps() const = 0;
+    // Whether a press held on this node is a long press: only when a node with the long-press
+    // gesture would receive it. Elsewhere a held press stays a tap.
+    virtual bool recognisesLongPress() const = 0;
 
     // Input from the person. `tap` and `longPress` go to the nearest node, from this one up, that
     // has the gesture; `touch` is for panels (x, y in the node's own coordinates); `slide` moves
@@ -143,6 +146,9 @@ class ViewRenderer {
     virtual void removing(ViewNode& parent, ViewNode& child) = 0;
     virtual void changed(ViewNode& node, uint32_t changes) = 0;
     virtual void reordered(ViewNode& parent) = 0;
+    // Device pixels per point of the display the tree is shown on, read whenever it is needed
+    // (a window moved to another screen may change it).
+    virtual float pixelRatio() const { return 1.0f; }
 };
 
 }  // namespace zemtra::platform

@@ -22,7 +22,7 @@ void RtPanelView::bindTouchEvent() {
 }
 
 void RtPanelView::touch(platform::TouchAction action, float x, float y) {
-    if (!touchEventEnabled_ || !isShownInTree()) return;
+    if (!touchEventEnabled_ || !receivesInput()) return;
     const auto core = bi_.lock();
     if (!core) return;
     const Value parameters[] = {Value::ofInt(static_cast<int32_t>(action)), Value::ofDouble(x),

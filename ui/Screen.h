@@ -57,8 +57,9 @@ class Screen {
 
     float width() const { return window_->width(); }
     float height() const { return window_->height(); }
-    // Pixels per point (images named "@2x" are preferred above 1).
-    float scale() const { return scale_; }
+    // Pixels per point (images named "@2x" are preferred above 1): the installed renderer's
+    // pixel ratio (the window's, as it is now), else the value set here (1 at first).
+    float scale() const { return renderer_ ? renderer_->pixelRatio() : scale_; }
     void setScale(float scale) { scale_ = scale; }
     // The window's client area took a new size; the views inside are laid out again.
     void setSize(float width, float height) { window_->setFrame(0, 0, width, height); }

@@ -43,7 +43,7 @@ void UiSlider::setMinimumTrackColor(std::optional<uint32_t> color) {
 }
 
 void UiSlider::slide(float value) {
-    if (std::isnan(value) || !enabled() || !isShownInTree()) return;
+    if (std::isnan(value) || !enabled() || !receivesInput()) return;
     const float clamped = std::clamp(value, minimum(), maximum());
     if (clamped == this->value()) return;
     mutableState().value = clamped;

@@ -47,7 +47,7 @@ class UiTextView final : public UiView {
     }
 
     void editText(std::u16string text) override {
-        if (!editable() || !isShownInTree()) return;
+        if (!editable() || !receivesInput()) return;
         mutableState().text = std::move(text);
         notify(platform::change::kText);
     }

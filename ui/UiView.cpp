@@ -39,23 +39,28 @@ void UiView::notify(uint32_t changes) {
     if (platform::ViewRenderer* target = renderer()) target->changed(*this, changes);
 }
 
-void UiView::setCenter(float x, float y, int32_t animationMillis) {
-    if (state_.centerX == x && state_.centerY == y) return;
-    state_.centerX = x;
-    state_.centerY = y;
+void UiView::announceGeometry(int32_t animationMillis) {
     state_.animationMillis = animationMillis;
+    animated_ = animationMillis > 0;
     notify(platform::change::kGeometry);
     state_.animationMillis = 0;
 }
 
+void UiView::setCenter(float x, float y, int32_t animationMillis) {
+    const bool moved = state_.centerX != x || state_.centerY != y;
+    if (!moved && !(animated_ && animationMillis <= 0)) return;
+    state_.centerX = x;
+    state_.centerY = y;
+    announceGeometry(animationMillis);
+}
+
 void UiView::setBoundsSize(float width, float height, int32_t animationMillis) {
-    if (state_.width == width && state_.height == height) return;
+    const bool resized = state_.width != width || state_.height != height;
+    if (!resized && !(animated_ && animationMillis <= 0)) return;
     state_.width = width;
     state_.height = height;
-    state_.animationMillis = animationMillis;
-    notify(platform::change::kGeometry);
-    state_.animationMillis = 0;
-    sizeChanged();
+    announceGeometry(animationMillis);
+    if (resized) sizeChanged();
 }
 
 void UiView::sizeChanged() {
@@ -76,11 +81,10 @@ void UiView::setFrame(float left, float top, float width, float height, int32_t 
     const bool centreChanged = state_.centerX != x || state_.centerY != y;
     state_.centerX = x;
     state_.centerY = y;
-    if (resized || centreChanged) {
-        state_.animationMillis = animationMillis;
-        notify(platform::change::kGeometry);
-        state_.animationMillis = 0;
-    }
+    // A frame set at once while an animation may still run stops it there, even when the model
+    // already holds that frame.
+    if (resized || centreChanged || (animated_ && animationMillis <= 0))
+        announceGeometry(animationMillis);
     if (resized) sizeChanged();
 }
 
@@ -201,13 +205,18 @@ UiView* UiView::hitTest(float x, float y) {
     return inside ? this : nullptr;
 }
 
-UiView* UiView::gestureTarget(bool UiView::*gesture) {
-    if (!isShownInTree()) return nullptr;
-    for (UiView* view = this; view; view = view->parent_) {
+bool UiView::receivesInput() const {
+    return isShownInTree() && Screen::main().alerts().empty();
+}
+
+template <typename View>
+View* UiView::gestureTarget(View& start, bool UiView::*gesture) {
+    if (!start.receivesInput()) return nullptr;
+    for (View* view = &start; view; view = view->parent_) {
         if (!view->state_.userInteractionEnabled) {
             // A view that takes no touches lets them through to its parent; a parent that takes
             // none hides its whole inside from touches.
-            if (view == this) continue;
+            if (view == &start) continue;
             return nullptr;
         }
         if (view->*gesture) return view;
@@ -216,13 +225,17 @@ UiView* UiView::gestureTarget(bool UiView::*gesture) {
     return nullptr;
 }
 
+bool UiView::recognisesLongPress() const {
+    return gestureTarget(*this, &UiView::longPressEvent_) != nullptr;
+}
+
 void UiView::tap() {
-    if (UiView* target = gestureTarget(&UiView::tapEvent_))
+    if (UiView* target = gestureTarget(*this, &UiView::tapEvent_))
         RtObjectWrapper::raiseUIEvent(*target, u"_click");
 }
 
 void UiView::longPress() {
-    if (UiView* target = gestureTarget(&UiView::longPressEvent_))
+    if (UiView* target = gestureTarget(*this, &UiView::longPressEvent_))
         RtObjectWrapper::raiseUIEvent(*target, u"_longclick");
 }
 

@@ -31,6 +31,7 @@ class UiView : public Object, public platform::ViewNode {
     size_t childCount() const override { return children_.size(); }
     platform::ViewNode& childAt(size_t index) override { return *children_.at(index); }
     bool reactsToTaps() const override { return tapEvent_ || longPressEvent_; }
+    bool recognisesLongPress() const override;
     void tap() override;
     void longPress() override;
     void touch(platform::TouchAction action, float x, float y) override;
@@ -74,6 +75,9 @@ class UiView : public Object, public platform::ViewNode {
     void sendSubviewToBack(UiView& child);
     // Whether this view, and every ancestor, is shown (not hidden, alpha above 0.01).
     bool isShownInTree() const;
+    // Whether the person can reach this view now: it is shown and no message box is in front of
+    // the window (message boxes are modal to the window).
+    bool receivesInput() const;
     // The topmost view at `x`, `y` (this view's coordinates) that accepts touches, as a phone
     // finds it: front children first, hidden and non-interactive views skipped, clipping views
     // containing their children. nullptr when the point is outside or nothing accepts it.
@@ -118,9 +122,12 @@ class UiView : public Object, public platform::ViewNode {
   private:
     void detachChild(UiView& child);
     void sizeChanged();
+    // Tells the renderer about a new frame, animated over `animationMillis` (0: at once).
+    void announceGeometry(int32_t animationMillis);
     // The view whose gesture a touch starting here reaches: this one or the nearest ancestor with
     // it, not past a control; nullptr when none.
-    UiView* gestureTarget(bool UiView::*gesture);
+    template <typename View>
+    static View* gestureTarget(View& start, bool UiView::*gesture);
 
     platform::ViewState state_;
     UiView* parent_ = nullptr;
@@ -129,6 +136,9 @@ class UiView : public Object, public platform::ViewNode {
     bool fillsParent_ = false;
     bool tapEvent_ = false;
     bool longPressEvent_ = false;
+    // The last geometry change was announced as animated: the renderer may still be moving the
+    // view, so a change at once must be announced even when the frame is the same.
+    bool animated_ = false;
 };
 
 }  // namespace zemtra

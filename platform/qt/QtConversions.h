@@ -21,6 +21,11 @@ inline QColor toQColor(uint32_t argb) {
     return QColor::fromRgba(argb);
 }
 
+// A button's text with each "&" doubled, so Qt shows it instead of taking it as a shortcut mark.
+inline QString withLiteralAmpersands(QString text) {
+    return text.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
 // Points are pixels at scale 1, so font sizes are pixel sizes.
 QFont toQFont(const Font& font);
 

@@ -8,6 +8,9 @@
 #include <string>
 
 #include <QApplication>
+#include <QScopeGuard>
+#include <cstdio>
+#include <vector>
 
 #include "platform/qt/QtImageCodec.h"
 #include "platform/qt/QtQueueDriver.h"
@@ -38,19 +41,104 @@ void ensureRuntimeDirectory() {
     if (::mkdtemp(pattern.data())) setenv("XDG_RUNTIME_DIR", pattern.c_str(), 1);
 }
 
+// The platforms to try for a window, in order, ending with the offscreen one: a display that is
+// set but cannot be reached (a stale DISPLAY, a closed Wayland session) then gives a headless run
+// instead of Qt ending the process. A platform the person chose comes first.
+std::string platformsToTry() {
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    std::string platforms;
+    if (set("QT_QPA_PLATFORM")) {
+        platforms = std::getenv("QT_QPA_PLATFORM");
+    } else {
+        const char* session = std::getenv("XDG_SESSION_TYPE");
+        const bool waylandFirst = session && std::string_view(session) == "wayland";
+        if (set("WAYLAND_DISPLAY") && waylandFirst) platforms += "wayland;";
+        if (set("DISPLAY")) platforms += "xcb;";
+        if (set("WAYLAND_DISPLAY") && !waylandFirst) platforms += "wayland;";
+    }
+    if (platforms.find("offscreen") == std::string::npos) {
+        if (!platforms.empty() && platforms.back() != ';') platforms += ';';
+        platforms += "offscreen";
+    }
+    return platforms;
+}
+
+// Whether the person asked for the offscreen platform first (then it is no fallback).
+bool offscreenAskedFor() {
+    const char* platforms = std::getenv("QT_QPA_PLATFORM");
+    return platforms && std::string_view(platforms).starts_with("offscreen");
+}
+
+// Holds back Qt's messages while the application object picks its platform: when the window
+// platforms fail and the offscreen one is taken, their complaints are replaced by one line of
+// the program's; otherwise they are passed on as they came. Qt's message handler is a plain
+// function, so the messages held go into the one capture alive at a time.
+class PlatformMessages {
+  public:
+    PlatformMessages() {
+        active_ = this;
+        previous_ = qInstallMessageHandler(&PlatformMessages::hold);
+    }
+    ~PlatformMessages() { release(false); }
+    PlatformMessages(const PlatformMessages&) = delete;
+    PlatformMessages& operator=(const PlatformMessages&) = delete;
+
+    // Stops holding; the held messages are dropped or passed on.
+    void release(bool drop) {
+        if (active_ != this) return;
+        qInstallMessageHandler(previous_);
+        active_ = nullptr;
+        if (drop) return;
+        for (const Held& message : held_) {
+            const QMessageLogContext context(nullptr, 0, nullptr, message.category.c_str());
+            qt_message_output(message.type, context, message.text);
+        }
+    }
+
+  private:
+    struct Held {
+        QtMsgType type;
+        std::string category;
+        QString text;
+    };
+
+    static void hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        PlatformMessages* capture = active_;
+        if (!capture) return;
+        capture->held_.push_back({type, context.category ? context.category : "", text});
+        if (type != QtFatalMsg) return;
+        // Not even the offscreen platform started: Qt ends the process next; say why first.
+        for (const Held& message : capture->held_)
+            std::fprintf(stderr, "%s\n", message.text.toLocal8Bit().constData());
+    }
+
+    static inline PlatformMessages* active_ = nullptr;
+    QtMessageHandler previous_ = nullptr;
+    std::vector<Held> held_;
+};
+
 }  // namespace
 
 struct QtDesktop::Parts {
-    Parts(const std::string& programPath, int width, int height)
+    Parts(const std::string& programPath, bool headlessRun, int width, int height)
         : program(programPath),
           arguments{program.data(), nullptr},
           application(argumentCount, arguments),
-          window(width, height, "Zemtra") {}
+          fellBack(!headlessRun && !offscreenAskedFor() &&
+                   QGuiApplication::platformName() == "offscreen"),
+          window(width, height, "Zemtra") {
+        messages.release(fellBack);
+    }
 
     std::string program;
     int argumentCount = 1;
     char* arguments[2];
+    PlatformMessages messages;
     QApplication application;
+    bool fellBack;
     QtWindow window;
     QtImageCodec imageCodec;
     QtTextMetrics textMetrics;
@@ -58,8 +146,12 @@ struct QtDesktop::Parts {
 
 QtDesktop::QtDesktop(const std::string& programPath, bool headless, int width, int height) {
     ensureRuntimeDirectory();
-    if (headless) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    parts_ = std::make_unique<Parts>(programPath, width, height);
+    setenv("QT_QPA_PLATFORM", headless ? "offscreen" : platformsToTry().c_str(), 1);
+    parts_ = std::make_unique<Parts>(programPath, headless, width, height);
+}
+
+bool QtDesktop::fellBackToHeadless() const {
+    return parts_->fellBack;
 }
 
 QtDesktop::~QtDesktop() = default;
@@ -98,6 +190,10 @@ void QtDesktop::setCloseHandler(std::function<void()> handler) {
 
 int QtDesktop::run(TaskSource& source) {
     QtQueueDriver driver(source);
+    // The person's input ends the loop the way a task's exception does.
+    QtWindow& window = parts_->window;
+    window.setFailureHandler([&driver](std::exception_ptr failure) { driver.fail(failure); });
+    const auto detach = qScopeGuard([&window] { window.setFailureHandler(nullptr); });
     return driver.run();
 }
 

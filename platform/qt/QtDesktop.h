@@ -20,11 +20,15 @@ namespace zemtra::platform::qt {
 
 class QtDesktop final {
   public:
-    // `width` × `height` points of client area. Headless forces the offscreen platform.
+    // `width` × `height` points of client area. Headless forces the offscreen platform; otherwise
+    // a display that cannot be reached falls back to it (see fellBackToHeadless()).
     QtDesktop(const std::string& programPath, bool headless, int width, int height);
     ~QtDesktop();
     QtDesktop(const QtDesktop&) = delete;
     QtDesktop& operator=(const QtDesktop&) = delete;
+
+    // A window was asked for but no display could be reached, so the run is headless.
+    bool fellBackToHeadless() const;
 
     Window& window();
     ViewRenderer& renderer();
@@ -39,7 +43,7 @@ class QtDesktop final {
     void setCloseHandler(std::function<void()> handler);
 
     // Runs the task source inside Qt's event loop until it asks to quit; answers its status and
-    // rethrows what a task threw.
+    // rethrows what a task threw, or what the person's input led to (the window's guarded entry).
     int run(TaskSource& source);
 
   private:

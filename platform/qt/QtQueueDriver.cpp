@@ -36,9 +36,8 @@ void QtQueueDriver::pump() {
     try {
         source_.runReadyTasks();
     } catch (...) {
-        failure_ = std::current_exception();
         pumping_ = false;
-        QCoreApplication::exit(1);
+        fail(std::current_exception());
         return;
     }
     pumping_ = false;
@@ -47,6 +46,13 @@ void QtQueueDriver::pump() {
         return;
     }
     schedule();
+}
+
+void QtQueueDriver::fail(std::exception_ptr failure) {
+    // The first failure is the one reported; later ones are its consequences.
+    if (!failure_) failure_ = std::move(failure);
+    timer_.stop();
+    QCoreApplication::exit(1);
 }
 
 void QtQueueDriver::schedule() {

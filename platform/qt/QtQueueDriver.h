@@ -3,7 +3,7 @@
 // ends when the program asks to quit.
 //
 // Exceptions of tasks do not pass through Qt's loop: the loop ends (status 1) and run() throws
-// the exception again.
+// the exception again. Other entries from Qt hand theirs to fail(), which ends it the same way.
 #pragma once
 
 #include <exception>
@@ -26,6 +26,9 @@ class QtQueueDriver final {
     int run();
     // Runs what is ready now and plans the next wake-up (also called by the loop).
     void pump();
+    // Ends the loop with status 1 because of `failure`, which run() throws again; the same end
+    // as a task's exception (for exceptions caught at another entry from Qt, such as input).
+    void fail(std::exception_ptr failure);
 
   private:
     void schedule();

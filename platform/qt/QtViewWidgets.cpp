@@ -70,6 +70,8 @@ void PanelWidget::paintEvent(QPaintEvent*) {
 
 LabelWidget::LabelWidget(QWidget* parent) : QLabel(parent) {
     setAttribute(Qt::WA_TranslucentBackground);
+    // A text that looks like markup is still just text.
+    setTextFormat(Qt::PlainText);
 }
 
 void LabelWidget::apply(const ViewState& state, uint32_t changes) {
@@ -114,7 +116,10 @@ ButtonWidget::ButtonWidget(QWidget* parent) : QPushButton(parent) {
 
 void ButtonWidget::apply(const ViewState& state, uint32_t changes) {
     drawn_ = state;
-    if (changes & change::kText) setText(toQString(state.text));
+    if (changes & change::kText) {
+        title_ = toQString(state.text);
+        setText(withLiteralAmpersands(title_));
+    }
     setFont(toQFont(state.font));
     update();
 }
@@ -133,7 +138,7 @@ void ButtonWidget::paintEvent(QPaintEvent*) {
     if (pressed_) title.setAlpha(title.alpha() / 3);
     painter.setPen(title);
     painter.setFont(font());
-    painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
+    painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, title_);
     if (hasFocus()) {
         QPen pen(palette().color(QPalette::Highlight), 2);
         painter.setPen(pen);

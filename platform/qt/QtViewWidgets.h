@@ -61,6 +61,8 @@ class ButtonWidget final : public QPushButton, public MirroredWidget {
 
   private:
     bool pressed_ = false;
+    // The title as given ("&" and all); QPushButton's own text has each "&" doubled.
+    QString title_;
 };
 
 class ImageWidget final : public QWidget, public MirroredWidget {

@@ -3,8 +3,10 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGraphicsOpacityEffect>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -42,15 +44,22 @@ class QtWindow::ClientArea final : public QWidget {
     }
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
-        if (owner_.resizeHandler_)
+        if (!owner_.resizeHandler_) return;
+        owner_.deliver([this] {
             owner_.resizeHandler_(static_cast<float>(width()), static_cast<float>(height()));
+        });
     }
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
-        if (owner_.closeHandler_) owner_.closeHandler_();
+        if (owner_.closeHandler_) owner_.deliver(owner_.closeHandler_);
     }
     void changeEvent(QEvent* event) override {
         QWidget::changeEvent(event);
+        owner_.deliver([this, event] { reportState(event); });
+    }
+
+  private:
+    void reportState(QEvent* event) {
         if (!owner_.listener_) return;
         if (event->type() == QEvent::ActivationChange) {
             if (isActiveWindow()) {
@@ -67,7 +76,6 @@ class QtWindow::ClientArea final : public QWidget {
         }
     }
 
-  private:
     QtWindow& owner_;
 };
 
@@ -77,7 +85,19 @@ class QtWindow::InputFilter final : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        return owner_.filter(watched, event);
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+            case QEvent::MouseButtonRelease:
+            case QEvent::KeyPress:
+                break;
+            default:
+                return false;  // not the person's input: nothing of the program runs
+        }
+        bool handled = false;
+        owner_.deliver([&] { handled = owner_.filter(watched, event); });
+        return handled;
     }
 
   private:
@@ -91,7 +111,8 @@ QtWindow::QtWindow(int width, int height, const std::string& title)
     client_->setAttribute(Qt::WA_DeleteOnClose, false);
     longPress_.setSingleShot(true);
     longPress_.setInterval(kLongPressMillis);
-    QObject::connect(&longPress_, &QTimer::timeout, [this] { longPressElapsed(); });
+    QObject::connect(&longPress_, &QTimer::timeout,
+                     [this] { deliver([this] { longPressElapsed(); }); });
 }
 
 QtWindow::~QtWindow() {
@@ -152,14 +173,18 @@ void QtWindow::build(ViewNode& node, QWidget& parent) {
     if (auto* slider = dynamic_cast<SliderWidget*>(mirrored)) {
         QObject::connect(slider, &QSlider::valueChanged, [this, slider](int position) {
             if (slider->updating()) return;
-            if (ViewNode* target = nodeFor(slider)) target->slide(slider->valueAt(position));
+            deliver([&] {
+                if (ViewNode* target = nodeFor(slider)) target->slide(slider->valueAt(position));
+            });
         });
     }
     if (auto* text = dynamic_cast<TextViewWidget*>(mirrored)) {
         QObject::connect(text, &QPlainTextEdit::textChanged, [this, text] {
             if (text->updating()) return;
-            if (ViewNode* target = nodeFor(text))
-                target->editText(fromQString(text->toPlainText()));
+            deliver([&] {
+                if (ViewNode* target = nodeFor(text))
+                    target->editText(fromQString(text->toPlainText()));
+            });
         });
     }
     changed(node, change::kAll);
@@ -211,6 +236,11 @@ void QtWindow::applyGeometry(QWidget& widget, const ViewState& state) {
     const auto y = static_cast<int>(std::lround(top));
     const QRect target(x, y, static_cast<int>(std::lround(left + state.width)) - x,
                        static_cast<int>(std::lround(top + state.height)) - y);
+    // A new frame replaces any movement still under way, at once or by a new animation.
+    for (auto* running :
+         widget.findChildren<QPropertyAnimation*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (running->propertyName() == "geometry") running->stop();
+    }
     if (state.animationMillis > 0 && widget.isVisible()) {
         auto* animation = new QPropertyAnimation(&widget, "geometry", &widget);
         animation->setDuration(state.animationMillis);
@@ -271,6 +301,23 @@ void QtWindow::changed(ViewNode& node, uint32_t changes) {
     if ((changes & change::kFocus) && state.focused) widget.setFocus(Qt::OtherFocusReason);
 }
 
+void QtWindow::deliver(const std::function<void()>& input) {
+    if (failed_) return;
+    try {
+        input();
+    } catch (...) {
+        failed_ = true;
+        longPress_.stop();
+        pressed_.clear();
+        if (failureHandler_) {
+            failureHandler_(std::current_exception());
+            return;
+        }
+        failure_ = std::current_exception();
+        QCoreApplication::exit(1);
+    }
+}
+
 bool QtWindow::filter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -283,7 +330,9 @@ bool QtWindow::filter(QObject* watched, QEvent* event) {
             pressPosition_ = mouse->position().toPoint();
             pressCancelled_ = false;
             longPressed_ = false;
-            longPress_.start();
+            // Only a view that recognises long presses waits for one; elsewhere a slow click is
+            // still a tap.
+            if (node->recognisesLongPress()) longPress_.start();
             if (auto* button = dynamic_cast<ButtonWidget*>(pressed_.data()))
                 button->setPressed(true);
             node->touch(TouchAction::Down, static_cast<float>(mouse->position().x()),
@@ -348,27 +397,36 @@ void QtWindow::longPressElapsed() {
 void QtWindow::showAlert(AlertNode& alert) {
     auto* box = new QMessageBox(client_.data());
     box->setWindowTitle(toQString(alert.title()));
+    box->setTextFormat(Qt::PlainText);
     box->setText(toQString(alert.title()));
     box->setInformativeText(toQString(alert.message()));
+    // The informative text has a label of its own that would guess at markup: texts are shown
+    // as they were given.
+    for (QLabel* label : box->findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
     box->setIcon(QMessageBox::NoIcon);
     // Each button carries its position: QMessageBox orders buttons its own way, and a platform
     // theme may change their texts (keyboard accelerators), so neither identifies the choice.
     const auto& titles = alert.buttons();
     for (size_t position = 0; position < titles.size(); ++position) {
-        QPushButton* button = box->addButton(toQString(titles[position]), QMessageBox::ActionRole);
+        QPushButton* button = box->addButton(withLiteralAmpersands(toQString(titles[position])),
+                                             QMessageBox::ActionRole);
         button->setProperty(kButtonPosition, QVariant::fromValue<qulonglong>(position));
     }
-    box->setWindowModality(Qt::NonModal);
-    box->setModal(false);
+    // Modal to the window, so the views beneath cannot ask for a second box while this one
+    // waits; show() still returns at once and the choice comes back as a queued event.
+    box->setWindowModality(Qt::WindowModal);
     boxes_.emplace(&alert, box);
     QObject::connect(box, &QMessageBox::buttonClicked, [this, box](QAbstractButton* clicked) {
-        for (auto& [node, shown] : boxes_) {
-            if (shown.data() != box) continue;
-            const QVariant position = clicked->property(kButtonPosition);
-            if (position.isValid())
-                const_cast<AlertNode*>(node)->press(static_cast<size_t>(position.toULongLong()));
-            return;
-        }
+        deliver([&] {
+            for (auto& [node, shown] : boxes_) {
+                if (shown.data() != box) continue;
+                const QVariant position = clicked->property(kButtonPosition);
+                if (position.isValid())
+                    const_cast<AlertNode*>(node)->press(
+                        static_cast<size_t>(position.toULongLong()));
+                return;
+            }
+        });
     });
     // A box closed without a button stays: the module is waiting for a choice.
     QObject::connect(box, &QDialog::finished, [this, box](int) {

@@ -4,16 +4,24 @@
 // screenshots (also on Qt's offscreen platform).
 //
 // Input: a press and release inside one view, moving less than 10 pixels, is a tap; a press held
-// 0.5 s is a long press (no tap follows); panels also get each press, move and release as
-// touches. Sliders and text views handle the mouse themselves (drags, scrolling). Tab moves
-// between controls and tappable views, Space or Enter taps the focused one, arrow keys move a
-// focused slider. Accessible names are the views' texts, else their designer names.
+// 0.5 s on a view that recognises long presses is a long press (no tap follows; elsewhere a held
+// press stays a tap); panels also get each press, move and release as touches. Sliders and text
+// views handle the mouse themselves (drags, scrolling). Tab moves between controls and tappable
+// views, Space or Enter taps the focused one, arrow keys move a focused slider. Accessible names
+// are the views' texts, else their designer names. Message boxes are modal to the window (the views
+// beneath take no input while one shows), yet showing one returns at once. Texts are shown as plain
+// text, "&" included.
+//
+// Everything the person does enters the program through one guarded entry: an exception thrown
+// by what the input reached (a handler) never unwinds through Qt. It goes to the failure handler
+// (the desktop ends the loop with it, as for a task's exception) and later input is dropped.
 //
 // A QApplication must exist. Main thread only. Whoever installed the window as the screen's
 // renderer and message-box presenter removes it from there before the window goes away.
 
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,10 +58,16 @@ class QtWindow final : public Window,
     }
     // Called when the person closes the window; the window stays open until the program ends.
     void setCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
+    // Receives the exception that input led to. With none set, the window keeps it (failure())
+    // and asks Qt's loop to end with status 1.
+    void setFailureHandler(std::function<void(std::exception_ptr)> handler) {
+        failureHandler_ = std::move(handler);
+    }
+    std::exception_ptr failure() const { return failure_; }
 
     QWidget& clientArea() const;
     // Device pixels per point of the screen the window is on (the screen's scale).
-    float pixelRatio() const;
+    float pixelRatio() const override;
 
     // The widget mirroring a node, or nullptr; the node a widget mirrors, or nullptr.
     QWidget* widgetFor(const ViewNode& node) const;
@@ -95,7 +109,8 @@ class QtWindow final : public Window,
     void applyInteraction(QWidget& widget, const ViewNode& node);
     void restack(ViewNode& parent);
 
-    // Input.
+    // Input. Every call from Qt into the program goes through deliver().
+    void deliver(const std::function<void()>& input);
     bool filter(QObject* watched, QEvent* event);
     void longPressElapsed();
 
@@ -108,6 +123,9 @@ class QtWindow final : public Window,
     WindowListener* listener_ = nullptr;
     std::function<void(float, float)> resizeHandler_;
     std::function<void()> closeHandler_;
+    std::function<void(std::exception_ptr)> failureHandler_;
+    std::exception_ptr failure_;
+    bool failed_ = false;
 
     // The press in progress.
     QPointer<QWidget> pressed_;

@@ -88,6 +88,25 @@ TEST_F(DialogsTest, ButtonsAreTitledByDescriptionAndThePlainBoxRaisesNothing) {
     EXPECT_TRUE(module()->calls.empty());
 }
 
+TEST_F(DialogsTest, WhileABoxShowsTheViewsBeneathTakeNoInput) {
+    const auto button = std::make_shared<RtButtonWrapper>();
+    button->Initialize(module()->bi, u"btn");
+    Screen::main().overlayParent()->addSubview(std::static_pointer_cast<UiView>(button->object()));
+    const Value buttons[] = {Value(u"Yes"), Value(u"No")};
+    dialogs->Msgbox2(module()->bi, u"confirm", u"Is this what you want to do?", u"Delete", buttons);
+
+    // The tap that would ask for a second confirmation does nothing while the first one waits.
+    button->view().tap();
+    settle();
+    EXPECT_TRUE(module()->calls.empty());
+    EXPECT_EQ(Screen::main().alerts().size(), 1u);
+
+    Screen::main().alerts().front()->press(1);
+    button->view().tap();
+    settle();
+    EXPECT_EQ(module()->calls, (Calls{"confirm_click No", "btn_click"}));
+}
+
 TEST_F(DialogsTest, ToastsLetTouchesThroughAndHideOnTheirOwnSchedule) {
     const auto button = std::make_shared<RtButtonWrapper>();
     button->Initialize(module()->bi, u"btn");

@@ -30,6 +30,7 @@ const MethodTable* RecordingModule::methods() const {
         MethodTable::sub("_page2_appear", &RecordingModule::_page2_appear),
         MethodTable::sub("_page2_disappear", &RecordingModule::_page2_disappear),
         MethodTable::sub("_confirm_click:", &RecordingModule::_confirm_click),
+        MethodTable::sub("_boom_touch:::", &RecordingModule::_boom_touch),
         MethodTable::sub("set_label1:", &RecordingModule::set_label1),
         MethodTable::sub("set_btn1:", &RecordingModule::set_btn1),
         MethodTable::sub("set_slider1:", &RecordingModule::set_slider1),

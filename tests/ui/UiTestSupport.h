@@ -9,6 +9,7 @@
 
 #include "platform/ImageCodec.h"
 #include "runtime/core/Module.h"
+#include "runtime/core/RtException.h"
 #include "tests/support/TestSupport.h"
 
 namespace zemtra::testing {
@@ -40,6 +41,11 @@ class RecordingModule : public RtStaticModule {
     void _page2_appear() { record("page2_appear"); }
     void _page2_disappear() { record("page2_disappear"); }
     void _confirm_click(const String& title) { record("confirm_click " + toUtf8(title)); }
+    // A handler that fails, as a faulty module's would.
+    void _boom_touch(int32_t action, double, double) {
+        record("boom_touch " + std::to_string(action));
+        raise(u"", u"boom");
+    }
 
     void set_label1(const Value& view) { fields.emplace_back("_label1", view); }
     void set_btn1(const Value& view) { fields.emplace_back("_btn1", view); }

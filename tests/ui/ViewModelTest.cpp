@@ -108,6 +108,21 @@ TEST_F(ViewModelTest, ARendererHearsOfChangesInsideTheWindowOnly) {
                                       "removing label (attached)", "no root"}));
 }
 
+TEST_F(ViewModelTest, AFrameSetAtOnceAfterAnAnimationIsAnnouncedEvenWhenUnchanged) {
+    RecordingRenderer renderer;
+    Screen::main().setRenderer(&renderer);
+    const auto label = make<RtLabelWrapper>(u"x");
+    Screen::main().window()->addSubview(std::static_pointer_cast<UiView>(label->object()));
+    label->SetLayoutAnimated(250, 0.5f, 1, 2, 3, 4);
+    // The model holds the frame already, but the renderer may still be moving there.
+    label->SetLayoutAnimated(0, 0.5f, 1, 2, 3, 4);
+    label->SetLayoutAnimated(0, 0.5f, 1, 2, 3, 4);
+    label->setLeft(1);
+    Screen::main().setRenderer(nullptr);
+    EXPECT_EQ(renderer.events, (Calls{"root", "inserted label at 0", "changed label 1 animated 250",
+                                      "changed label 1 animated 0", "no root"}));
+}
+
 TEST_F(ViewModelTest, RootPanelColourAlsoColoursThePage) {
     const auto page = std::make_shared<RtPage>();
     page->Initialize(module()->bi, u"page1");
@@ -165,6 +180,24 @@ TEST_F(ViewModelTest, LongPressRaisesLongClickOnce) {
     label->view().longPress();
     settle();
     EXPECT_EQ(module()->calls, (Calls{"lbl_longclick"}));
+}
+
+TEST_F(ViewModelTest, OnlyViewsALongClickHandlerWaitsForRecogniseALongPress) {
+    const auto handled = make<RtLabelWrapper>(u"lbl");
+    const auto button = make<RtButtonWrapper>(u"btn");
+    const auto outer = panel(u"lbl");  // the module has lbl_longclick: the panel waits for one
+    const auto inside = make<RtLabelWrapper>(u"nothandled");
+    outer->AddView(Value(inside), 0, 0, 50, 20);
+    const auto plain = panel(u"pnl");
+    const auto insidePlain = make<RtLabelWrapper>(u"nothandled");
+    plain->AddView(Value(insidePlain), 0, 0, 50, 20);
+
+    EXPECT_TRUE(handled->view().recognisesLongPress());
+    EXPECT_TRUE(inside->view().recognisesLongPress()) << "the press reaches the panel's handler";
+    EXPECT_FALSE(button->view().recognisesLongPress()) << "a click-only button";
+    EXPECT_FALSE(insidePlain->view().recognisesLongPress()) << "a panel with a click handler only";
+    outer->setVisible(false);
+    EXPECT_FALSE(inside->view().recognisesLongPress());
 }
 
 TEST_F(ViewModelTest, SliderMovesAreClampedAndOnlyChangesAreRaised) {

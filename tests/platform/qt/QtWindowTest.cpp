@@ -1,8 +1,11 @@
 // The Qt back end on the offscreen platform, end to end: a layout compiled from text, loaded into
 // the page, bound to module fields and mirrored into widgets; taps, long presses, slider drags
-// and keys that reach the module's handlers by name; a message box answered by a click; a toast
-// that lets a click through; a window resize that re-applies the layout and raises one resize
-// event; and a screenshot that shows the views.
+// and keys that reach the module's handlers by name; a held press that stays a tap where nothing
+// waits for a long press; a handler's exception from input that ends the loop instead of unwinding
+// through Qt; a message box modal to the window and answered by a click; texts shown as given; a
+// layout set at once that stops a running animation; a toast that lets a click through; a window
+// resize that re-applies the layout and raises one resize event; a screenshot that shows the
+// views; and "@2x" images on a dense screen.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -10,9 +13,12 @@
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPropertyAnimation>
+#include <QPushButton>
 #include <QSlider>
 #include <QStyleOptionSlider>
 #include <QTest>
+#include <QTimer>
 #include <thread>
 
 #include "platform/qt/QtImageCodec.h"
@@ -21,7 +27,9 @@
 #include "platform/qt/QtWindow.h"
 #include "runtime/core/QueueTaskSource.h"
 #include "runtime/core/RtCommon.h"
+#include "runtime/core/RtException.h"
 #include "tests/ui/UiTestSupport.h"
+#include "ui/RtBitmap.h"
 #include "ui/RtButtonWrapper.h"
 #include "ui/RtDialogs.h"
 #include "ui/RtHud.h"
@@ -68,6 +76,10 @@ view RtPanelWrapper Pnl1 {
     frame 0 = 20 200 20 100 2 0
     eventName = "inner"
     backgroundColor = #FF00CC00
+}
+view RtPanelWrapper Boom {
+    frame 0 = 260 80 60 50
+    eventName = "boom"
 }
 view RtImageViewWrapper Led {
     frame 0 = 200 20 40 40
@@ -212,15 +224,58 @@ TEST_F(QtWindowTest, KeysTabBetweenControlsTapAndMoveSliders) {
     EXPECT_TRUE(module()->calls[1].starts_with("sld_valuechanged 11.")) << module()->calls[1];
 }
 
-TEST_F(QtWindowTest, ATwoButtonMessageBoxIsAnsweredByAClick) {
+TEST_F(QtWindowTest, AHeldPressIsATapWhereNothingWaitsForALongPress) {
+    // The button has a click handler and no long-click handler: a slow click is still a click.
+    QTest::mousePress(window->clientArea().windowHandle(), Qt::LeftButton, {}, {80, 100});
+    QTest::qWait(650);
+    QTest::mouseRelease(window->clientArea().windowHandle(), Qt::LeftButton, {}, {80, 100});
+    pump();
+    EXPECT_EQ(module()->calls, (Calls{"btn_click"}));
+}
+
+TEST_F(QtWindowTest, AHandlersExceptionFromInputEndsTheLoopLikeATasksWithoutUnwindingThroughQt) {
+    QueueTaskSource source(queue);
+    platform::qt::QtQueueDriver driver(source);
+    window->setFailureHandler([&driver](std::exception_ptr failure) { driver.fail(failure); });
+    bool escaped = false;
+    QTimer::singleShot(0, [&] {
+        try {
+            // The panel's touch handler runs at once and throws.
+            QTest::mouseClick(window->clientArea().windowHandle(), Qt::LeftButton, {}, {290, 100});
+            // Input after the failure is dropped: this tap queues nothing.
+            QTest::mouseClick(window->clientArea().windowHandle(), Qt::LeftButton, {}, {80, 100});
+        } catch (...) {
+            escaped = true;
+            QCoreApplication::exit(7);
+        }
+    });
+    try {
+        driver.run();
+        ADD_FAILURE() << "the loop ended without the handler's exception";
+    } catch (const RtException& error) {
+        EXPECT_EQ(error.reason(), u"boom");
+    }
+    window->setFailureHandler(nullptr);
+    EXPECT_FALSE(escaped) << "the exception went through Qt's event dispatch";
+    EXPECT_EQ(module()->calls, (Calls{"boom_touch 0"}));
+    EXPECT_EQ(queue.pendingCount(), 0u);
+}
+
+TEST_F(QtWindowTest, AMessageBoxIsModalToTheWindowAndAnsweredByAClick) {
     const Value buttons[] = {Value(u"Yes"), Value(u"No")};
     RtCommon::New()->service<RtDialogs>()->Msgbox2(
         module()->bi, u"confirm", u"Is this what you want to do?", u"Delete the log File", buttons);
+    // The call returned at once, with the box showing.
     ASSERT_EQ(Screen::main().alerts().size(), 1u);
     QMessageBox* box = window->messageBoxFor(*Screen::main().alerts().front());
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isVisible());
-    EXPECT_FALSE(box->isModal()) << "the window stays usable";
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+
+    // The button beneath the box takes no click while the box waits.
+    clickAt({80, 100});
+    EXPECT_TRUE(module()->calls.empty());
+
     QAbstractButton* no = nullptr;
     QStringList titles;
     for (QAbstractButton* button : box->buttons()) {
@@ -235,6 +290,67 @@ TEST_F(QtWindowTest, ATwoButtonMessageBoxIsAnsweredByAClick) {
     pump();
     EXPECT_EQ(module()->calls, (Calls{"confirm_click No"}));
     EXPECT_TRUE(Screen::main().alerts().empty());
+    clickAt({80, 100});
+    EXPECT_EQ(module()->calls, (Calls{"confirm_click No", "btn_click"}));
+}
+
+// What a label shows: markup only when it would take the text as rich text.
+bool rendersMarkup(const QLabel& label) {
+    return label.textFormat() == Qt::RichText ||
+           (label.textFormat() == Qt::AutoText && Qt::mightBeRichText(label.text()));
+}
+
+TEST_F(QtWindowTest, TextsAreShownAsGivenNotAsMarkupOrShortcuts) {
+    const Value buttons[] = {Value(u"Save & Exit"), Value(u"<b>No</b>")};
+    RtCommon::New()->service<RtDialogs>()->Msgbox2(module()->bi, u"confirm", u"<i>Sure?</i> 1 < 2",
+                                                   u"<b>Title</b>", buttons);
+    QMessageBox* box = window->messageBoxFor(*Screen::main().alerts().front());
+    ASSERT_NE(box, nullptr);
+    QStringList texts;
+    for (const QLabel* label : box->findChildren<QLabel*>()) {
+        if (label->text().isEmpty()) continue;
+        texts << label->text();
+        EXPECT_FALSE(rendersMarkup(*label)) << label->text().toStdString();
+    }
+    EXPECT_TRUE(texts.contains("<b>Title</b>"));
+    EXPECT_TRUE(texts.contains("<i>Sure?</i> 1 < 2"));
+    QStringList shown;
+    for (const QAbstractButton* button : box->buttons()) {
+        EXPECT_TRUE(button->shortcut().isEmpty()) << "an \"&\" taken as a shortcut mark";
+        shown << QString(button->text()).replace("&&", "&");
+    }
+    EXPECT_TRUE(shown.contains("Save & Exit")) << shown.join('|').toStdString();
+    EXPECT_TRUE(shown.contains("<b>No</b>"));
+
+    module()->field("_label1").as<RtLabelWrapper>()->setText(u"<b>bold</b>");
+    EXPECT_FALSE(rendersMarkup(static_cast<QLabel&>(widget("_label1"))));
+    module()->field("_btn1").as<RtButtonWrapper>()->setText(u"R&D");
+    EXPECT_TRUE(static_cast<QPushButton&>(widget("_btn1")).shortcut().isEmpty());
+}
+
+TEST_F(QtWindowTest, ALayoutSetAtOnceStopsARunningAnimation) {
+    const auto label = module()->field("_label1").as<RtLabelWrapper>();
+    QWidget& shown = widget("_label1");
+    const auto running = [&shown] {
+        for (const auto* animation : shown.findChildren<QPropertyAnimation*>()) {
+            if (animation->state() == QAbstractAnimation::Running) return true;
+        }
+        return false;
+    };
+
+    // Back where it came from, while it is on its way elsewhere.
+    label->SetLayoutAnimated(1000, 0.5f, 200, 300, 120, 40);
+    EXPECT_TRUE(running());
+    label->SetLayoutAnimated(0, 0.5f, 20, 20, 120, 40);
+    QTest::qWait(60);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(shown.geometry(), QRect(20, 20, 120, 40));
+
+    // To the frame the animation was heading for, which the model already holds: there now.
+    label->SetLayoutAnimated(1000, 0.5f, 200, 300, 120, 40);
+    label->SetLayoutAnimated(0, 0.5f, 200, 300, 120, 40);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(shown.geometry(), QRect(200, 300, 120, 40));
 }
 
 TEST_F(QtWindowTest, AToastDoesNotBlockAClickBeneathItAndGoesAway) {
@@ -280,6 +396,19 @@ TEST_F(QtWindowTest, AScreenshotShowsTheViews) {
         for (int y = 20; y < 60 && !text; ++y) text = shot.pixelColor(x, y) != QColor(0xCC, 0, 0);
     }
     EXPECT_TRUE(text);
+}
+
+// Runs only where the screen is dense (the ctest entry "qt_high_density" sets QT_SCALE_FACTOR=2).
+TEST_F(QtWindowTest, OnADenseScreenImagesNamedAt2xAreChosen) {
+    if (window->pixelRatio() < 2) GTEST_SKIP() << "needs a screen of scale 2 (QT_SCALE_FACTOR=2)";
+    EXPECT_FLOAT_EQ(Screen::main().scale(), window->pixelRatio());
+    QImage dense(16, 16, QImage::Format_ARGB32);
+    dense.fill(QColor(0, 0, 255));
+    dense.save(QString::fromStdString((assets / "led@2x.png").string()), "PNG");
+    RtBitmap bitmap;
+    bitmap.Initialize(fromUtf8(assets.string()), u"led.png");
+    EXPECT_FLOAT_EQ(bitmap.image().scale(), 2);
+    EXPECT_FLOAT_EQ(bitmap.Width(), 8) << "16 pixels at scale 2";
 }
 
 TEST(QtQueueDriver, RunsTheQueueInsideQtsLoopUntilItQuits) {
