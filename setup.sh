@@ -7,8 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ pkg-config libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libespeak-ng-dev espeak-ng espeak-ng-data libcurl4-openssl-dev
-          python3-aiosmtpd sox fonts-dejavu-core tzdata)
+          qt6-base-dev libespeak-ng-dev espeak-ng espeak-ng-data libasound2-dev libcurl4-openssl-dev
+          python3-aiosmtpd sox fonts-dejavu-core tzdata scowl desktop-file-utils)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,12 +1,14 @@
-// Device service set-up. The motion, speech and mail service classes are registered here as they
-// become part of the program; until then the module finds none and runs as on a device without
-// them (no readings, no speech, mail that cannot be sent).
+// Device service classes by name. A class not registered here is one the module finds missing:
+// it then runs as on a device without that service.
 #include "app/DeviceServices.h"
+
+#include "runtime/lib/ClassRegistry.h"
+#include "services/RtTTS.h"
 
 namespace zemtra::app {
 
-std::optional<std::string> setUpDeviceServices(const Options&, RuntimeScope&) {
-    return std::nullopt;
+void registerDeviceServiceClasses() {
+    ClassRegistry::instance().add<RtTTS>(u"RtTTS");
 }
 
 }  // namespace zemtra::app

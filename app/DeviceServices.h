@@ -1,17 +1,11 @@
-// The device services of a run (motion sensors, speech, mail transport), chosen from the command
-// line and made known to the application module by their runtime class names.
+// The device service classes the application module makes by name ("RtMotion", "RtTTS",
+// "RtMailComposer"); their back ends are chosen from the command line and registered in the
+// runtime scope by main.
 #pragma once
-
-#include <optional>
-#include <string>
-
-#include "app/CommandLine.h"
-#include "runtime/core/RuntimeScope.h"
 
 namespace zemtra::app {
 
-// Registers the back ends chosen by --sensors, --speech and --smtp in the scope and the service
-// classes by name; answers an error message for the user when a choice cannot be honoured.
-std::optional<std::string> setUpDeviceServices(const Options& options, RuntimeScope& scope);
+// Makes each device service class of this build creatable by its runtime class name.
+void registerDeviceServiceClasses();
 
 }  // namespace zemtra::app

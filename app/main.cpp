@@ -16,12 +16,14 @@
 #include "app/ScriptDriver.h"
 #include "app/SignalWatcher.h"
 #include "app/zm_main.h"
+#include "platform/espeak/SpeechOutputFactory.h"
 #include "platform/qt/QtDesktop.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/QueueTaskSource.h"
 #include "runtime/core/RtAppDelegate.h"
 #include "runtime/core/RuntimeScope.h"
+#include "services/MainQueueAccess.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
 
@@ -103,6 +105,20 @@ std::optional<app::ScriptParse> readScript(const std::string& source) {
     return app::parseScript(file);
 }
 
+// Ends the speech output when main ends (a recording stops at that moment), before the queue and
+// its clock go, even when a module still holds the output.
+class SpeechOutputClosing {
+  public:
+    explicit SpeechOutputClosing(std::shared_ptr<platform::SpeechOutput> output)
+        : output_(std::move(output)) {}
+    ~SpeechOutputClosing() { output_->close(); }
+    SpeechOutputClosing(const SpeechOutputClosing&) = delete;
+    SpeechOutputClosing& operator=(const SpeechOutputClosing&) = delete;
+
+  private:
+    std::shared_ptr<platform::SpeechOutput> output_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -141,11 +157,17 @@ int main(int argc, char** argv) {
     const MainQueue::Installation installation(queue);
     // Before any other thread exists, so that every thread inherits the blocked signals.
     const app::SignalWatcher signals(queue);
+    // Registered services live until the end of main, after the queue's last task.
     RuntimeScope scope;
-    if (const auto problem = app::setUpDeviceServices(options, scope)) {
-        std::cerr << "zemtra: " << *problem << '\n';
-        return 1;
+    app::registerDeviceServiceClasses();
+    MainQueueAccess speechQueue(queue);
+    auto speech = platform::espeak::createSpeechOutput(options.speech, speechQueue);
+    if (!speech.output) {
+        std::cerr << "zemtra: " << speech.error << '\n';
+        return 2;
     }
+    scope.add<platform::SpeechOutput>(speech.output);
+    const SpeechOutputClosing speechClosing(std::move(speech.output));
 
     bool headless = options.headless;
     if (!headless && !displayAvailable()) {

@@ -1,0 +1,45 @@
+// The sound card through ALSA's libasound (desktops route its "default" device to PipeWire or
+// PulseAudio). A player thread of its own writes the audio in small pieces and checks between
+// them for a cut, so the main thread never waits for the device and a cut silences within a few
+// milliseconds. Utterances play back to back as they arrive; the device's own idling makes the
+// silence between them.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/espeak/AudioSink.h"
+
+namespace zemtra::platform::espeak {
+
+class AlsaSink final : public AudioSink {
+  public:
+    // The sink on the default device, or nullptr with the reason when there is no sound card.
+    static std::unique_ptr<AlsaSink> open(int sampleRate, std::string& problem);
+    ~AlsaSink() override;
+
+    void play(int64_t start, std::vector<int16_t> samples) override;
+    void cutAt(int64_t at) override;
+    void advanceTo(int64_t) override {}
+
+    struct Device;
+    AlsaSink(std::unique_ptr<Device> device);
+
+  private:
+    void run();
+
+    std::unique_ptr<Device> device_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<int16_t>> queued_;
+    std::atomic<uint64_t> cuts_{0};  // counts cuts; the player drops what it plays when it changes
+    bool quitting_ = false;
+    std::thread thread_;
+};
+
+}  // namespace zemtra::platform::espeak

@@ -1,0 +1,97 @@
+// Test helpers for speech recordings: a file in a private temporary folder, the WAV reader, and
+// measurements taken from the samples themselves.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace zemtra::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TemporaryFolder {
+  public:
+    TemporaryFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zemtra-speech-XXXXXX");
+        if (!mkdtemp(pattern.data())) ADD_FAILURE() << "cannot create a temporary folder";
+        path_ = pattern;
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    std::filesystem::path path_;
+};
+
+inline std::vector<char> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct WavData {
+    int sampleRate = 0;
+    std::vector<int16_t> samples;
+};
+
+// Reads a 16-bit mono PCM file as the sinks write it (44-byte header) and checks the header's
+// sizes against the file's.
+inline WavData readWav(const std::string& path) {
+    const std::vector<char> bytes = readBytes(path);
+    WavData wav;
+    if (bytes.size() < 44) {
+        ADD_FAILURE() << path << " is too short for a WAV file";
+        return wav;
+    }
+    const auto u32 = [&](size_t at) {
+        uint32_t value = 0;
+        for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+        return value;
+    };
+    EXPECT_EQ(std::string(bytes.data(), 4), "RIFF");
+    EXPECT_EQ(std::string(bytes.data() + 8, 8), "WAVEfmt ");
+    EXPECT_EQ(u32(4), bytes.size() - 8);
+    EXPECT_EQ(u32(40), bytes.size() - 44);
+    EXPECT_EQ(u32(20) & 0xffff, 1u);  // PCM
+    EXPECT_EQ(u32(22) & 0xffff, 1u);  // mono
+    wav.sampleRate = static_cast<int>(u32(24));
+    for (size_t at = 44; at + 1 < bytes.size(); at += 2) {
+        const auto low = static_cast<unsigned char>(bytes[at]);
+        const auto high = static_cast<unsigned char>(bytes[at + 1]);
+        wav.samples.push_back(static_cast<int16_t>(static_cast<uint16_t>(high << 8 | low)));
+    }
+    return wav;
+}
+
+// The first and one past the last sample louder than the threshold (both 0 when all is quiet).
+struct AudibleSpan {
+    size_t begin = 0;
+    size_t end = 0;
+    size_t length() const { return end - begin; }
+};
+
+inline AudibleSpan audibleSpan(const std::vector<int16_t>& samples, size_t from = 0,
+                               size_t to = SIZE_MAX, int threshold = 300) {
+    AudibleSpan span;
+    bool found = false;
+    to = std::min(to, samples.size());
+    for (size_t i = from; i < to; ++i) {
+        if (std::abs(samples[i]) <= threshold) continue;
+        if (!found) span.begin = i;
+        found = true;
+        span.end = i + 1;
+    }
+    return span;
+}
+
+}  // namespace zemtra::testing
