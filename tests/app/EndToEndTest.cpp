@@ -69,7 +69,8 @@ class EndToEndTest : public ::testing::Test {
     }
 
     // Starts the program with standard output and error going to files; answers its process id.
-    pid_t spawn(const std::vector<std::string>& args) const {
+    pid_t spawn(const std::vector<std::string>& args,
+                std::vector<std::string> environment = {}) const {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, (root / "out").c_str(),
@@ -79,8 +80,8 @@ class EndToEndTest : public ::testing::Test {
         std::vector<char*> argv;
         for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
-        std::vector<std::string> environment = {"TZ=UTC", "QT_QPA_PLATFORM=offscreen",
-                                                "XDG_RUNTIME_DIR=" + root.string()};
+        environment.insert(environment.end(), {"TZ=UTC", "QT_QPA_PLATFORM=offscreen",
+                                               "XDG_RUNTIME_DIR=" + root.string()});
         std::vector<char*> envp;
         for (auto& entry : environment) envp.push_back(entry.data());
         envp.push_back(nullptr);
@@ -100,9 +101,12 @@ class EndToEndTest : public ::testing::Test {
         return outcome;
     }
 
-    Outcome run(const std::string& script) const {
+    Outcome run(const std::string& script, const std::vector<std::string>& extra = {},
+                const std::vector<std::string>& environment = {}) const {
         writeFile(root / "script.txt", script);
-        return finish(spawn(arguments((root / "script.txt").string())));
+        std::vector<std::string> args = arguments((root / "script.txt").string());
+        args.insert(args.end(), extra.begin(), extra.end());
+        return finish(spawn(args, environment));
     }
 
     std::string document(const std::string& name) const { return readFile(root / "data" / name); }
@@ -173,14 +177,18 @@ TEST_F(EndToEndTest, SlidersAreSavedAndBadStoredFilesAreReportedNotFatal) {
 
 TEST_F(EndToEndTest, TwoRunsOfTheSameInputGiveTheSameOutputAndFiles) {
     const std::string script = "tap label1\nwait 30000\ntap btnset\nslide slider6 3\nwait 30000\n";
-    const Outcome first = run(script);
+    const std::vector<std::string> recording = {"--speech", "wav:" + (root / "voice.wav").string()};
+    const Outcome first = run(script, recording);
     const std::string firstLog = document("WordLog.txt"), firstFifo = document("fifo.txt");
+    const std::string firstVoice = readFile(root / "voice.wav");
     fs::remove_all(root / "data");
-    const Outcome second = run(script);
+    const Outcome second = run(script, recording);
     EXPECT_EQ(first.status, 0);
     EXPECT_EQ(first.out, second.out);
     EXPECT_EQ(firstLog, document("WordLog.txt"));
     EXPECT_EQ(firstFifo, document("fifo.txt"));
+    EXPECT_GT(firstVoice.size(), 44u) << "the switch was announced";
+    EXPECT_EQ(firstVoice, readFile(root / "voice.wav"));
 }
 
 TEST_F(EndToEndTest, ACommandThatCannotBeCarriedOutEndsTheRunWithItsLine) {
@@ -220,6 +228,72 @@ TEST_F(EndToEndTest, ATerminationSignalEndsTheRunInOrderAndSavesTheMemory) {
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_TRUE(outcome.out.ends_with(kSaveFifo));
     EXPECT_EQ(document("fifo.txt").size(), 2050u);
+}
+
+// A mail server on 127.0.0.1 that appends every message it receives to an mbox file.
+class MailServer {
+  public:
+    MailServer(const fs::path& mailbox, int port) {
+        const std::string listen = "127.0.0.1:" + std::to_string(port);
+        const std::string box = mailbox.string();
+        std::vector<std::string> args = {
+            "/usr/bin/python3",          "-m", "aiosmtpd", "-n", "-l", listen, "-c",
+            "aiosmtpd.handlers.Mailbox", box};
+        std::vector<char*> argv;
+        for (auto& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ);
+    }
+    ~MailServer() {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    MailServer(const MailServer&) = delete;
+    MailServer& operator=(const MailServer&) = delete;
+
+  private:
+    pid_t pid_ = -1;
+};
+
+TEST_F(EndToEndTest, DISABLED_TheLogIsMailedToAServer) {
+    const int port = 20000 + static_cast<int>(getpid() % 20000);
+    const MailServer server(root / "mbox", port);
+    const std::string record = "0427 ,03/07/2026 , 15:04:05 , w427\n";
+    writeDocument("WordLog.txt", kTitle + record);
+    // The server needs a moment to listen; the program's wait is virtual, so try a few times.
+    Outcome outcome;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        outcome =
+            run("tap btnlog\ntap btnemail\nmail to reader@example.org\nmail send\nwait 3000\n" +
+                    std::string("screenshot ") + (root / "sent.png").string() + "\n",
+                {"--smtp", "smtp://127.0.0.1:" + std::to_string(port), "--mail-from",
+                 "zemtra@example.org"});
+        if (fs::exists(root / "mbox") && fs::file_size(root / "mbox") > 0) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    const std::string mailbox = readFile(root / "mbox");
+    EXPECT_NE(mailbox.find("reader@example.org"), std::string::npos);
+    EXPECT_NE(mailbox.find("WordLog.txt"), std::string::npos);
+    // The attachment is the log's bytes, base64 encoded.
+    const std::string logBytes = kTitle + record;
+    static const char* alphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string encoded;
+    for (size_t index = 0; index < logBytes.size(); index += 3) {
+        uint32_t chunk = static_cast<uint8_t>(logBytes[index]) << 16;
+        if (index + 1 < logBytes.size()) chunk |= static_cast<uint8_t>(logBytes[index + 1]) << 8;
+        if (index + 2 < logBytes.size()) chunk |= static_cast<uint8_t>(logBytes[index + 2]);
+        encoded += alphabet[(chunk >> 18) & 63];
+        encoded += alphabet[(chunk >> 12) & 63];
+        encoded += index + 1 < logBytes.size() ? alphabet[(chunk >> 6) & 63] : '=';
+        encoded += index + 2 < logBytes.size() ? alphabet[chunk & 63] : '=';
+    }
+    std::string unfolded;
+    for (const char c : mailbox)
+        if (c != '\n' && c != '\r') unfolded += c;
+    EXPECT_NE(unfolded.find(encoded), std::string::npos);
+    EXPECT_EQ(document("WordLog.txt"), logBytes) << "sending does not change the log";
 }
 
 }  // namespace
