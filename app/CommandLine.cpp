@@ -3,12 +3,18 @@
 
 #include <charconv>
 #include <ctime>
+#include <string>
 
 #include "runtime/lib/RtFile.h"
 
 namespace zemtra::app {
 
 namespace {
+
+// The virtual clock adds its elapsed time to the start, and the word log prints four-digit years:
+// a start outside these years would overflow the clock or print dates no one can read back.
+constexpr int64_t kFirstClockStart = -62135596800000;  // 0001-01-01T00:00:00Z
+constexpr int64_t kLastClockStart = 253402300799999;   // 9999-12-31T23:59:59.999Z
 
 bool startsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -124,6 +130,13 @@ ParseResult parseCommandLine(const std::vector<std::string>& arguments,
                             "--clock virtual:START needs START as epoch milliseconds or local "
                             "YYYY-MM-DDTHH:MM:SS, got '" +
                             text.substr(8) + "'");
+                    }
+                    if (*start < kFirstClockStart || *start > kLastClockStart) {
+                        return fail(
+                            "--clock virtual:START must lie between 0001-01-01 and 9999-12-31 "
+                            "(epoch milliseconds " +
+                            std::to_string(kFirstClockStart) + " to " +
+                            std::to_string(kLastClockStart) + "), got '" + text.substr(8) + "'");
                     }
                     options.virtualClock = true;
                     options.clockStartTicks = *start;

@@ -602,13 +602,14 @@ std::string shortest(T value) {
 }
 
 std::string floatText(float value) {
-    if (std::isnan(value)) return "float nan";
+    // "-nan" reads back with its sign (from_chars keeps it), so the dump must print it.
+    if (std::isnan(value)) return std::signbit(value) ? "float -nan" : "float nan";
     if (std::isinf(value)) return value > 0 ? "float inf" : "float -inf";
     return shortest(value) + "f";
 }
 
 std::string doubleText(double value) {
-    if (std::isnan(value)) return "double nan";
+    if (std::isnan(value)) return std::signbit(value) ? "double -nan" : "double nan";
     if (std::isinf(value)) return value > 0 ? "double inf" : "double -inf";
     std::string text = shortest(value);
     if (text.find_first_of(".e") == std::string::npos) text += ".0";

@@ -14,7 +14,8 @@
 // or #RRGGBB (colour; opaque when six digits), "text" (string kept once in the string table;
 // escapes \" \\ \n \t \uXXXX), inline "text" (string written in place), { key = value ... }
 // (nested map). A typed form spells the kind out: int 5, float nan, double inf, bool true,
-// color #FF000000, string "x". Keys are names ([A-Za-z_][A-Za-z0-9_]*) or quoted strings.
+// color #FF000000, string "x"; a NaN keeps its sign (float -nan). Keys are names
+// ([A-Za-z_][A-Za-z0-9_]*) or quoted strings.
 // Children become the view's ":kids" map ("0", "1", ...) after its other properties; a frame
 // becomes the map "variant<N>" with Float left, top, width, height and Int hanchor, vanchor.
 //

@@ -15,28 +15,6 @@ namespace zemtra {
 
 namespace {
 
-int openRetrying(const std::string& path, int flags, mode_t mode = 0666) {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
-// write(2), tried again when a signal interrupts it; -1 with errno set on failure.
-ssize_t writeRetrying(int fd, std::span<const uint8_t> bytes) {
-    ssize_t count;
-    do {
-        count = ::write(fd, bytes.data(), bytes.size());
-    } while (count < 0 && errno == EINTR);
-    return count;
-}
-
-void closeQuietly(int& fd) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-}
-
 String streamDescription(StringView kind, const std::string& path) {
     return u"<" + String(kind) + u" " + fromUtf8(path) + u">";
 }
@@ -54,9 +32,7 @@ std::string siblingPath(const std::string& target, std::string_view purpose) {
            std::string(purpose) + "-" + hex;
 }
 
-FileInputStream::~FileInputStream() {
-    closeQuietly(fd_);
-}
+FileInputStream::~FileInputStream() = default;
 
 String FileInputStream::description() const {
     return streamDescription(u"file input stream", path_);
@@ -64,15 +40,16 @@ String FileInputStream::description() const {
 
 void FileInputStream::open() {
     if (status() != StreamStatus::NotOpen) return;
-    fd_ = openRetrying(path_, O_RDONLY);
-    if (fd_ < 0) {
-        fail(posixError(errno, path_));
+    int error = 0;
+    file_ = FileDescriptor::open(path_, O_RDONLY, 0, &error);
+    if (!file_.isOpen()) {
+        fail(posixError(error, path_));
         return;
     }
     // Linux opens directories for reading; a stream on one would only fail at the first read.
     struct stat info {};
-    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
-        closeQuietly(fd_);
+    if (::fstat(file_.get(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        file_.reset();
         fail(posixError(EISDIR, path_));
         return;
     }
@@ -81,23 +58,18 @@ void FileInputStream::open() {
 
 int64_t FileInputStream::read(std::span<uint8_t> buffer) {
     if (!usable(true)) return -1;
-    ssize_t count;
-    do {
-        count = ::read(fd_, buffer.data(), buffer.size());
-    } while (count < 0 && errno == EINTR);
+    const ssize_t count = file_.readSome(buffer);
     if (count < 0) return fail(posixError(errno, path_));
     if (count == 0 && !buffer.empty()) setStatus(StreamStatus::AtEnd);
     return count;
 }
 
 void FileInputStream::close() {
-    closeQuietly(fd_);
+    file_.reset();
     setStatus(StreamStatus::Closed);
 }
 
-FileOutputStream::~FileOutputStream() {
-    closeQuietly(fd_);
-}
+FileOutputStream::~FileOutputStream() = default;
 
 String FileOutputStream::description() const {
     return streamDescription(u"file output stream", path_);
@@ -105,9 +77,11 @@ String FileOutputStream::description() const {
 
 void FileOutputStream::open() {
     if (status() != StreamStatus::NotOpen) return;
-    fd_ = openRetrying(path_, O_WRONLY | O_CREAT | (append_ ? O_APPEND : O_TRUNC));
-    if (fd_ < 0) {
-        fail(posixError(errno, path_));
+    int error = 0;
+    file_ = FileDescriptor::open(path_, O_WRONLY | O_CREAT | (append_ ? O_APPEND : O_TRUNC), 0666,
+                                 &error);
+    if (!file_.isOpen()) {
+        fail(posixError(error, path_));
         return;
     }
     setStatus(StreamStatus::Open);
@@ -115,18 +89,15 @@ void FileOutputStream::open() {
 
 int64_t FileOutputStream::write(std::span<const uint8_t> bytes) {
     if (!usable(false)) return -1;
-    const ssize_t count = writeRetrying(fd_, bytes);
+    const ssize_t count = file_.writeSome(bytes);
     if (count < 0) return fail(posixError(errno, path_));
     return count;
 }
 
 bool FileOutputStream::close() {
-    const bool wasOpen = fd_ >= 0;
-    const int result = wasOpen ? ::close(fd_) : 0;
-    fd_ = -1;
-    if (result != 0 && errno != EINTR) {
-        // Some file systems (NFS, full disks) report lost data only here.
-        fail(posixError(errno, path_));
+    // Some file systems (NFS, full disks) report lost data only here.
+    if (const int error = file_.close()) {
+        fail(posixError(error, path_));
         return false;
     }
     setStatus(StreamStatus::Closed);
@@ -143,39 +114,38 @@ String AtomicFileOutputStream::description() const {
 
 void AtomicFileOutputStream::open() {
     if (status() != StreamStatus::NotOpen) return;
+    int error = 0;
     for (int attempt = 0; attempt < 10; ++attempt) {
         temporaryPath_ = siblingPath(path_, "tmp");
-        fd_ = openRetrying(temporaryPath_, O_WRONLY | O_CREAT | O_EXCL);
-        if (fd_ >= 0 || errno != EEXIST) break;
+        file_ = FileDescriptor::open(temporaryPath_, O_WRONLY | O_CREAT | O_EXCL, 0666, &error);
+        if (file_.isOpen() || error != EEXIST) break;
     }
-    if (fd_ < 0) {
-        const int error = errno;
+    if (!file_.isOpen()) {
         temporaryPath_.clear();
         fail(posixError(error, path_));
         return;
     }
     struct stat target {};
-    if (::stat(path_.c_str(), &target) == 0) ::fchmod(fd_, target.st_mode & 07777);
+    if (::stat(path_.c_str(), &target) == 0) ::fchmod(file_.get(), target.st_mode & 07777);
     setStatus(StreamStatus::Open);
 }
 
 int64_t AtomicFileOutputStream::write(std::span<const uint8_t> bytes) {
     if (!usable(false)) return -1;
-    const ssize_t count = writeRetrying(fd_, bytes);
+    const ssize_t count = file_.writeSome(bytes);
     if (count < 0) return fail(posixError(errno, path_));
     return count;
 }
 
 bool AtomicFileOutputStream::close() {
-    if (fd_ < 0 || status() != StreamStatus::Open) {
+    if (!file_.isOpen() || status() != StreamStatus::Open) {
         discard();
         setStatus(StreamStatus::Closed);
         return true;
     }
     int error = 0;
-    if (::fsync(fd_) != 0) error = errno;
-    if (::close(fd_) != 0 && error == 0 && errno != EINTR) error = errno;
-    fd_ = -1;
+    if (::fsync(file_.get()) != 0) error = errno;
+    if (const int closeError = file_.close(); error == 0) error = closeError;
     if (error == 0 && ::rename(temporaryPath_.c_str(), path_.c_str()) != 0) error = errno;
     if (error != 0) {
         discard();
@@ -186,17 +156,14 @@ bool AtomicFileOutputStream::close() {
     // Make the rename itself durable; a failure here loses nothing that is not already safe.
     const size_t slash = path_.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : path_.substr(0, slash + 1);
-    int directoryFd = openRetrying(directory, O_RDONLY | O_DIRECTORY);
-    if (directoryFd >= 0) {
-        ::fsync(directoryFd);
-        closeQuietly(directoryFd);
-    }
+    const FileDescriptor directoryFile = FileDescriptor::open(directory, O_RDONLY | O_DIRECTORY);
+    if (directoryFile.isOpen()) ::fsync(directoryFile.get());
     setStatus(StreamStatus::Closed);
     return true;
 }
 
 void AtomicFileOutputStream::discard() {
-    closeQuietly(fd_);
+    file_.reset();
     if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
     temporaryPath_.clear();
 }

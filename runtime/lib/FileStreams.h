@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "runtime/lib/ByteStream.h"
+#include "runtime/lib/PosixFile.h"
 
 namespace zemtra {
 
@@ -28,7 +29,7 @@ class FileInputStream final : public InputByteStream {
 
   private:
     std::string path_;
-    int fd_ = -1;
+    FileDescriptor file_;
 };
 
 class FileOutputStream final : public OutputByteStream {
@@ -46,7 +47,7 @@ class FileOutputStream final : public OutputByteStream {
   private:
     std::string path_;
     bool append_;
-    int fd_ = -1;
+    FileDescriptor file_;
 };
 
 // Writes into a new hidden file beside the target; close() flushes it to disk and renames it over
@@ -74,7 +75,7 @@ class AtomicFileOutputStream final : public OutputByteStream {
 
     std::string path_;
     std::string temporaryPath_;
-    int fd_ = -1;
+    FileDescriptor file_;
 };
 
 }  // namespace zemtra

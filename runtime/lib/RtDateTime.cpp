@@ -2,6 +2,7 @@
 #include "runtime/lib/RtDateTime.h"
 #include "runtime/core/IcuText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -13,6 +14,7 @@
 #include "runtime/core/MethodTable.h"
 #include "runtime/core/RtCore.h"
 #include "runtime/core/RtException.h"
+#include "runtime/lib/SystemTimeZone.h"
 
 namespace zemtra {
 
@@ -28,6 +30,18 @@ constexpr double kLastMoment = 183882168921600000.0;
 // Calendar arithmetic is refused well inside that range: ICU counts days in 32 bits internally and
 // wraps around without an error when a sum of years runs past them.
 constexpr int64_t kMaxYearReached = 5000000;
+
+// Whether a date pattern holds a time-zone field (outside quoted literals).
+bool patternNamesZone(StringView pattern) {
+    bool quoted = false;
+    for (const char16_t c : pattern) {
+        if (c == u'\'') quoted = !quoted;
+        if (!quoted && (c == u'z' || c == u'Z' || c == u'O' || c == u'v' || c == u'V' ||
+                        c == u'x' || c == u'X'))
+            return true;
+    }
+    return false;
+}
 
 icu::UnicodeString toIcu(StringView text) {
     return icu::UnicodeString(text.data(), static_cast<int32_t>(text.size()));
@@ -102,11 +116,16 @@ class RtDateTime::ZoneOverride {
 };
 
 RtDateTime::RtDateTime()
-    : timeZone_(icu::TimeZone::detectHostTimeZone()),
+    : timeZone_(std::make_unique<SystemTimeZone>()),
       zeroTimeZone_(std::make_unique<icu::SimpleTimeZone>(0, icu::UnicodeString(u"GMT"))) {
     UErrorCode status = U_ZERO_ERROR;
     cal_ = std::make_unique<icu::GregorianCalendar>(*timeZone_, icu::Locale(RtCore::cul()), status);
     dateFormat_ = strictFormatter(u"MM/dd/yyyy", *timeZone_);
+    // A wall time that a change of offset repeats (midnight, when clocks go back from 01:00 to
+    // 00:00) reads as its first occurrence, so a date alone gives the first instant of its day.
+    const std::unique_ptr<icu::Calendar> parsing(dateFormat_->getCalendar()->clone());
+    parsing->setRepeatedWallTimeOption(UCAL_WALLTIME_FIRST);
+    dateFormat_->setCalendar(*parsing);
     // A text with only a time is read on the date of tick 0. The time pattern is only ever parsed
     // in GMT (DateTimeParse), where ICU's cleared calendar is exactly that date.
     timeFormat_ = strictFormatter(u"HH:mm:ss", *timeZone_);
@@ -192,9 +211,34 @@ String RtDateTime::DeviceDefaultTimeFormat() const {
 }
 
 int64_t RtDateTime::DateParse(const String& text) const {
-    const std::optional<UDate> moment = parseWhole(*dateFormat_, text);
+    std::optional<UDate> moment = parseWhole(*dateFormat_, text);
+    if (!moment) moment = parseSkippedWallTime(text);
     if (!moment) raise(u"", u"Error parsing: %@", {text});
     return NSDateToTicks(moment);
+}
+
+// A strict formatter refuses a local time that a daylight-saving change skips, such as midnight
+// in Havana on 8 March 2026, when clocks go from 00:00 straight to 01:00. Read in GMT, where every
+// wall time exists, such a text still has to be a valid date and time; it then stands for the
+// moment the wall time would be with the offset before the change, which is the first moment
+// after the change: for a date alone, the first instant of that day. Texts that carry their own
+// zone are not wall times of the service's zone and get no second reading.
+std::optional<UDate> RtDateTime::parseSkippedWallTime(const String& text) const {
+    if (patternNamesZone(DateFormat())) return std::nullopt;
+    const std::unique_ptr<icu::SimpleDateFormat> inGmt(dateFormat_->clone());
+    inGmt->setTimeZone(*zeroTimeZone_);
+    const std::optional<UDate> wall = parseWhole(*inGmt, text);
+    if (!wall || !(*wall >= kFirstMoment && *wall <= kLastMoment)) return std::nullopt;
+    // The offsets on the two sides of the change; the one before it is the smaller.
+    const int64_t wallTicks = static_cast<int64_t>(*wall);
+    const int64_t first = offsetMillisAt(wallTicks - offsetMillisAt(wallTicks));
+    const int64_t second = offsetMillisAt(wallTicks - first);
+    const int64_t moment = wallTicks - std::min(first, second);
+    // Only a wall time that the change really skipped: the moment must read as a later wall time
+    // of at most a day after it.
+    const int64_t readsAs = moment + offsetMillisAt(moment);
+    if (readsAs <= wallTicks || readsAs - wallTicks >= zemtra::TicksPerDay) return std::nullopt;
+    return static_cast<UDate>(moment) + (*wall - static_cast<double>(wallTicks));
 }
 
 int64_t RtDateTime::DateTimeParse(const String& dateText, const String& timeText) {
@@ -273,10 +317,17 @@ int32_t RtDateTime::yearNumber(int64_t ticks) const {
 int64_t RtDateTime::Add(int64_t ticks, int32_t years, int32_t months, int32_t days) const {
     UErrorCode status = U_ZERO_ERROR;
     cal_->setTime(calendarMoment(ticks), status);
+    // ICU adds the three parts one after the other and pins or wraps around silently when one
+    // of the steps leaves its range, even if the next step would come back: every step's year
+    // is checked, not just the last.
     const int64_t startYear = cal_->get(UCAL_EXTENDED_YEAR, status);
-    const int64_t yearReached = startYear + years + months / 12 + days / 366;
-    if (yearReached != startYear && std::llabs(yearReached) > kMaxYearReached) {
-        raise(u"", kAbsentMoment);
+    const int64_t afterYears = startYear + years;
+    const int64_t afterMonths = afterYears + months / 12;
+    const int64_t afterDays = afterMonths + days / 365;
+    for (const int64_t yearReached : {afterYears, afterMonths, afterDays}) {
+        if (yearReached != startYear && std::llabs(yearReached) > kMaxYearReached) {
+            raise(u"", kAbsentMoment);
+        }
     }
     cal_->add(UCAL_YEAR, years, status);
     cal_->add(UCAL_MONTH, months, status);

@@ -3,9 +3,10 @@
 // used for all of it. There is one per process (RtCommon::New()->service<RtDateTime>()), so its
 // patterns and time zone are process-wide settings. Main thread only.
 //
-// The time zone at creation is the process's (TZ, else the host's configured zone), read when the
-// service is created; ICU's own cached default zone is not consulted, so a process that changes TZ
-// gets the new zone with the next service it creates.
+// The time zone at creation is the process's as the C library reads it (TZ: a zone of the system's
+// time-zone database or a POSIX rule string; else /etc/localtime), read again when the service is
+// created, so local times agree with what `date` prints. ICU's built-in zone rules and its cached
+// default zone are not consulted: they are older than the system's database.
 #pragma once
 
 #include <cstdint>
@@ -59,7 +60,9 @@ class RtDateTime : public Object {
     String DeviceDefaultTimeFormat() const;
 
     // Parses the whole text with the date pattern; raises "Error parsing: %@" when it does not
-    // match. A pattern without time fields gives midnight at the start of the day.
+    // match. A pattern without time fields gives midnight at the start of the day, or the first
+    // instant of the day when a daylight-saving change skips its midnight; a skipped local time
+    // in general reads as the moment after the change that it would be with the offset before.
     int64_t DateParse(const String& text) const;
     // The two texts read as local time in the service's time zone, daylight-saving changes
     // included. A date text that does not parse raises as DateParse; a time text that does not
@@ -107,6 +110,7 @@ class RtDateTime : public Object {
     // "Error parsing date string." outside the calendar's range.
     static UDate calendarMoment(int64_t ticks);
     static UDate checkedMoment(UDate moment);
+    std::optional<UDate> parseSkippedWallTime(const String& text) const;
     int32_t field(int64_t ticks, UCalendarDateFields field) const;
     int64_t offsetMillisAt(int64_t ticks) const;
     void setFormattersTimeZone(const icu::TimeZone& zone);

@@ -21,6 +21,7 @@
 #include "runtime/core/RtException.h"
 #include "runtime/lib/FileStreams.h"
 #include "runtime/lib/PlatformError.h"
+#include "runtime/lib/PosixFile.h"
 #include "runtime/lib/RtInputStream.h"
 #include "runtime/lib/RtList.h"
 #include "runtime/lib/RtMap.h"
@@ -114,16 +115,10 @@ struct FileBytes {
 
 FileBytes readFile(const std::string& path) {
     FileBytes result;
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        result.error = errno;
-        return result;
-    }
+    const FileDescriptor file = FileDescriptor::open(path, O_RDONLY, 0, &result.error);
+    if (!file.isOpen()) return result;
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
+    if (::fstat(file.get(), &info) != 0) {
         result.error = errno;
     } else if (S_ISDIR(info.st_mode)) {
         result.error = EISDIR;
@@ -132,50 +127,36 @@ FileBytes readFile(const std::string& path) {
         result.error = EFBIG;
     } else {
         result.bytes.reserve(static_cast<size_t>(info.st_size));
-        std::array<uint8_t, 65536> chunk;
-        for (;;) {
-            const ssize_t count = ::read(fd, chunk.data(), chunk.size());
-            if (count < 0 && errno == EINTR) continue;
-            if (count < 0) {
-                result.error = errno;
-                break;
-            }
-            if (count == 0) break;
-            if (result.bytes.size() + static_cast<size_t>(count) > INT32_MAX) {
-                result.error = EFBIG;
-                break;
-            }
-            result.bytes.insert(result.bytes.end(), chunk.begin(), chunk.begin() + count);
-        }
+        result.error = file.readAll(result.bytes, INT32_MAX);
     }
-    ::close(fd);
     return result;
 }
 
 int writeFile(const std::string& path, std::span<const uint8_t> bytes) {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return errno;
     int error = 0;
-    while (!bytes.empty()) {
-        const ssize_t count = ::write(fd, bytes.data(), bytes.size());
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) {
-            error = count < 0 ? errno : EIO;
-            break;
-        }
-        bytes = bytes.subspan(static_cast<size_t>(count));
-    }
-    if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
-    return error;
+    FileDescriptor file = FileDescriptor::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666, &error);
+    if (!file.isOpen()) return error;
+    error = file.writeAll(bytes);
+    const int closeError = file.close();
+    return error != 0 ? error : closeError;
 }
 
 // Line ends of any kind, and runs of them, separate lines.
 constexpr StringView kLineBreaks = u"[\r\n]+";
 // The first "=" that no backslash escapes.
 constexpr StringView kKeySeparator = u"(?<!\\\\)=";
+
+// A map value on its one line: each line break (LF, CR or CR LF) becomes one space, as line
+// feeds always have, so that a carriage return no longer starts a line of its own.
+String valueOnOneLine(StringView value) {
+    String line;
+    line.reserve(value.size());
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n') continue;
+        line += value[i] == u'\r' || value[i] == u'\n' ? u' ' : value[i];
+    }
+    return line;
+}
 
 [[noreturn]] void raiseWith(StringView reason, const std::shared_ptr<RtError>& error) {
     raise(u"", reason, {error->localizedDescription});
@@ -518,9 +499,22 @@ void RtFile::WriteMap(const String& dir, const String& name,
     const auto& table = map->IsReadOnly() ? map->dict() : map->map();
     if (table) {
         for (const auto& [key, value] : table->entries) {
-            text += strings::Replace(key.description(), u"=", u"\\=");
+            const String keyText = key.description();
+            // ReadMap splits lines at CR as well as LF, and takes "\=" for an escaped "=": a key
+            // with a line break, or one ending in a backslash, cannot be read back. There is no
+            // escape for either that files written before would not read differently, so such
+            // a map is refused before the file is touched.
+            if (keyText.find_first_of(u"\r\n") != String::npos ||
+                (!keyText.empty() && keyText.back() == u'\\')) {
+                raiseWith(u"Error writing file: %@",
+                          plainError(u"The key \"" + keyText +
+                                     u"\" holds a line break or ends with a backslash and "
+                                     u"could not be read back (" +
+                                     fromUtf8(path(dir, name)) + u")"));
+            }
+            text += strings::Replace(keyText, u"=", u"\\=");
             text += u'=';
-            text += strings::Replace(value.description(), u"\n", u" ");
+            text += valueOnOneLine(value.description());
             text += u'\n';
         }
     }

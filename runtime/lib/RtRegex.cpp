@@ -62,13 +62,29 @@ icu::UnicodeString alias(StringView text) {
     return icu::UnicodeString(false, text.data(), static_cast<int32_t>(text.size()));
 }
 
+// Some patterns never finish on some texts (a lazy loop over an empty group, "()*?c" against
+// "y") or take exponential time; one of them would hold the main thread for good. Each match
+// operation gets this many of ICU's steps, which are on the order of a millisecond each.
+constexpr int32_t kMatchTimeLimit = 1000;
+
 // A matcher of the compiled pattern over `input`, which it references (keep both alive).
 std::unique_ptr<icu::RegexMatcher> matcherOver(const icu::RegexPattern& pattern,
                                                const icu::UnicodeString& input) {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::RegexMatcher> matcher(pattern.matcher(input, status));
     if (U_FAILURE(status)) raise(u"regex", u"%@", {fromUtf8(u_errorName(status))});
+    matcher->setTimeLimit(kMatchTimeLimit, status);
     return matcher;
+}
+
+// Raises the engine's failure; running out of time says which pattern and that it was stopped.
+[[noreturn]] void raiseMatchFailure(UErrorCode status, const icu::RegexMatcher& matcher) {
+    if (status == U_REGEX_TIME_OUT) {
+        raise(u"regex", u"%@",
+              {formatText(u"Matching the pattern \"%@\" took too long and was stopped",
+                          {fromIcu(matcher.pattern().pattern())})});
+    }
+    raise(u"regex", u"%@", {fromUtf8(u_errorName(status))});
 }
 
 // ICU rejects a "$" that does not start a group number; here it stands for itself.
@@ -141,7 +157,9 @@ bool RtRegex::IsMatch2(const String& pattern, int32_t options, const String& tex
     const auto matcher = matcherOver(*compiled, input);
     UErrorCode status = U_ZERO_ERROR;
     // lookingAt takes the first match anchored at the start, without trying longer alternatives.
-    if (!matcher->lookingAt(status) || U_FAILURE(status)) return false;
+    const bool found = matcher->lookingAt(status);
+    if (U_FAILURE(status)) raiseMatchFailure(status, *matcher);
+    if (!found) return false;
     return matcher->start(status) == 0 && matcher->end(status) == input.length();
 }
 
@@ -159,7 +177,7 @@ std::shared_ptr<RtMatcher> RtRegex::Matcher2(const String& pattern, int32_t opti
             ranges.push_back(matcher->end(group, status));
         }
     }
-    if (U_FAILURE(status)) raise(u"regex", u"%@", {fromUtf8(u_errorName(status))});
+    if (U_FAILURE(status)) raiseMatchFailure(status, *matcher);
     return std::make_shared<RtMatcher>(text, groups, std::move(ranges));
 }
 
@@ -168,8 +186,17 @@ String RtRegex::Replace2(const String& pattern, int32_t options, const String& t
     const auto compiled = getPattern(pattern, options);
     const icu::UnicodeString input = alias(text);
     const auto matcher = matcherOver(*compiled, input);
+    // replaceAll's own loop takes a match that ran out of time for the end of the matches and
+    // answers a half-replaced text without an error; this loop sees every find's status.
+    const icu::UnicodeString engineReplacement = engineTemplate(replacement);
+    icu::UnicodeString replaced;
     UErrorCode status = U_ZERO_ERROR;
-    const icu::UnicodeString replaced = matcher->replaceAll(engineTemplate(replacement), status);
+    while (matcher->find(status) && U_SUCCESS(status)) {
+        matcher->appendReplacement(replaced, engineReplacement, status);
+        if (U_FAILURE(status)) break;
+    }
+    if (status == U_REGEX_TIME_OUT) raiseMatchFailure(status, *matcher);
+    if (U_SUCCESS(status)) matcher->appendTail(replaced);
     // A template naming a missing group leaves ICU's output cut short: report it, never return it.
     if (U_FAILURE(status)) {
         raise(u"regex", u"%@",
@@ -189,7 +216,7 @@ std::shared_ptr<RtArray> RtRegex::Split2(const String& pattern, int32_t options,
     while (matcher->find(status) && U_SUCCESS(status)) {
         matches.emplace_back(matcher->start(status), matcher->end(status));
     }
-    if (U_FAILURE(status)) raise(u"regex", u"%@", {fromUtf8(u_errorName(status))});
+    if (U_FAILURE(status)) raiseMatchFailure(status, *matcher);
     if (matches.empty()) return RtArray::ofValues({Value(text)});
 
     // Walk backwards so that empty pieces after the last non-empty one can be dropped; the

@@ -1,6 +1,10 @@
 // The regular-expression service (the Common object's `Regex`): whole-text tests, matchers,
 // replacement and splitting with ICU patterns, over a small process-wide cache of compiled
 // patterns. Main thread only: neither the cache nor the shared matchers are guarded.
+//
+// Every match operation runs under a time limit of about a second: a pattern that would run
+// away on a text (some never end) raises "regex" with "Matching the pattern "..." took too long
+// and was stopped" instead of holding the main thread.
 #pragma once
 
 #include <cstdint>

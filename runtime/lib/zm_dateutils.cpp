@@ -21,9 +21,13 @@ namespace {
 // A moment in the 24th century before the common era, formatted for the name of that era.
 constexpr int64_t kBeforeCommonEraTicks = -137628808000000;
 
-int32_t saturatedInt32(int64_t value) {
-    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+// A period between moments far apart can need more than 32 bits for a part (days over about
+// 5.8 million years); it has no answer, and cutting the part down would give a wrong one.
+int32_t checkedInt32(int64_t value) {
+    if (value > std::numeric_limits<int32_t>::max() ||
+        value < std::numeric_limits<int32_t>::min()) {
+        raise(u"", u"Error parsing date string.");
+    }
     return static_cast<int32_t>(value);
 }
 
@@ -213,20 +217,27 @@ std::shared_ptr<_period> zm_dateutils::periodBetween(int64_t start, int64_t end,
             (static_cast<double>(end) - static_cast<double>(start)) / TicksPerDay;
         dayStart = truncatedInt64(estimate - 3.0 * step);
     }
+    bool foundDays = false;
     for (int64_t i = dayStart + step; i != dayStart + 33 * step; i += step) {
-        if (overshoots(service.Add(t, 0, 0, saturatedInt32(i)))) {
-            period->Days = saturatedInt32(i - step);
+        if (overshoots(service.Add(t, 0, 0, checkedInt32(i)))) {
+            period->Days = checkedInt32(i - step);
+            foundDays = true;
             break;
         }
     }
+    // The search window always holds the answer for moments the calendar can reach; missing it
+    // would leave the whole span to the hours.
+    if (!foundDays) raise(u"", u"Error parsing date string.");
     t = service.Add(t, 0, 0, period->Days);
 
     // Integer division truncates toward zero and the remainder keeps the sign of the rest, so
-    // backwards all three parts come out 0 or negative.
-    const int64_t rest = end - t;
-    period->Hours = saturatedInt32(rest / TicksPerHour);
-    period->Minutes = saturatedInt32(rest % TicksPerHour / TicksPerMinute);
-    period->Seconds = saturatedInt32(rest % TicksPerMinute / TicksPerSecond);
+    // backwards all three parts come out 0 or negative. The end itself may lie beyond the
+    // calendar (only the days search reached it), so the subtraction is checked.
+    int64_t rest = 0;
+    if (__builtin_sub_overflow(end, t, &rest)) raise(u"", u"Error parsing date string.");
+    period->Hours = checkedInt32(rest / TicksPerHour);
+    period->Minutes = static_cast<int32_t>(rest % TicksPerHour / TicksPerMinute);
+    period->Seconds = static_cast<int32_t>(rest % TicksPerMinute / TicksPerSecond);
     return period;
 }
 

@@ -41,6 +41,9 @@ TEST(CommandLine, AcceptsEveryOption) {
     EXPECT_EQ(o.speech, "wav:out.wav");
     EXPECT_TRUE(o.virtualClock);
     EXPECT_EQ(o.clockStartTicks, 1000);
+    EXPECT_EQ(
+        parseCommandLine({"--clock", "virtual:253402300799999"}, homeOnly).options->clockStartTicks,
+        253402300799999);
     EXPECT_EQ(o.smtpUrl, "smtp://127.0.0.1:2525");
     EXPECT_EQ(o.script, "-");
     EXPECT_TRUE(o.switchOn);
@@ -57,6 +60,13 @@ TEST(CommandLine, BadValuesSayWhatIsAccepted) {
          "--clock virtual:START needs START as epoch milliseconds or local YYYY-MM-DDTHH:MM:SS, "
          "got "
          "'2024-13-01T00:00:00'"},
+        // Starts the clock cannot run from: it adds its elapsed time to the start.
+        {{"--clock", "virtual:9223372036854775807"},
+         "--clock virtual:START must lie between 0001-01-01 and 9999-12-31 (epoch milliseconds "
+         "-62135596800000 to 253402300799999), got '9223372036854775807'"},
+        {{"--clock", "virtual:-62135596800001"},
+         "--clock virtual:START must lie between 0001-01-01 and 9999-12-31 (epoch milliseconds "
+         "-62135596800000 to 253402300799999), got '-62135596800001'"},
         {{"--smtp", "mail.example.org"},
          "--smtp takes a smtp:// or smtps:// URL, got 'mail.example.org'"},
         {{"--data"}, "--data needs a value; see --help"},

@@ -93,6 +93,24 @@ view RtPanelWrapper "main panel" {
     EXPECT_NE(dump.find("variant3 = {"), std::string::npos) << "a partial frame stays a map";
 }
 
+// A negative NaN compiled to a file whose dump said "nan", so the dump compiled to other bytes.
+TEST(LayoutText, NaNsKeepTheirSignThroughADump) {
+    const std::string source = R"(variant 1 x 1 scale -nan
+a = float -nan
+b = double -nan
+c = -nanf
+e = double nan
+view T v { frame 0 = -nan 0 1 1 }
+)";
+    const std::vector<uint8_t> first = write(compileText(source, "t"));
+    const LayoutFile read = parse(first, u"t.lyt");
+    EXPECT_TRUE(std::signbit(std::get<float>(read.root->find(u"a")->value)));
+    EXPECT_TRUE(std::signbit(std::get<double>(read.root->find(u"b")->value)));
+    EXPECT_FALSE(std::signbit(std::get<double>(read.root->find(u"e")->value)));
+    const std::string dump = dumpText(read);
+    EXPECT_EQ(write(compileText(dump, "dump")), first) << dump;
+}
+
 TEST(LayoutText, WhatCompilesReadsBackAtTheDeepestNestingAndNoDeeper) {
     // Each view takes two map levels in the file (":kids", then its own map), a plain map one.
     const auto nested = [](int views, int maps) {

@@ -1,5 +1,7 @@
 // The date utilities module under pinned zones: building ticks from fields and its failure path,
 // periods forwards, backwards and across daylight-saving changes, names and eras.
+#include <limits>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -123,6 +125,28 @@ INSTANTIATE_TEST_SUITE_P(
         Span{kNewYork, kMarch1NewYork, kMarch11NewYork, false, {0, 0, 10, 0, 0, 0}},
         Span{kNewYork, kMarch11NewYork, kMarch1NewYork, kInDays, {0, 0, -10, 0, 0, 0}},
         Span{kKolkata, 1772821800000, 1772876045000, false, {0, 0, 0, 15, 4, 5}}));
+
+// Between moments millions of years apart the day count needs more than 32 bits, and an end
+// beyond the calendar made the rest overflow: an end before the start gave +2^31 hours. A span
+// that fits is still answered exactly.
+TEST_F(DateUtilsTest, PeriodsWhosePartsDoNotFitRaise) {
+    constexpr int64_t kFar = 150000000000000000;  // about 4.75 million years after 1970
+    constexpr int64_t kEarliest = -184303902528000000;
+    const std::pair<int64_t, int64_t> spans[] = {
+        {kFar, std::numeric_limits<int64_t>::min()},
+        {kFar, -kFar},
+        {kEarliest, kFar},
+        {kEarliest, std::numeric_limits<int64_t>::max()},
+    };
+    for (const auto& [start, end] : spans) {
+        EXPECT_EQ(testing::raised([&] { utils()->_periodbetweenindays(start, end); }).reason(),
+                  u"Error parsing date string.")
+            << start << " to " << end;
+    }
+    const auto period = utils()->_periodbetweenindays(0, -kFar);
+    EXPECT_EQ(period->Days, -1736111111);
+    EXPECT_EQ(utils()->_addperiod(0, period), -kFar);
+}
 
 TEST_F(DateUtilsTest, AddPeriodTimePartsArePlainDurations) {
     useZone(kNewYork);

@@ -153,6 +153,14 @@ TEST_F(DateTest, MomentsBeyondTheCalendarRaiseInsteadOfWrapping) {
     EXPECT_EQ(raised([&] { dates()->Date(std::numeric_limits<int64_t>::max()); }).reason(),
               kAbsent);
     EXPECT_EQ(raised([] { RtDateTime::NSDateToTicks(std::nullopt); }).reason(), kAbsent);
+    // The parts are added one after the other: a step that leaves the range is refused even when
+    // the next one would come back (ICU pinned it at the range's end and carried on from there).
+    EXPECT_EQ(raised([&] {
+                  dates()->Add(0, 0, 100000000, std::numeric_limits<int32_t>::min());
+              }).reason(),
+              kAbsent);
+    EXPECT_EQ(raised([&] { dates()->Add(0, -2000000, -100000000, kMaxInt); }).reason(), kAbsent);
+    EXPECT_EQ(dates()->Add(0, 3000000, -36000000, 0), 0);
 }
 
 TEST_F(DateTest, OperationsAreReachableByName) {

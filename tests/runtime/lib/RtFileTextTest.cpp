@@ -87,6 +87,38 @@ TEST_F(RtFileTextTest, MapFormatRoundTrip) {
     EXPECT_EQ(back->Get(Value(u"")).description(), u"v");
 }
 
+// A carriage return in a value started a line of its own on reading; a line break in a key, or a
+// backslash at its end, made the entry unreadable. What is written now reads back as written
+// (line breaks in values become spaces, as line feeds always have), and files of the old format
+// read as before.
+TEST_F(RtFileTextTest, MapFilesReadBackAsWritten) {
+    auto map = RtMap::create();
+    map->Put(Value(u"cr"), Value(u"a\rb"));
+    map->Put(Value(u"crlf"), Value(u"a\r\nb\n"));
+    map->Put(Value(u"x\\=y"), Value(u"\\"));
+    file->WriteMap(dir, u"m.txt", map);
+    const std::string written = readBytes(folder.file("m.txt"));
+    for (const char* line : {"cr=a b\n", "crlf=a b \n", "x\\\\=y=\\\n"}) {
+        EXPECT_NE(written.find(line), std::string::npos) << line << " in " << written;
+    }
+    const auto back = file->ReadMap(dir, u"m.txt");
+    EXPECT_EQ(back->Size(), 3);
+    EXPECT_EQ(back->Get(Value(u"cr")).description(), u"a b");
+    EXPECT_EQ(back->Get(Value(u"crlf")).description(), u"a b ");
+    EXPECT_EQ(back->Get(Value(u"x\\=y")).description(), u"\\");
+
+    for (const String key : {u"line\nbreak", u"carriage\rreturn", u"ends\\"}) {
+        auto unreadable = RtMap::create();
+        unreadable->Put(Value(u"kept"), Value(u"1"));
+        unreadable->Put(Value(key), Value(u"v"));
+        EXPECT_TRUE(testing::raised([&] { file->WriteMap(dir, u"m.txt", unreadable); })
+                        .reason()
+                        .starts_with(u"Error writing file: The key \"" + key + u"\""));
+        EXPECT_EQ(readBytes(folder.file("m.txt")), written)
+            << "a refused map leaves the file alone";
+    }
+}
+
 TEST_F(RtFileTextTest, MissingFilesAndBadBytesGiveTheirMessages) {
     EXPECT_EQ(raised([&] { file->ReadMap(dir, u"missing.txt"); }).reason(),
               fromUtf8("Error reading file: No such file or directory (" +

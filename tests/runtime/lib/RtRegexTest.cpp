@@ -1,4 +1,5 @@
 // Regular expressions: whole-text tests, matchers, the pattern cache, replacement and splitting.
+#include <chrono>
 #include <initializer_list>
 #include <vector>
 
@@ -151,6 +152,24 @@ TEST_F(RegexTest, SplitDropsTrailingEmptyPiecesOnly) {
         }
         EXPECT_EQ(pieces, row.expected);
     }
+}
+
+// A lazy loop over an empty group never ends in the engine, and nested repetition takes
+// exponential time; every way in must come back with an error that names the pattern, and the
+// service must stay usable.
+TEST_F(RegexTest, RunawayMatchingIsStoppedWithAClearError) {
+    const auto stopped = [](StringView pattern) {
+        return u"Matching the pattern \"" + String(pattern) + u"\" took too long and was stopped";
+    };
+    const String nested = u"(a+)+b";
+    const String as(40, u'a');
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(testing::raised([&] { regex->IsMatch(u"()*?c", u"y"); }).reason(), stopped(u"()*?c"));
+    EXPECT_EQ(testing::raised([&] { regex->Matcher(nested, as); }).reason(), stopped(nested));
+    EXPECT_EQ(testing::raised([&] { regex->Split(nested, as); }).reason(), stopped(nested));
+    EXPECT_EQ(testing::raised([&] { regex->Replace(nested, as, u"x"); }).reason(), stopped(nested));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_TRUE(regex->IsMatch(u"a+", u"aaa"));
 }
 
 TEST_F(RegexTest, OperationsAreReachableByName) {
