@@ -23,7 +23,9 @@
 #include "runtime/core/QueueTaskSource.h"
 #include "runtime/core/RtAppDelegate.h"
 #include "runtime/core/RuntimeScope.h"
+#include "runtime/lib/StandardServices.h"
 #include "services/MainQueueAccess.h"
+#include "ui/RtDialogs.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
 
@@ -142,10 +144,6 @@ int main(int argc, char** argv) {
         std::cerr << "zemtra: script " << script->error << '\n';
         return 1;
     }
-    if (const auto problem = app::setUpFiles(options, argv[0])) {
-        std::cerr << "zemtra: " << *problem << '\n';
-        return 1;
-    }
 
     std::unique_ptr<Clock> clock;
     if (options.virtualClock) {
@@ -157,8 +155,17 @@ int main(int argc, char** argv) {
     const MainQueue::Installation installation(queue);
     // Before any other thread exists, so that every thread inherits the blocked signals.
     const app::SignalWatcher signals(queue);
-    // Registered services live until the end of main, after the queue's last task.
+
+    // The process-wide services of this run, each registered with its back end. They live until
+    // the end of main, after the queue's last task, and go before the queue itself.
     RuntimeScope scope;
+    registerStandardServices(scope);
+    scope.add(std::make_shared<RtDialogs>());
+    if (const auto problem = app::setUpFiles(options, argv[0])) {
+        std::cerr << "zemtra: " << *problem << '\n';
+        return 1;
+    }
+
     app::registerDeviceServiceClasses();
     MainQueueAccess speechQueue(queue);
     auto speech = platform::espeak::createSpeechOutput(options.speech, speechQueue);

@@ -26,7 +26,10 @@
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/RtCommon.h"
+#include "runtime/core/RuntimeScope.h"
 #include "runtime/lib/RtFile.h"
+#include "runtime/lib/StandardServices.h"
+#include "ui/RtDialogs.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
 
@@ -125,6 +128,9 @@ class SilentLog final : public platform::PlatformLog {
 void BM_DisplayTimerPass(benchmark::State& state) {
     SilentLog silent;
     RtCore::setPlatformLog(&silent);
+    RuntimeScope scope;
+    registerStandardServices(scope);
+    scope.add(std::make_shared<RtDialogs>());
     VirtualClock clock(1700000000000);
     MainQueue queue(clock);
     const MainQueue::Installation installation(queue);

@@ -6,10 +6,14 @@
 
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/Module.h"
+#include "runtime/core/RuntimeScope.h"
 
 namespace {
 
 using namespace zemtra;
+
+// The benchmarks' runtime scope, for the whole program.
+RuntimeScope benchScope;
 
 class BenchModule final : public RtStaticModule {
   public:

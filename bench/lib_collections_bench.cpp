@@ -5,13 +5,21 @@
 
 #include <benchmark/benchmark.h>
 
+#include "runtime/core/RuntimeScope.h"
 #include "runtime/lib/RtArray.h"
 #include "runtime/lib/RtList.h"
 #include "runtime/lib/RtString.h"
+#include "runtime/lib/StandardServices.h"
 
 namespace {
 
 using namespace zemtra;
+
+// The benchmarks' runtime: one scope with the library's services for the whole program.
+struct BenchRuntime {
+    BenchRuntime() { registerStandardServices(scope); }
+    RuntimeScope scope;
+} benchRuntime;
 
 std::shared_ptr<RtArray> wordArray() {
     auto words = std::make_shared<RtArray>();

@@ -3,12 +3,20 @@
 #include <benchmark/benchmark.h>
 
 #include "runtime/core/RtCommon.h"
+#include "runtime/core/RuntimeScope.h"
 #include "runtime/core/Value.h"
 #include "runtime/lib/RtRegex.h"
+#include "runtime/lib/StandardServices.h"
 
 namespace {
 
 using namespace zemtra;
+
+// The benchmarks' runtime: one scope with the library's services for the whole program.
+struct BenchRuntime {
+    BenchRuntime() { registerStandardServices(scope); }
+    RuntimeScope scope;
+} benchRuntime;
 
 const String kPattern = u"([.])\\d{8}";
 

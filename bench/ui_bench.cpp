@@ -17,7 +17,9 @@
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/Module.h"
 #include "runtime/core/RtCommon.h"
+#include "runtime/core/RuntimeScope.h"
 #include "runtime/lib/RtFile.h"
+#include "runtime/lib/StandardServices.h"
 #include "tools/LayoutText.h"
 #include "ui/RtImageViewWrapper.h"
 #include "ui/RtLayoutData.h"
@@ -75,6 +77,7 @@ class BenchModule final : public RtStaticModule {};
 // A runtime, a page on the navigation stack and the assets folder with the 60-view layout.
 struct Fixture {
     Fixture() {
+        registerStandardServices(scope);
         assets = std::filesystem::temp_directory_path() / "zemtra-ui-bench";
         std::filesystem::create_directories(assets);
         const uint32_t colors[] = {0xFFFF3B30u, 0xFF34C759u, 0xFFD6C21Fu};
@@ -106,6 +109,7 @@ struct Fixture {
         std::filesystem::remove_all(assets, ignored);
     }
 
+    RuntimeScope scope;
     VirtualClock clock;
     MainQueue queue{clock};
     MainQueue::Installation installation{queue};

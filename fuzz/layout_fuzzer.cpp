@@ -11,6 +11,8 @@
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/Module.h"
 #include "runtime/core/RtCore.h"
+#include "runtime/core/RuntimeScope.h"
+#include "runtime/lib/StandardServices.h"
 
 #include "tools/LayoutText.h"
 #include "ui/RtLayoutBuilder.h"
@@ -47,7 +49,11 @@ class QuietLog final : public platform::PlatformLog {
 };
 
 struct Runtime {
-    Runtime() { RtCore::setPlatformLog(&log); }
+    Runtime() {
+        registerStandardServices(scope);
+        RtCore::setPlatformLog(&log);
+    }
+    RuntimeScope scope;
     QuietLog log;
     VirtualClock clock;
     MainQueue queue{clock};

@@ -24,6 +24,7 @@ class RtPanelView final : public UiView {
     static constexpr StringView kClassName = u"RtPanelView";
     RtPanelView();
     String className() const override { return String(kClassName); }
+    bool becomesMainViewOnResize() const override { return true; }
 
     // Reads the target and the prefix from the attached map (put there by binding), stores
     // prefix + "_touch:::" and notes whether the module has that handler.

@@ -8,7 +8,7 @@
 // - All tasks posted now run before the next due delayed task, so a task posted by a tick runs
 //   before another tick due at the same moment.
 // - post() and postDelayed() may be called from any thread; everything else from the queue's
-//   thread only.
+//   thread only. Tasks are move-only, so a back-end thread can hand over what it owns.
 //
 // Under a real clock an idle queue sleeps until its next due task or a post wakes it (no polling).
 // Under a virtual clock an idle queue jumps the clock to the next due task, unless other threads
@@ -26,12 +26,13 @@
 #include <vector>
 
 #include "runtime/core/Clock.h"
+#include "runtime/core/MoveOnlyTask.h"
 
 namespace zemtra {
 
 class MainQueue {
   public:
-    using Task = std::function<void()>;
+    using Task = MoveOnlyTask;
     using Nanos = Clock::Nanos;
 
     explicit MainQueue(Clock& clock);

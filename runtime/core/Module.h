@@ -1,5 +1,6 @@
 // Module base classes. A static module class keeps exactly one instance for the life of the
-// process (StaticModules::New<T>()); a class module gets its runtime core object per instance.
+// runtime scope (StaticModules::New<T>()); a class module gets its runtime core object per
+// instance.
 // A module's operations are reached by name through its method table (see MethodTable).
 #pragma once
 
@@ -18,9 +19,15 @@ class RtStaticModule : public RtObjectWrapper {
     static constexpr StringView kClassName = u"RtStaticModule";
     String className() const override { return String(kClassName); }
 
-    // A module wraps itself: `object` answers the module (held without a reference cycle).
+    // A module wraps itself: once StaticModules has made it, `object` answers the module, it is
+    // initialized and its Tag and bindings live in its own attached map. The reference to itself
+    // is dropped when the runtime scope that holds the modules ends.
     const ClassInfo* getClass() const override;
-    ObjectRef object() const { return std::const_pointer_cast<Object>(shared_from_this()); }
+    // Identity, description and hash of the module itself (the wrapper's rules would ask the
+    // wrapped object, which is the module again).
+    String description() const override { return Object::description(); }
+    bool isEqual(const Value& other) const override;
+    size_t hash() const override { return Object::hash(); }
 
     void initializeModule() { _process_globals(); }
     // Initialises every static module of the application; the base raises "Must override".
@@ -48,8 +55,8 @@ class RtClass : public Object {
     std::shared_ptr<RtCommon> _c;
 };
 
-// The single instances of the static modules and the classes known by name (a documented
-// process-wide singleton of the runtime).
+// The single instances of the static modules and the classes known by name, kept in the
+// installed runtime scope (so each test's scope starts without modules). Main thread only.
 class StaticModules {
   public:
     // `new` of module class T: created on the first call (no further initialisation), with its
@@ -67,8 +74,6 @@ class StaticModules {
     }
     // `new` of the module class registered under `name`; nullptr when there is none.
     static std::shared_ptr<RtStaticModule> NewByName(StringView name);
-
-    static void resetForTesting();
 
   private:
     static std::shared_ptr<RtStaticModule> instance(

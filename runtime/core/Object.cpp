@@ -27,6 +27,14 @@ AttachedMap& Object::attachedMap() {
     return *attached_;
 }
 
+String classNameOf(const Value& value) {
+    if (value.isNull()) return u"(null)";
+    if (value.isNullMarker()) return u"NullMarker";
+    if (value.isNumber()) return u"Number";
+    if (value.isString()) return u"String";
+    return value.object()->className();
+}
+
 String ByteBuffer::description() const {
     static constexpr char16_t kHex[] = u"0123456789abcdef";
     String out = u"{length = " + decimal(static_cast<long long>(bytes.size())) + u", bytes = 0x";

@@ -30,6 +30,9 @@ class Object : public std::enable_shared_from_this<Object> {
     virtual size_t hash() const;
     // Operations that the dynamic caller may reach by name; nullptr for none.
     virtual const MethodTable* methods() const { return nullptr; }
+    // Whether a "_resize::" event raised with this object as sender makes it the main view of
+    // the shared runtime core object. The user interface's panel views answer true.
+    virtual bool becomesMainViewOnResize() const { return false; }
 
     // The attached map, created empty on first request and kept as long as the object.
     AttachedMap& attachedMap();
@@ -38,6 +41,10 @@ class Object : public std::enable_shared_from_this<Object> {
   private:
     std::unique_ptr<AttachedMap> attached_;
 };
+
+// The class name of any value, as GetType: answers it: "(null)" for Null, "NullMarker",
+// "Number", "String", or the object's className().
+String classNameOf(const Value& value);
 
 // The class test of wrappers: a name for messages and an instance test that accepts subclasses.
 struct ClassInfo {

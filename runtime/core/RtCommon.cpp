@@ -12,28 +12,24 @@ namespace zemtra {
 
 namespace {
 
-std::shared_ptr<RtCommon>& sharedCommon() {
-    static std::shared_ptr<RtCommon> common;
-    return common;
-}
-
-// The runtime core object of a static module or class module instance; raises otherwise.
+// The runtime core object of a static module or class module instance; raises otherwise, also
+// for a module or instance whose runtime core object is not set yet (nothing could be called).
 std::shared_ptr<RtCore> componentCore(const Value& component) {
-    if (const auto module = component.as<RtStaticModule>()) return module->bi;
-    if (const auto instance = component.as<RtClass>()) return instance->bi;
-    raise(u"", u"Invalid component: %@", {component.description()});
+    std::shared_ptr<RtCore> core;
+    if (const auto module = component.as<RtStaticModule>()) {
+        core = module->bi;
+    } else if (const auto instance = component.as<RtClass>()) {
+        core = instance->bi;
+    }
+    if (!core) raise(u"", u"Invalid component: %@", {component.description()});
+    return core;
 }
 
 }  // namespace
 
-const std::shared_ptr<RtCommon>& RtCommon::New() {
-    auto& common = sharedCommon();
-    if (!common) common = std::make_shared<RtCommon>();
-    return common;
-}
-
-void RtCommon::resetForTesting() {
-    sharedCommon().reset();
+std::shared_ptr<RtCommon> RtCommon::New() {
+    return RuntimeScope::current().getOrCreate<RtCommon>(
+        [] { return std::make_shared<RtCommon>(); });
 }
 
 bool RtCommon::IsNumber(StringView text) const {
@@ -41,11 +37,7 @@ bool RtCommon::IsNumber(StringView text) const {
 }
 
 String RtCommon::GetType(const Value& value) const {
-    if (value.isNull()) return u"(null)";
-    if (value.isNullMarker()) return u"NullMarker";
-    if (value.isNumber()) return u"Number";
-    if (value.isString()) return u"String";
-    return value.object()->className();
+    return classNameOf(value);
 }
 
 std::shared_ptr<RtExceptionWrapper> RtCommon::LastException() const {

@@ -1,15 +1,14 @@
-// The Common object: one per process, reached by every module as its `__c`. It answers the
+// The Common object: one per runtime scope, reached by every module as its `__c`. It answers the
 // constants, a few value helpers, calls between modules by name, and the process-wide service
-// objects (created on first use).
+// objects registered in the installed runtime scope.
 #pragma once
 
 #include <memory>
 #include <span>
-#include <typeindex>
-#include <unordered_map>
 #include <vector>
 
 #include "runtime/core/Object.h"
+#include "runtime/core/RuntimeScope.h"
 
 namespace zemtra {
 
@@ -20,9 +19,8 @@ class RtCommon : public Object {
     static constexpr StringView kClassName = u"RtCommon";
     String className() const override { return String(kClassName); }
 
-    // `new`: the shared instance.
-    static const std::shared_ptr<RtCommon>& New();
-    static void resetForTesting();
+    // `new`: the instance of the installed runtime scope, created there on first use.
+    static std::shared_ptr<RtCommon> New();
 
     bool True() const { return true; }
     bool False() const { return false; }
@@ -49,17 +47,12 @@ class RtCommon : public Object {
     bool SubExists(const Value& component, StringView sub, int32_t argumentCount) const;
     static String fixSubName(StringView sub, size_t argumentCount);
 
-    // The process-wide service object of type S (File, DateTime, Colors, Regex, Bit, ...),
-    // created with S's default constructor on first use.
+    // The process-wide service object of type S (File, DateTime, Colors, Regex, Bit, ...) as
+    // registered in the installed runtime scope; raises "ServiceError" when it never was.
     template <class S>
-    std::shared_ptr<S> service() {
-        auto& slot = services_[std::type_index(typeid(S))];
-        if (!slot) slot = std::make_shared<S>();
-        return std::static_pointer_cast<S>(slot);
+    std::shared_ptr<S> service() const {
+        return RuntimeScope::current().get<S>();
     }
-
-  private:
-    std::unordered_map<std::type_index, ObjectRef> services_;
 };
 
 }  // namespace zemtra

@@ -3,10 +3,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "platform/PlatformLog.h"
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/RtException.h"
+#include "runtime/core/RuntimeScope.h"
 
 namespace zemtra {
 
@@ -23,17 +25,19 @@ class StandardOutputLog final : public platform::PlatformLog {
 };
 
 StandardOutputLog standardOutputLog;
+// The installed platform log. Lines are written under the lock, so lines of different threads
+// never interleave and, once setPlatformLog returns, the log it replaced is no longer in use.
+std::mutex logMutex;
 platform::PlatformLog* installedLog = &standardOutputLog;
-
-std::shared_ptr<RtCore>& sharedCore() {
-    static std::shared_ptr<RtCore> core;
-    return core;
-}
 
 // The sender slot: Null before the first dispatch on this thread, the null marker afterwards.
 thread_local Value senderSlot;
 
 constexpr size_t kLogLimit = 4000;
+
+bool isHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
 constexpr StringView kResizeSuffix = u"_resize::";
 
 }  // namespace
@@ -42,14 +46,9 @@ std::shared_ptr<RtCore> RtCore::create(const ObjectRef& eventsTarget) {
     return std::make_shared<RtCore>(eventsTarget);
 }
 
-const std::shared_ptr<RtCore>& RtCore::shared() {
-    std::shared_ptr<RtCore>& core = sharedCore();
-    if (!core) core = std::make_shared<RtCore>(nullptr);
-    return core;
-}
-
-void RtCore::resetSharedForTesting() {
-    sharedCore().reset();
+std::shared_ptr<RtCore> RtCore::shared() {
+    return RuntimeScope::current().getOrCreate<RtCore>(
+        [] { return std::make_shared<RtCore>(nullptr); });
 }
 
 const MethodTable* RtCore::methods() const {
@@ -71,7 +70,7 @@ const MethodTable* RtCore::methods() const {
 Value RtCore::raiseEvent(const Value& sender, StringView event, std::span<const Value> params) {
     setSender(sender);
     if (event.ends_with(kResizeSuffix) && sender.isObject() &&
-        sender.object()->className() == u"RtPanelView") {
+        sender.object()->becomesMainViewOnResize()) {
         shared()->setMainView(sender.object());
     }
     Value result;
@@ -109,6 +108,8 @@ void RtCore::raiseUIEvent(const Value& sender, StringView event, std::vector<Val
 
 void RtCore::raiseEventFromDifferentThread(const Value& sender, StringView event,
                                            std::vector<Value> params) {
+    // Touches nothing of this object but its own reference count: the events target and the
+    // handler cache are read by raiseEvent on the main thread.
     raiseUIEvent(sender, event, std::move(params));
 }
 
@@ -146,14 +147,21 @@ void RtCore::LogError(StringView text) {
 }
 
 void RtCore::writeLog(StringView text, const Value& level) {
-    String line(text.substr(0, kLogLimit));
-    if (text.size() > kLogLimit) line += u" (message truncated)...";
+    String line(text);
+    if (text.size() > kLogLimit) {
+        // Never split a surrogate pair: its first half alone would not be valid UTF-8.
+        const bool splitsPair = isHighSurrogate(text[kLogLimit - 1]);
+        line.resize(splitsPair ? kLogLimit - 1 : kLogLimit);
+        line += u" (message truncated)...";
+    }
     if (!logger_.isNull()) {
         const Value arguments[] = {Value(line), nullToMarker(level)};
         runDynamicMethod(logger_, u"Log::", true, arguments);
         return;
     }
-    installedLog->writeLine(toUtf8(line));
+    const std::string utf8 = toUtf8(line);
+    std::lock_guard lock(logMutex);
+    installedLog->writeLine(utf8);
 }
 
 String RtCore::NumberToString(const Value& number) const {
@@ -208,11 +216,8 @@ void RtCore::SetException(const std::exception& error) {
 }
 
 void RtCore::setPlatformLog(platform::PlatformLog* log) {
+    std::lock_guard lock(logMutex);
     installedLog = log ? log : &standardOutputLog;
-}
-
-platform::PlatformLog& RtCore::platformLog() {
-    return *installedLog;
 }
 
 namespace kinds {

@@ -29,8 +29,9 @@ class RtCore : public Object {
 
     // init: — the events target is held weakly; the module keeps itself alive.
     static std::shared_ptr<RtCore> create(const ObjectRef& eventsTarget);
-    // The process-wide runtime core object, created on first use, with no events target.
-    static const std::shared_ptr<RtCore>& shared();
+    // The process-wide runtime core object (one per runtime scope), created on first use, with no
+    // events target. Safe to call from any thread while a scope is installed.
+    static std::shared_ptr<RtCore> shared();
 
     ObjectRef eventsTarget() const { return eventsTarget_.lock(); }
 
@@ -38,7 +39,9 @@ class RtCore : public Object {
     // handler). The sender sits in this thread's sender slot while the handler runs and the slot
     // holds the null marker afterwards. Exceptions of the handler propagate unchanged.
     Value raiseEvent(const Value& sender, StringView event, std::span<const Value> params = {});
-    // Queue the same raiseEvent on the main queue and return at once.
+    // Queue the same raiseEvent on the main queue and return at once. raiseEventFromDifferentThread
+    // may be called from any thread (the caller owns the sender and the parameters); everything
+    // else of a runtime core object belongs to the main thread.
     void raiseUIEvent(const Value& sender, StringView event, std::vector<Value> params = {});
     void raiseEventFromDifferentThread(const Value& sender, StringView event,
                                        std::vector<Value> params = {});
@@ -96,12 +99,9 @@ class RtCore : public Object {
     // The en_US locale name used wherever text must not depend on the machine's language.
     static const char* cul() { return "en_US"; }
 
-    // Where log lines go when no logger is installed (standard output unless replaced).
+    // Where log lines go when no logger is installed (standard output unless replaced, or when
+    // given nullptr). Safe from any thread; the log must stay alive until it is replaced.
     static void setPlatformLog(platform::PlatformLog* log);
-    static platform::PlatformLog& platformLog();
-
-    // Drops the shared object and its state; for tests that need a fresh process.
-    static void resetSharedForTesting();
 
     explicit RtCore(const ObjectRef& eventsTarget)
         : eventsTarget_(eventsTarget), target_(eventsTarget.get()) {}

@@ -1,6 +1,7 @@
 // Wrapper behaviour: the class test, Tag, equality, and events through the attached map.
 #include "runtime/core/RtObjectWrapper.h"
 
+#include "runtime/core/MainQueue.h"
 #include "runtime/core/MethodTable.h"
 #include "runtime/core/RtCore.h"
 
@@ -30,9 +31,9 @@ void RtObjectWrapper::setObject(const Value& object) {
     const ClassInfo* expected = getClass();
     const ObjectRef& candidate = object.object();
     if (!expected || !candidate || !expected->isInstance(*candidate)) {
-        const String actual = candidate ? candidate->className() : object.description();
+        // The class of what was given, never its text: a string is named "String".
         raise(u"Invalid object type", u"Expected: %@, object type: %@",
-              {expected ? StringView(expected->name) : StringView(u"(null)"), actual});
+              {expected ? StringView(expected->name) : StringView(u"(null)"), classNameOf(object)});
     }
     object_ = candidate;
 }
@@ -122,7 +123,14 @@ void RtObjectWrapper::raiseUIEvent(Object& object, StringView suffix, std::vecto
 
 void RtObjectWrapper::raiseEventFromDifferentThread(Object& object, StringView suffix,
                                                     std::vector<Value> params) {
-    raiseUIEvent(object, suffix, std::move(params));
+    // This runs on a back-end thread, while the main thread may be rebinding the object or
+    // changing its Tag: the attached map is not read here. Only what the caller owns travels
+    // (the object, kept alive, the suffix and the parameters) in one task, and the binding is
+    // looked up on the main thread when the task runs.
+    MainQueue::current().post(
+        [object = object.shared_from_this(), suffix = String(suffix), params = std::move(params)] {
+            raiseEvent(*object, suffix, params);
+        });
 }
 
 bool RtObjectWrapper::hasMethod(Object& object, StringView suffix) {

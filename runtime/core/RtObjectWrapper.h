@@ -58,7 +58,10 @@ class RtObjectWrapper : public Object {
     // Raises prefix + suffix ("_click", "_valuechanged:") on the bound module with `object` as
     // sender; Null when the object is not bound or has no handler.
     static Value raiseEvent(Object& object, StringView suffix, std::span<const Value> params = {});
+    // Queues the same raiseEvent; the binding is read now (main thread only).
     static void raiseUIEvent(Object& object, StringView suffix, std::vector<Value> params = {});
+    // Callable from any thread: posts one task that reads the binding and raises the event on
+    // the main thread. The caller must own `object` and the parameters for the call's duration.
     static void raiseEventFromDifferentThread(Object& object, StringView suffix,
                                               std::vector<Value> params = {});
     static bool hasMethod(Object& object, StringView suffix);

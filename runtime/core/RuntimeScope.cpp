@@ -34,6 +34,16 @@ std::string readableTypeName(const std::type_info& type) {
 RuntimeScope::RuntimeScope() : previous_(installed().exchange(this)) {}
 
 RuntimeScope::~RuntimeScope() {
+    // Services are dropped while this scope is still the installed one, outside the lock, so a
+    // destructor may look up (or even create) others; repeat until nothing is left.
+    for (;;) {
+        std::unordered_map<std::type_index, std::shared_ptr<void>> dropping;
+        {
+            std::lock_guard lock(mutex_);
+            if (services_.empty()) break;
+            dropping.swap(services_);
+        }
+    }
     installed().store(previous_);
 }
 

@@ -1,10 +1,14 @@
-// Record descriptions. The recursion guard follows the runtime's fixed rule: a process-wide call
-// counter; on every tenth call (or while the counter is negative) the nesting depth is measured,
-// and at a depth of 50 or more (20 or more while negative) the counter becomes -100 and the call
-// answers "" at once, so records that contain each other end instead of overflowing the stack.
+// Record descriptions. The work is bounded whatever the value: a record that is already being
+// described further out on this thread (a record holding itself, directly or through others) is
+// described as "" where it repeats; nesting of distinct records stops at a depth of 50 (deeper
+// ones answer ""); and one outermost description starts at most 10000 record descriptions, so
+// records that share others many times over cannot multiply the work. Values without such
+// repetition describe in full, as always.
 #include "runtime/core/Record.h"
 
+#include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "runtime/core/Object.h"
 #include "runtime/core/RtCore.h"
@@ -14,16 +18,28 @@ namespace zemtra {
 
 namespace {
 
-int typeToStringCounter = 0;         // main thread only, like the rest of the record machinery
-thread_local int describeDepth = 0;  // the nesting depth the guard measures
+constexpr size_t kDepthLimit = 50;
+constexpr size_t kRecordBudget = 10000;
 
-class DepthScope {
+// The records whose descriptions are in progress on this thread (outermost first), and how many
+// record descriptions the outermost one has started.
+thread_local std::vector<const Record*> describing;
+thread_local size_t started = 0;
+
+class Describing {
   public:
-    DepthScope() { ++describeDepth; }
-    ~DepthScope() { --describeDepth; }
-    DepthScope(const DepthScope&) = delete;
-    DepthScope& operator=(const DepthScope&) = delete;
+    explicit Describing(const Record& record) { describing.push_back(&record); }
+    ~Describing() { describing.pop_back(); }
+    Describing(const Describing&) = delete;
+    Describing& operator=(const Describing&) = delete;
 };
+
+// Whether describing `record` here would repeat or exceed the bounds.
+bool mustCut(const Record& record) {
+    if (describing.empty()) started = 0;
+    if (++started > kRecordBudget || describing.size() >= kDepthLimit) return true;
+    return std::find(describing.begin(), describing.end(), &record) != describing.end();
+}
 
 class Describer final : public FieldVisitor {
   public:
@@ -74,16 +90,8 @@ class Describer final : public FieldVisitor {
 }  // namespace
 
 String TypeToString(const Record& record, bool /*flag*/) {
-    DepthScope depth;
-    ++typeToStringCounter;
-    if (typeToStringCounter % 10 == 0 || typeToStringCounter < 0) {
-        const int limit = typeToStringCounter < 0 ? 20 : 50;
-        if (describeDepth >= limit) {
-            typeToStringCounter = -100;
-            return String();
-        }
-        typeToStringCounter = 0;
-    }
+    if (mustCut(record)) return String();
+    const Describing describingThis(record);
     try {
         Describer describer;
         record.visitFields(describer);

@@ -1,6 +1,8 @@
 // Description, lookup and equality of dictionaries.
 #include "runtime/lib/ValueDictionary.h"
 
+#include "runtime/lib/EqualityGuard.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -41,6 +43,8 @@ bool ValueDictionary::isEqual(const Value& other) const {
     if (!dictionary) return false;
     if (dictionary.get() == this) return true;
     if (dictionary->entries.size() != entries.size()) return false;
+    const EqualityGuard guard(this, dictionary.get());
+    if (guard.repeated()) return true;
     for (const auto& [key, value] : entries) {
         const Value* theirs = dictionary->find(key);
         if (!theirs || !value.equals(*theirs)) return false;

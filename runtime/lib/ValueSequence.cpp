@@ -1,6 +1,8 @@
 // Description and equality of sequences.
 #include "runtime/lib/ValueSequence.h"
 
+#include "runtime/lib/EqualityGuard.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -37,6 +39,8 @@ bool ValueSequence::isEqual(const Value& other) const {
     if (!sequence) return false;
     if (sequence.get() == this) return true;
     if (sequence->items.size() != items.size()) return false;
+    const EqualityGuard guard(this, sequence.get());
+    if (guard.repeated()) return true;
     for (size_t i = 0; i < items.size(); ++i) {
         if (!items[i].equals(sequence->items[i])) return false;
     }

@@ -11,6 +11,7 @@
 #include "runtime/lib/RtArray.h"
 #include "runtime/lib/RtFile.h"
 #include "ui/ProgressHud.h"
+#include "ui/RtDialogs.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
 #include "ui/UiLabel.h"
@@ -58,6 +59,7 @@ AppTest::AppTest() {
     setenv("TZ", "UTC", 1);
     tzset();
     Screen::resetForTesting();
+    scope.add(std::make_shared<RtDialogs>());
     char documentsPattern[] = "/tmp/zemtra-app-docs-XXXXXX";
     documents = mkdtemp(documentsPattern);
     char assetsPattern[] = "/tmp/zemtra-app-assets-XXXXXX";

@@ -10,7 +10,7 @@
 
 #include "app/zm_main.h"
 #include "runtime/core/MethodTable.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/LibraryTest.h"
 
 namespace zemtra::testing {
 
@@ -59,7 +59,7 @@ class TestSpeech final : public Object {
     float rate = -1;
 };
 
-class AppTest : public RuntimeTest {
+class AppTest : public LibraryTest {
   protected:
     AppTest();
     ~AppTest() override;

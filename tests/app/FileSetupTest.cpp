@@ -8,12 +8,12 @@
 #include "app/FileSetup.h"
 #include "runtime/core/RtCommon.h"
 #include "runtime/lib/RtFile.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/LibraryTest.h"
 
 namespace zemtra::app {
 namespace {
 
-class FileSetupTest : public testing::RuntimeTest {
+class FileSetupTest : public testing::LibraryTest {
   protected:
     FileSetupTest() { std::filesystem::create_directories(root); }
     ~FileSetupTest() override { std::filesystem::remove_all(root); }

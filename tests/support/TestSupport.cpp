@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "runtime/core/Module.h"
-#include "runtime/core/RtCommon.h"
 #include "runtime/core/RtCore.h"
 
 namespace zemtra::testing {
@@ -16,20 +14,6 @@ LogCapture::LogCapture() {
 
 LogCapture::~LogCapture() {
     RtCore::setPlatformLog(nullptr);
-}
-
-void resetRuntime() {
-    StaticModules::resetForTesting();
-    RtCommon::resetForTesting();
-    RtCore::resetSharedForTesting();
-}
-
-RuntimeTest::RuntimeTest() {
-    resetRuntime();
-}
-
-RuntimeTest::~RuntimeTest() {
-    resetRuntime();
 }
 
 Watchdog::Watchdog(MainQueue& queue, std::chrono::milliseconds limit) {

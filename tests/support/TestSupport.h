@@ -1,5 +1,5 @@
-// Helpers for runtime tests: a fresh runtime on a virtual clock, log capture and a watchdog that
-// turns a hanging event loop into a failed test.
+// Helpers for runtime tests: a fresh runtime scope on a virtual clock, log capture and a watchdog
+// that turns a hanging event loop into a failed test.
 #pragma once
 
 #include <chrono>
@@ -14,6 +14,7 @@
 #include "platform/PlatformLog.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
+#include "runtime/core/RuntimeScope.h"
 
 namespace zemtra::testing {
 
@@ -26,16 +27,14 @@ class LogCapture final : public platform::PlatformLog {
     std::vector<std::string> lines;
 };
 
-// Clears the process-wide runtime state (shared core object, Common object, static modules).
-void resetRuntime();
-
-// A fresh runtime with a virtual clock and an installed main queue, for one test.
+// A fresh runtime for one test: its own runtime scope (shared core object, Common object, static
+// modules; no services, which a fixture registers as it needs them), a virtual clock and an
+// installed main queue. Everything goes away with the test.
 class RuntimeTest : public ::testing::Test {
   protected:
     static constexpr int64_t kStartTicks = 1700000000000;  // 2023-11-14T22:13:20Z
-    RuntimeTest();
-    ~RuntimeTest() override;
 
+    RuntimeScope scope;
     VirtualClock clock{kStartTicks};
     MainQueue queue{clock};
     MainQueue::Installation installation{queue};

@@ -11,6 +11,7 @@
 #include "runtime/lib/RtFile.h"
 #include "tools/LayoutText.h"
 #include "ui/CustomView.h"
+#include "ui/RtDialogs.h"
 #include "ui/Screen.h"
 
 namespace zemtra::testing {
@@ -88,6 +89,7 @@ std::string FakeImageCodec::imageText(int width, int height, uint32_t rgb) {
 }
 
 UiTest::UiTest() {
+    scope.add(std::make_shared<RtDialogs>());
     Screen::resetForTesting();
     CustomView::resetForTesting();
     Screen::main().setImageCodec(&codec);

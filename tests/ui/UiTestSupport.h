@@ -10,7 +10,7 @@
 #include "platform/ImageCodec.h"
 #include "runtime/core/Module.h"
 #include "runtime/core/RtException.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/LibraryTest.h"
 
 namespace zemtra::testing {
 
@@ -77,7 +77,7 @@ class FakeImageCodec final : public platform::ImageCodec {
 
 // A fresh runtime (virtual clock, queue, log capture), a fresh screen with the fake codec, a
 // recording module and a private assets folder.
-class UiTest : public RuntimeTest {
+class UiTest : public LibraryTest {
   protected:
     UiTest();
     ~UiTest() override;

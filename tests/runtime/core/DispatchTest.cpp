@@ -1,5 +1,7 @@
 // Event dispatch and dynamic calls by name: exact names, argument and result conversion, the
 // sender slot, errors, log lines.
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "runtime/core/Module.h"
@@ -34,6 +36,7 @@ class ProbeModule final : public RtStaticModule {
             MethodTable::operation("range", &ProbeModule::range),
             MethodTable::operation("takeRange:", &ProbeModule::takeRange),
             MethodTable::operation("nothing", &ProbeModule::nothing),
+            MethodTable::operation("_me", &ProbeModule::_me),
         };
         return &table;
     }
@@ -57,6 +60,7 @@ class ProbeModule final : public RtStaticModule {
     Range range() const { return Range{3, 4}; }
     int64_t takeRange(Range r) const { return static_cast<int64_t>(r.location * 100 + r.length); }
     void nothing() {}
+    Value _me() { return Value(bi->eventsTarget()); }
 
     int ticks = 0;
     int32_t lastInt = -1;
@@ -181,7 +185,7 @@ TEST_F(DispatchTest, DynamicCallErrors) {
         FAIL();
     } catch (const RtException& error) {
         EXPECT_EQ(error.name(), u"method not found");
-        EXPECT_EQ(error.reason(), u"Method not found: twice, target: <ProbeModule: (null)>");
+        EXPECT_EQ(error.reason(), u"Method not found: twice, target: <ProbeModule>");
     }
     EXPECT_TRUE(RtCore::runDynamicMethod(Value(module), u"twice", false).isNull());
     try {
@@ -226,6 +230,11 @@ TEST_F(DispatchTest, QueuedEventsRunLaterInOrder) {
 
 class PanelView final : public Object {
   public:
+    bool becomesMainViewOnResize() const override { return true; }
+};
+// Only the name of a panel: the runtime goes by what an object says it is, not by its name.
+class NamedLikeAPanel final : public Object {
+  public:
     String className() const override { return u"RtPanelView"; }
 };
 
@@ -233,6 +242,7 @@ TEST_F(DispatchTest, ResizeOfAPanelSetsTheSharedMainView) {
     auto panel = std::make_shared<PanelView>();
     const Value size[] = {Value::ofInt(340), Value::ofInt(568)};
     module->bi->raiseEvent(Value(u"not a panel"), u"page1_resize::", size);
+    module->bi->raiseEvent(Value(std::make_shared<NamedLikeAPanel>()), u"page1_resize::", size);
     EXPECT_EQ(RtCore::shared()->mainView(), nullptr);
     module->bi->raiseEvent(Value(panel), u"page1_resize::", size);
     EXPECT_EQ(RtCore::shared()->mainView(), panel);
@@ -247,6 +257,13 @@ TEST_F(DispatchTest, LogLinesAreCutAt4000Units) {
     ASSERT_EQ(log.lines.size(), 2u);
     EXPECT_EQ(log.lines[0], std::string(4000, 'a'));
     EXPECT_EQ(log.lines[1], std::string(4000, 'b') + " (message truncated)...");
+
+    // A surrogate pair across the cut is left out whole: the line stays valid UTF-8.
+    module->bi->Log(String(3999, u'c') + u"\U0001F600" + u"tail");
+    ASSERT_EQ(log.lines.size(), 3u);
+    EXPECT_EQ(log.lines[2], std::string(3999, 'c') + " (message truncated)...");
+    module->bi->Log(String(3998, u'd') + u"\U0001F600" + u"tail");
+    EXPECT_EQ(log.lines[3], std::string(3998, 'd') + "\xF0\x9F\x98\x80 (message truncated)...");
 }
 
 class RecordingLogger final : public Object {
@@ -288,6 +305,30 @@ TEST_F(DispatchTest, CallSubBetweenModules) {
     } catch (const RtException& error) {
         EXPECT_EQ(error.reason(), u"Invalid component: text");
     }
+    // A sub answering a module answers the module itself (it wraps itself).
+    EXPECT_EQ(module->_c->CallSub(Value(module), u"Me").object(), module);
+}
+
+class Instance final : public RtClass {
+  public:
+    String description() const override { return u"an instance"; }
+};
+
+TEST_F(DispatchTest, AClassInstanceWithoutItsRuntimeCoreObjectCannotBeCalled) {
+    const Value instance(std::make_shared<Instance>());
+    const auto expectInvalid = [](const std::function<void()>& call) {
+        try {
+            call();
+            FAIL() << "no error";
+        } catch (const RtException& error) {
+            EXPECT_EQ(error.name(), u"");
+            EXPECT_EQ(error.reason(), u"Invalid component: an instance");
+        }
+    };
+    expectInvalid([&] { module->_c->CallSub(instance, u"tick"); });
+    expectInvalid([&] { module->_c->SubExists(instance, u"tick", 0); });
+    expectInvalid([&] { module->_c->CallSubDelayed(instance, u"tick"); });
+    EXPECT_EQ(queue.pendingCount(), 0u);
 }
 
 TEST_F(DispatchTest, TableRejectsNamesWhoseColonsDoNotMatchTheParameters) {
@@ -324,7 +365,9 @@ class SelfRemover final : public RtClass {
     std::shared_ptr<SelfRemover>* owner = nullptr;
 };
 
-TEST(DispatchLifetime, AnInstanceDroppedByItsOwnSubLivesUntilTheSubReturns) {
+using DispatchLifetime = testing::RuntimeTest;
+
+TEST_F(DispatchLifetime, AnInstanceDroppedByItsOwnSubLivesUntilTheSubReturns) {
     auto holder = std::make_shared<SelfRemover>();
     holder->initializeClassModule();
     holder->owner = &holder;

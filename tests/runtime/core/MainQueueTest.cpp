@@ -2,6 +2,7 @@
 // one test that checks that an idle real-clock queue is woken by a post from another thread.
 #include <array>
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -137,6 +138,20 @@ TEST_F(MainQueueTest, VirtualClockWaitsForExternalWorkInsteadOfJumping) {
     queue.runFor(2s);
     worker.join();
     EXPECT_EQ(order, "et");
+}
+
+TEST_F(MainQueueTest, TasksMayOwnWhatAnotherThreadHandsOver) {
+    std::string received;
+    std::thread producer([&] {
+        auto buffer = std::make_unique<std::string>("synthesised");
+        queue.post([buffer = std::move(buffer), &received] { received = *buffer; });
+        auto late = std::make_unique<int>(7);
+        queue.postDelayed(
+            10ms, [late = std::move(late), &received] { received += std::to_string(*late); });
+    });
+    producer.join();
+    queue.runFor(10ms);
+    EXPECT_EQ(received, "synthesised7");
 }
 
 TEST(RealClockQueue, IdleQueueIsWokenByAPostFromAnotherThread) {

@@ -1,5 +1,6 @@
 // Timers on the virtual clock: generations, re-initialisation, drift, stopping from a handler.
 #include <limits>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,8 @@ class TimerTest : public testing::RuntimeTest {
     TimerTest() { timer->Initialize(module->bi, u"TMR1", 1000); }
     int64_t at(int64_t ms) const { return kStartTicks + ms; }
 
+    // The module's own scope, so that a test can make the module go away.
+    std::optional<RuntimeScope> moduleScope{std::in_place};
     std::shared_ptr<TickModule> module = StaticModules::New<TickModule>();
     std::shared_ptr<RtTimer> timer = std::make_shared<RtTimer>();
 };
@@ -122,7 +125,7 @@ TEST_F(TimerTest, ARunningTimerOutlivesItsOwnerAndKeepsTickingWithoutAModule) {
     EXPECT_EQ(module->ticks.size(), 2u);
 
     module.reset();
-    StaticModules::resetForTesting();
+    moduleScope.reset();
     EXPECT_FALSE(weak.lock()->IsInitialized());
     queue.runFor(2000ms);
     ASSERT_FALSE(weak.expired());

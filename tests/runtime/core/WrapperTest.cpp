@@ -1,5 +1,8 @@
 // Wrappers (class test, Tag, equality, event binding), the Common object's helpers, caught
 // exceptions and record descriptions.
+#include <chrono>
+#include <optional>
+
 #include <gtest/gtest.h>
 
 #include "runtime/core/Module.h"
@@ -61,6 +64,14 @@ TEST_F(WrapperTest, ClassTestAcceptsSubclassesAndRejectsOthersUnchanged) {
         EXPECT_EQ(error.reason(), u"Expected: Widget, object type: Gadget");
     }
     EXPECT_EQ(wrapper.object(), fancy);
+    // A value that is not an object is named by its class too, never by its text.
+    try {
+        wrapper.setObject(Value(u"some text"));
+        FAIL();
+    } catch (const RtException& error) {
+        EXPECT_EQ(error.reason(), u"Expected: Widget, object type: String");
+    }
+    EXPECT_EQ(wrapper.object(), fancy);
     wrapper.setObject(Value());
     EXPECT_FALSE(wrapper.IsInitialized());
     // The base wrapper accepts no object at all.
@@ -106,6 +117,7 @@ class ButtonModule final : public RtStaticModule {
 };
 
 TEST_F(WrapperTest, EventBindingLowerCasesThePrefixAndHoldsTheModuleWeakly) {
+    std::optional<RuntimeScope> moduleScope{std::in_place};
     auto module = StaticModules::New<ButtonModule>();
     auto widget = std::make_shared<Widget>();
     RtObjectWrapper::setBIAndEventName(*widget, module->bi, u"BtnSet");
@@ -121,10 +133,34 @@ TEST_F(WrapperTest, EventBindingLowerCasesThePrefixAndHoldsTheModuleWeakly) {
 
     std::weak_ptr<RtCore> core = module->bi;
     module.reset();
-    StaticModules::resetForTesting();
+    moduleScope.reset();
     EXPECT_TRUE(core.expired());
     EXPECT_EQ(RtObjectWrapper::getBI(*widget), nullptr);
     EXPECT_TRUE(RtObjectWrapper::raiseEvent(*widget, u"_click").isNull());
+}
+
+class PlainModule final : public RtStaticModule {
+  public:
+    String className() const override { return u"PlainModule"; }
+};
+
+TEST_F(WrapperTest, AStaticModuleIsItsOwnInitializedObjectForTheLifeOfItsScope) {
+    std::optional<RuntimeScope> moduleScope{std::in_place};
+    auto module = StaticModules::New<PlainModule>();
+    RtObjectWrapper& asWrapper = *module;
+    EXPECT_TRUE(asWrapper.IsInitialized());
+    EXPECT_EQ(asWrapper.object(), module);
+    asWrapper.setTag(Value(u"tagged"));
+    EXPECT_EQ(*asWrapper.Tag().string(), u"tagged");
+    EXPECT_EQ(asWrapper.description(), u"<PlainModule>");
+    EXPECT_TRUE(Value(module).equals(Value(module)));
+    EXPECT_FALSE(Value(module).equals(Value(std::make_shared<Widget>())));
+
+    // The module's reference to itself goes with the scope: nothing is leaked.
+    std::weak_ptr<PlainModule> weak = module;
+    module.reset();
+    moduleScope.reset();
+    EXPECT_TRUE(weak.expired());
 }
 
 TEST_F(WrapperTest, CommonObjectHelpers) {
@@ -194,6 +230,36 @@ TEST_F(WrapperTest, TypeToStringStopsEndlessRecursion) {
     first->_next = Value();
     EXPECT_EQ(first->description(), u"[year=2024, month=5, day=1\n, ratio=0.5, next=(null)]");
     second->_next = Value();
+}
+
+class Pair final : public RtClass, public Record {
+  public:
+    void visitFields(FieldVisitor& visitor) const override {
+        visitor.field(u"_left", _left);
+        visitor.field(u"_right", _right);
+    }
+    Value _left, _right;
+};
+
+TEST_F(WrapperTest, TypeToStringOfRecordsHoldingThemselvesIsBoundedAndExact) {
+    auto pair = std::make_shared<Pair>();
+    pair->_left = Value(pair);
+    pair->_right = Value(pair);
+    EXPECT_EQ(pair->description(), u"[left=, right=]");
+    pair->_left = pair->_right = Value();
+
+    // Forty levels, each holding the next one twice: the full text would have 2^40 parts.
+    std::vector<std::shared_ptr<Pair>> chain(40);
+    for (auto& link : chain) link = std::make_shared<Pair>();
+    for (size_t i = 0; i + 1 < chain.size(); ++i)
+        chain[i]->_left = chain[i]->_right = Value(chain[i + 1]);
+    const auto started = std::chrono::steady_clock::now();
+    const String text = chain[0]->description();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_TRUE(text.starts_with(u"[left=[left=[left=")) << toUtf8(text.substr(0, 40));
+    // Short nesting reads in full.
+    EXPECT_EQ(chain[38]->description(),
+              u"[left=[left=(null), right=(null)], right=[left=(null), right=(null)]]");
 }
 
 TEST_F(WrapperTest, TypeToStringTurnsErrorsIntoNA) {

@@ -11,6 +11,7 @@
 
 #include "runtime/core/RtCommon.h"
 #include "runtime/lib/RtDateTime.h"
+#include "runtime/lib/StandardServices.h"
 #include "tests/support/TestSupport.h"
 
 namespace zemtra::testing {
@@ -30,17 +31,20 @@ class DateTest : public RuntimeTest {
         icu::Locale::setDefault(savedLocale_, status);
     }
 
-    // Later services (and modules) are created in this zone.
+    // Later services (and modules) are created in this zone: a fresh scope replaces the last one.
     void useZone(const char* zone) {
         setenv("TZ", zone, 1);
         tzset();
-        resetRuntime();
+        zoneScope_.reset();
+        zoneScope_.emplace();
+        registerStandardServices(*zoneScope_);
     }
     static std::shared_ptr<RtDateTime> dates() { return RtCommon::New()->service<RtDateTime>(); }
 
   private:
     std::optional<std::string> savedZone_;
     icu::Locale savedLocale_;
+    std::optional<RuntimeScope> zoneScope_;
 };
 
 }  // namespace zemtra::testing

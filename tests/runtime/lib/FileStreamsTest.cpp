@@ -12,7 +12,7 @@
 #include "runtime/lib/TextEncoding.h"
 #include "tests/runtime/lib/FileTestSupport.h"
 #include "tests/runtime/lib/Raises.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/LibraryTest.h"
 
 namespace zemtra {
 namespace {
@@ -25,7 +25,7 @@ std::span<const uint8_t> bytesOf(std::string_view text) {
     return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
-class FileStreamsTest : public testing::RuntimeTest {
+class FileStreamsTest : public testing::LibraryTest {
   protected:
     FileStreamsTest() { file->setLocations({dir, fromUtf8(folder.file("assets")), dir, dir}); }
     testing::TemporaryFolder folder;

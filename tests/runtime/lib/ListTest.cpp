@@ -92,6 +92,24 @@ TEST(ListTest, AListHoldingItselfTwiceIsDescribedAtOnce) {
     list->Clear();  // breaks the reference cycle
 }
 
+TEST(ListTest, ListsHoldingThemselvesCompareStructurallyWithoutEndlessRecursion) {
+    const auto first = RtList::of({Value(u"a")});
+    const auto second = RtList::of({Value(u"a")});
+    first->Add(Value(first));
+    second->Add(Value(second));
+    EXPECT_TRUE(first->isEqual(Value(second)));
+    // Two lists holding each other have the same endless shape as one holding itself.
+    const auto third = RtList::of({Value(u"a")});
+    const auto fourth = RtList::of({Value(u"a"), Value(third)});
+    third->Add(Value(fourth));
+    EXPECT_TRUE(third->isEqual(Value(first)));
+    // A difference behind the cycle still counts.
+    const auto other = RtList::of({Value(u"b")});
+    other->Add(Value(other));
+    EXPECT_FALSE(first->isEqual(Value(other)));
+    for (const auto& list : {first, second, third, fourth, other}) list->Clear();
+}
+
 TEST(ListTest, ReadOnlyListsRejectEveryChange) {
     const auto list = RtList::wrapping(
         std::make_shared<ValueSequence>(std::vector<Value>{Value(u"b"), Value(u"a")}, false));

@@ -6,6 +6,7 @@
 #include "runtime/core/RtCore.h"
 #include "runtime/lib/RtList.h"
 #include "runtime/lib/RtMap.h"
+#include "runtime/lib/ValueDictionary.h"
 #include "tests/runtime/lib/Raises.h"
 
 namespace zemtra {
@@ -142,6 +143,23 @@ TEST(MapTest, AMapThatHoldsItselfCanBeDescribed) {
     EXPECT_NE(text.find(u"..."), String::npos);
     map->Clear();  // breaks the ownership cycle
     list->Clear();
+}
+
+TEST(MapTest, DictionariesHoldingThemselvesCompareWithoutEndlessRecursion) {
+    const auto first = std::make_shared<ValueDictionary>();
+    const auto second = std::make_shared<ValueDictionary>();
+    first->entries.insert_or_assign(Value(u"self"), Value(first));
+    second->entries.insert_or_assign(Value(u"self"), Value(second));
+    EXPECT_TRUE(Value(first).equals(Value(second)));
+    // Through a list that holds the dictionary back.
+    const auto list = RtList::of({Value(first)});
+    second->entries.insert_or_assign(Value(u"self"), Value(list));
+    first->entries.insert_or_assign(Value(u"self"), Value(RtList::of({Value(second)})));
+    EXPECT_TRUE(Value(first).equals(Value(second)));
+    second->entries.insert_or_assign(Value(u"more"), Value::ofInt(2));
+    EXPECT_FALSE(Value(first).equals(Value(second)));
+    first->entries.clear();
+    second->entries.clear();
 }
 
 }  // namespace

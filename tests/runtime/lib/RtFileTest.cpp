@@ -15,7 +15,7 @@
 #include "runtime/lib/RtOutputStream.h"
 #include "tests/runtime/lib/FileTestSupport.h"
 #include "tests/runtime/lib/Raises.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/LibraryTest.h"
 
 namespace zemtra {
 namespace {
@@ -25,7 +25,7 @@ using testing::readBytes;
 using testing::writeBytes;
 namespace fs = std::filesystem;
 
-class RtFileTest : public testing::RuntimeTest {
+class RtFileTest : public testing::LibraryTest {
   protected:
     RtFileTest() {
         fs::create_directories(folder.file("docs"));

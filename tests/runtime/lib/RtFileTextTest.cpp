@@ -6,7 +6,7 @@
 #include "runtime/lib/RtFile.h"
 #include "tests/runtime/lib/FileTestSupport.h"
 #include "tests/runtime/lib/Raises.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/LibraryTest.h"
 
 namespace zemtra {
 namespace {
@@ -21,7 +21,7 @@ std::vector<String> itemsOf(const RtList& list) {
     return items;
 }
 
-class RtFileTextTest : public testing::RuntimeTest {
+class RtFileTextTest : public testing::LibraryTest {
   protected:
     RtFileTextTest() {
         std::filesystem::create_directory(folder.file("assets"));

@@ -8,12 +8,12 @@
 
 #include "runtime/core/RtCommon.h"
 #include "runtime/lib/RtNumbers.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/LibraryTest.h"
 
 namespace zemtra {
 namespace {
 
-class NumbersTest : public testing::RuntimeTest {
+class NumbersTest : public testing::LibraryTest {
   protected:
     const std::shared_ptr<RtNumbers> numbers = RtCommon::New()->service<RtNumbers>();
 };

@@ -11,12 +11,12 @@
 #include "runtime/lib/RtArray.h"
 #include "runtime/lib/RtRegex.h"
 #include "tests/runtime/lib/Raises.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/LibraryTest.h"
 
 namespace zemtra {
 namespace {
 
-class RegexTest : public testing::RuntimeTest {
+class RegexTest : public testing::LibraryTest {
   protected:
     RegexTest() { RtRegex::resetForTesting(); }
     ~RegexTest() override { RtRegex::resetForTesting(); }

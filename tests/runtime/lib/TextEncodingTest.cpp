@@ -8,6 +8,7 @@
 #include "runtime/lib/TextEncoding.h"
 #include "tests/runtime/lib/DateTestSupport.h"
 #include "tests/runtime/lib/Raises.h"
+#include "tests/support/LibraryTest.h"
 
 namespace zemtra {
 namespace {
@@ -88,7 +89,9 @@ TEST(TextEncodingTest, BytesToStringDecodesExactlyTheRangeAndRejectsRangesOutsid
     EXPECT_EQ(BytesToString(*wide, 0, 6, u"utf-16le"), u"\u00e9\U0001F600");
 }
 
-TEST(SmartStringFormatterTest, XmlEscapesTheFiveCharactersAndNothingElse) {
+using SmartStringFormatterTest = testing::LibraryTest;
+
+TEST_F(SmartStringFormatterTest, XmlEscapesTheFiveCharactersAndNothingElse) {
     EXPECT_EQ(SmartStringFormatter(u"xml", Value(u"<a href=\"x\">Tom & Jerry's</a> \u00e9")),
               u"&lt;a href=&quot;x&quot;&gt;Tom &amp; Jerry&#39;s&lt;/a&gt; \u00e9");
     EXPECT_EQ(SmartStringFormatter(u"", Value()), u"null");
@@ -101,7 +104,7 @@ struct NumberCase {
     const char16_t* expected;
 };
 
-TEST(SmartStringFormatterTest, NumberFormatsReadDigitCountsLeniently) {
+TEST_F(SmartStringFormatterTest, NumberFormatsReadDigitCountsLeniently) {
     const NumberCase cases[] = {
         {u"0.2", 0.5, u".5"},     {u"1.2", 0.5, u"0.5"},
         {u"1.2", 0.125, u"0.12"}, {u"1.2", 0.375, u"0.38"},
