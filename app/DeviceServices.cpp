@@ -3,12 +3,16 @@
 #include "app/DeviceServices.h"
 
 #include "runtime/lib/ClassRegistry.h"
+#include "services/RtMailComposer.h"
+#include "services/RtMotion.h"
 #include "services/RtTTS.h"
 
 namespace zemtra::app {
 
 void registerDeviceServiceClasses() {
+    ClassRegistry::instance().add<RtMotion>(u"RtMotion");
     ClassRegistry::instance().add<RtTTS>(u"RtTTS");
+    ClassRegistry::instance().add<RtMailComposer>(u"RtMailComposer");
 }
 
 }  // namespace zemtra::app

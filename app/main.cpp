@@ -18,6 +18,10 @@
 #include "app/zm_main.h"
 #include "platform/espeak/SpeechOutputFactory.h"
 #include "platform/qt/QtDesktop.h"
+#include "platform/qt/QtMailDrafts.h"
+#include "platform/qt/QtMailWindow.h"
+#include "platform/sensors/MotionSourceFactory.h"
+#include "platform/smtp/SmtpTransport.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/QueueTaskSource.h"
@@ -45,6 +49,13 @@ bool displayAvailable() {
         if (value && *value) return true;
     }
     return false;
+}
+
+// The program's clock as the motion source reads it, from now on. The source lives in the
+// runtime scope, which main drops before the clock.
+platform::sensors::SensorClock sensorClock(const Clock& clock) {
+    const auto startup = clock.monotonicNow();
+    return {[&clock, startup] { return clock.monotonicNow() - startup; }, clock.isVirtual()};
 }
 
 // The display settings that were tried, for the line saying they could not be used.
@@ -121,6 +132,36 @@ class SpeechOutputClosing {
     std::shared_ptr<platform::SpeechOutput> output_;
 };
 
+// The mail back ends in the program's scope: the window and drafts always, the transport only with
+// a mail server (--smtp), which is what lets the composer send. They leave the scope before the
+// desktop goes, so the window ends with Qt still there and the transport's end (which waits for
+// a send in progress) happens while the program is whole.
+class MailServices {
+  public:
+    MailServices(RuntimeScope& scope, const app::Options& options, platform::Window& window)
+        : scope_(scope) {
+        scope_.add<platform::MailScreen>(std::make_shared<platform::qt::QtMailWindow>(&window));
+        scope_.add<platform::MailDrafts>(std::make_shared<platform::qt::QtMailDrafts>());
+        if (options.smtpUrl.empty()) return;
+        platform::smtp::SmtpSettings settings;
+        settings.url = options.smtpUrl;
+        settings.sender = options.mailFrom;
+        settings.takeCredentialsFromEnvironment();
+        scope_.add<platform::MailTransport>(
+            std::make_shared<platform::smtp::SmtpTransport>(settings));
+    }
+    ~MailServices() {
+        scope_.add<platform::MailTransport>(nullptr);
+        scope_.add<platform::MailDrafts>(nullptr);
+        scope_.add<platform::MailScreen>(nullptr);
+    }
+    MailServices(const MailServices&) = delete;
+    MailServices& operator=(const MailServices&) = delete;
+
+  private:
+    RuntimeScope& scope_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -176,6 +217,14 @@ int main(int argc, char** argv) {
     scope.add<platform::SpeechOutput>(speech.output);
     const SpeechOutputClosing speechClosing(std::move(speech.output));
 
+    const auto sensors =
+        platform::sensors::createMotionSource(options.sensors, sensorClock(*clock));
+    if (!sensors.source) {
+        std::cerr << "zemtra: " << sensors.error << '\n';
+        return 2;
+    }
+    scope.add<platform::MotionSource>(sensors.source);
+
     bool headless = options.headless;
     if (!headless && !displayAvailable()) {
         std::cerr << "zemtra: no display (DISPLAY and WAYLAND_DISPLAY are not set); running "
@@ -191,6 +240,7 @@ int main(int argc, char** argv) {
     }
     ScreenAttachment attachment(Screen::main(), desktop, !headless);
     desktop.setCloseHandler([&queue] { queue.quit(0); });
+    const MailServices mail(scope, options, desktop.window());
 
     StaticModules::registerClass<app::zm_main>(u"zm_main");
     const auto module = StaticModules::New<app::zm_main>();
@@ -210,6 +260,15 @@ int main(int argc, char** argv) {
             hooks.report = [](const std::string& message) {
                 std::cerr << "zemtra: " << message << '\n';
             };
+            // The person's actions on the mail screen that is showing.
+            const auto mailScreen = scope.get<platform::MailScreen>();
+            hooks.mailScreenShowing = [mailScreen] { return mailScreen->isShowing(); };
+            hooks.mailTo = [mailScreen](const std::string& address) {
+                mailScreen->typeRecipient(address);
+            };
+            hooks.mailSend = [mailScreen] { mailScreen->pressSend(); };
+            hooks.mailSave = [mailScreen] { mailScreen->pressSave(); };
+            hooks.mailCancel = [mailScreen] { mailScreen->pressCancel(); };
             app::ScriptDriver driver(queue, script->commands, std::move(hooks));
             status = headless ? driver.run() : desktop.run(driver);
         } else if (headless) {

@@ -1,0 +1,176 @@
+// Parsing of replay files and the lookup of the row in force.
+#include "platform/sensors/ReplayMotionSource.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+namespace zemtra::platform::sensors {
+
+namespace {
+
+constexpr const char* kHeader = "t_ms,mx,my,mz,ax,ay,az,yaw,pitch,roll";
+constexpr std::array<const char*, 10> kFieldNames = {"t_ms", "mx", "my",  "mz",    "ax",
+                                                     "ay",   "az", "yaw", "pitch", "roll"};
+
+std::string trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+std::vector<std::string> splitFields(const std::string& line) {
+    std::vector<std::string> fields;
+    size_t begin = 0;
+    for (;;) {
+        const size_t comma = line.find(',', begin);
+        fields.push_back(trimmed(std::string_view(line).substr(begin, comma - begin)));
+        if (comma == std::string::npos) return fields;
+        begin = comma + 1;
+    }
+}
+
+// A finite number in C decimal form ("12", "-0.5", ".5", "+1e-3"); hexadecimal, infinities and
+// NaN are refused.
+std::optional<double> decimal(const std::string& text) {
+    const char* begin = text.data();
+    const char* end = text.data() + text.size();
+    // from_chars takes no plus sign of its own; a sign after the plus is not C.
+    if (begin != end && *begin == '+') {
+        ++begin;
+        if (begin != end && (*begin == '+' || *begin == '-')) return std::nullopt;
+    }
+    double value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value, std::chars_format::general);
+    if (error != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+ReplayParse parseReplay(std::istream& in, const std::string& name) {
+    ReplayParse result;
+    const auto fail = [&](size_t line, const std::string& problem) {
+        result.rows.clear();
+        result.error = name + ":" + std::to_string(line) + ": " + problem;
+        return result;
+    };
+
+    std::string line;
+    size_t number = 0;
+    bool headerSeen = false;
+    std::string previousTime;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (trimmed(line).empty()) continue;
+        if (!headerSeen) {
+            if (trimmed(line) != kHeader) {
+                return fail(number,
+                            std::string("expected the header ") + kHeader + ", got '" + line + "'");
+            }
+            headerSeen = true;
+            continue;
+        }
+        const std::vector<std::string> fields = splitFields(line);
+        if (fields.size() != kFieldNames.size()) {
+            return fail(number, "expected 10 fields, got " + std::to_string(fields.size()));
+        }
+        std::array<double, 10> values{};
+        const bool noMagnetometer = fields[1].empty() && fields[2].empty() && fields[3].empty();
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (noMagnetometer && i >= 1 && i <= 3) continue;
+            if (fields[i].empty()) {
+                return fail(number, std::string(kFieldNames[i]) + " is empty" +
+                                        (i >= 1 && i <= 3
+                                             ? " (mx, my and mz are empty together or not at all)"
+                                             : ""));
+            }
+            const auto value = decimal(fields[i]);
+            if (!value) {
+                return fail(number,
+                            std::string(kFieldNames[i]) + " is not a number: '" + fields[i] + "'");
+            }
+            values[i] = *value;
+        }
+        if (values[0] < 0) return fail(number, "t_ms is negative: '" + fields[0] + "'");
+        if (!result.rows.empty() && values[0] < result.rows.back().timeMs) {
+            return fail(number,
+                        "t_ms goes back in time: '" + fields[0] + "' after '" + previousTime + "'");
+        }
+        ReplayRow row{.timeMs = values[0],
+                      .magneticField = std::nullopt,
+                      .motion = {.userAcceleration = {values[4], values[5], values[6]},
+                                 .attitude = {values[7], values[8], values[9]}}};
+        if (!noMagnetometer) row.magneticField = MagneticField{values[1], values[2], values[3]};
+        result.rows.push_back(row);
+        previousTime = fields[0];
+    }
+    if (in.bad()) return fail(number + 1, "read error");
+    if (!headerSeen) {
+        return fail(1, std::string("expected the header ") + kHeader + ", the file is empty");
+    }
+    return result;
+}
+
+ReplayMotionSource::ReplayMotionSource(std::vector<ReplayRow> rows, SensorClock clock)
+    : rows_(std::move(rows)), clock_(std::move(clock)) {}
+
+ReplayMotionSource::LoadResult ReplayMotionSource::load(const std::filesystem::path& file,
+                                                        SensorClock clock) {
+    std::ifstream in(file);
+    if (!in) {
+        return {nullptr,
+                "cannot open the replay file " + file.string() + ": " + std::strerror(errno)};
+    }
+    ReplayParse parsed = parseReplay(in, file.string());
+    if (!parsed.error.empty()) return {nullptr, std::move(parsed.error)};
+    return {std::make_unique<ReplayMotionSource>(std::move(parsed.rows), std::move(clock)), ""};
+}
+
+ReplayMotionSource::Channel& ReplayMotionSource::channel(MotionKind kind) {
+    return kind == MotionKind::magnetometer ? magnetometer_ : deviceMotion_;
+}
+
+void ReplayMotionSource::start(MotionKind kind) {
+    Channel& started = channel(kind);
+    started.everStarted.store(true);
+    started.updates.start();
+}
+
+void ReplayMotionSource::stop(MotionKind kind) {
+    Channel& stopped = channel(kind);
+    if (stopped.updates.lastStart()) stopped.stoppedAt.store(clock_.sinceStartup().count());
+    stopped.updates.stop();
+}
+
+const ReplayRow* ReplayMotionSource::rowFor(const Channel& channel) const {
+    if (!channel.everStarted.load()) return nullptr;
+    const int64_t nanos =
+        channel.updates.running() ? clock_.sinceStartup().count() : channel.stoppedAt.load();
+    const double nowMs = static_cast<double>(nanos) / 1e6;
+    // The first row after now; the one before it is in force.
+    const auto after =
+        std::upper_bound(rows_.begin(), rows_.end(), nowMs,
+                         [](double time, const ReplayRow& row) { return time < row.timeMs; });
+    if (after == rows_.begin()) return nullptr;
+    return &*std::prev(after);
+}
+
+std::optional<MagneticField> ReplayMotionSource::latestMagneticField() const {
+    const ReplayRow* row = rowFor(magnetometer_);
+    if (!row) return std::nullopt;
+    return row->magneticField;
+}
+
+std::optional<DeviceMotion> ReplayMotionSource::latestDeviceMotion() const {
+    const ReplayRow* row = rowFor(deviceMotion_);
+    if (!row) return std::nullopt;
+    return row->motion;
+}
+
+}  // namespace zemtra::platform::sensors

@@ -1,0 +1,76 @@
+// Motion samples replayed from a CSV file, timed by the program's clock (so a run under the
+// virtual clock replays exactly).
+//
+// The file starts with the header "t_ms,mx,my,mz,ax,ay,az,yaw,pitch,roll" and holds one sample
+// per line: the time in milliseconds since start-up, the magnetic field (µT), the user
+// acceleration (g) and the attitude (radians). Numbers take any C decimal form; mx, my and mz
+// are empty together where the magnetometer has no sample. Times never go back; of rows with the
+// same time the last one counts. Blank lines are skipped, and a line may end in CR LF.
+//
+// A read answers the latest row whose time is not after the current time (nothing before the
+// first row); the last row stays in force after the end of the file. While a kind is stopped its
+// reads answer the row of the moment it stopped, and nothing before it was first started.
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <istream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/MotionSource.h"
+#include "platform/sensors/SensorClock.h"
+#include "platform/sensors/UpdateSwitch.h"
+
+namespace zemtra::platform::sensors {
+
+struct ReplayRow {
+    double timeMs = 0;
+    std::optional<MagneticField> magneticField;
+    DeviceMotion motion;
+};
+
+// The rows of a replay file, or the first problem as "NAME:LINE: what is wrong".
+struct ReplayParse {
+    std::vector<ReplayRow> rows;
+    std::string error;
+};
+ReplayParse parseReplay(std::istream& in, const std::string& name);
+
+class ReplayMotionSource final : public MotionSource {
+  public:
+    ReplayMotionSource(std::vector<ReplayRow> rows, SensorClock clock);
+
+    struct LoadResult {
+        std::unique_ptr<ReplayMotionSource> source;
+        std::string error;
+    };
+    static LoadResult load(const std::filesystem::path& file, SensorClock clock);
+
+    void start(MotionKind kind) override;
+    void stop(MotionKind kind) override;
+    std::optional<MagneticField> latestMagneticField() const override;
+    std::optional<DeviceMotion> latestDeviceMotion() const override;
+
+  private:
+    static constexpr int64_t kNever = -1;
+
+    struct Channel {
+        UpdateSwitch updates;
+        std::atomic<int64_t> stoppedAt{kNever};  // nanoseconds since start-up
+        std::atomic<bool> everStarted{false};
+    };
+
+    Channel& channel(MotionKind kind);
+    // The row in force for the channel now, or nullptr.
+    const ReplayRow* rowFor(const Channel& channel) const;
+
+    const std::vector<ReplayRow> rows_;
+    const SensorClock clock_;
+    Channel magnetometer_;
+    Channel deviceMotion_;
+};
+
+}  // namespace zemtra::platform::sensors

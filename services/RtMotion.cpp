@@ -1,0 +1,124 @@
+// The motion wrapper and the manager it wraps.
+#include "services/RtMotion.h"
+
+#include "runtime/core/MethodTable.h"
+#include "runtime/core/RuntimeScope.h"
+#include "runtime/lib/RtArray.h"
+
+namespace zemtra {
+
+using platform::MotionKind;
+
+namespace {
+
+std::shared_ptr<RtArray> doubles(std::initializer_list<double> values) {
+    std::vector<Value> boxed;
+    boxed.reserve(values.size());
+    for (const double value : values) boxed.push_back(Value::ofDouble(value));
+    return RtArray::ofValues(std::move(boxed));
+}
+
+}  // namespace
+
+MotionManager::MotionManager(std::shared_ptr<platform::MotionSource> source)
+    : source_(std::move(source)) {}
+
+MotionManager::~MotionManager() {
+    if (magnetometer_.running) source_->stop(MotionKind::magnetometer);
+    if (deviceMotion_.running) source_->stop(MotionKind::deviceMotion);
+}
+
+MotionManager::KindState& MotionManager::state(MotionKind kind) {
+    return kind == MotionKind::magnetometer ? magnetometer_ : deviceMotion_;
+}
+
+// The source counts starts, so each manager starts and stops a kind at most once in turn.
+void MotionManager::start(MotionKind kind) {
+    KindState& kindState = state(kind);
+    if (kindState.running) return;
+    kindState.running = true;
+    kindState.everStarted = true;
+    source_->start(kind);
+}
+
+void MotionManager::stop(MotionKind kind) {
+    KindState& kindState = state(kind);
+    if (!kindState.running) return;
+    kindState.running = false;
+    source_->stop(kind);
+}
+
+std::optional<platform::MagneticField> MotionManager::magneticField() const {
+    if (!magnetometer_.everStarted) return std::nullopt;
+    return source_->latestMagneticField();
+}
+
+std::optional<platform::DeviceMotion> MotionManager::deviceMotion() const {
+    if (!deviceMotion_.everStarted) return std::nullopt;
+    return source_->latestDeviceMotion();
+}
+
+const MethodTable* RtMotion::methods() const {
+    static const MethodTable table{
+        MethodTable::operation("IsInitialized", &RtMotion::IsInitialized),
+        MethodTable::operation("Initialize", &RtMotion::Initialize),
+        MethodTable::operation("Start", &RtMotion::Start),
+        MethodTable::operation("Stop", &RtMotion::Stop),
+        MethodTable::operation("StartMagnetometer", &RtMotion::StartMagnetometer),
+        MethodTable::operation("StopMagnetometer", &RtMotion::StopMagnetometer),
+        MethodTable::operation("GetMagnetometer", &RtMotion::GetMagnetometer),
+        MethodTable::operation("GetUserAcceleration", &RtMotion::GetUserAcceleration),
+        MethodTable::operation("GetAttitude", &RtMotion::GetAttitude),
+    };
+    return &table;
+}
+
+MotionManager* RtMotion::manager() const {
+    return static_cast<MotionManager*>(objectOrNull().get());
+}
+
+void RtMotion::Initialize() {
+    auto source = RuntimeScope::current().get<platform::MotionSource>();
+    setObject(Value(std::make_shared<MotionManager>(std::move(source))));
+}
+
+void RtMotion::Start() {
+    if (MotionManager* wrapped = manager()) wrapped->start(MotionKind::deviceMotion);
+}
+
+void RtMotion::Stop() {
+    if (MotionManager* wrapped = manager()) wrapped->stop(MotionKind::deviceMotion);
+}
+
+void RtMotion::StartMagnetometer() {
+    if (MotionManager* wrapped = manager()) wrapped->start(MotionKind::magnetometer);
+}
+
+void RtMotion::StopMagnetometer() {
+    if (MotionManager* wrapped = manager()) wrapped->stop(MotionKind::magnetometer);
+}
+
+std::shared_ptr<RtArray> RtMotion::GetMagnetometer() const {
+    const MotionManager* wrapped = manager();
+    const auto field = wrapped ? wrapped->magneticField() : std::nullopt;
+    if (!field) return doubles({});
+    return doubles({field->x, field->y, field->z});
+}
+
+std::shared_ptr<RtArray> RtMotion::GetUserAcceleration() const {
+    const MotionManager* wrapped = manager();
+    const auto motion = wrapped ? wrapped->deviceMotion() : std::nullopt;
+    if (!motion) return doubles({0, 0, 0});
+    const platform::Acceleration& a = motion->userAcceleration;
+    return doubles({a.x, a.y, a.z});
+}
+
+std::shared_ptr<RtArray> RtMotion::GetAttitude() const {
+    const MotionManager* wrapped = manager();
+    const auto motion = wrapped ? wrapped->deviceMotion() : std::nullopt;
+    if (!motion) return doubles({0, 0, 0});
+    const platform::Attitude& attitude = motion->attitude;
+    return doubles({attitude.yaw, attitude.pitch, attitude.roll});
+}
+
+}  // namespace zemtra
