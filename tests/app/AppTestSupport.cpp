@@ -6,10 +6,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/sensors/ReplayMotionSource.h"
 #include "runtime/core/RtCommon.h"
 #include "runtime/lib/ClassRegistry.h"
 #include "runtime/lib/RtArray.h"
 #include "runtime/lib/RtFile.h"
+#include "services/RtMotion.h"
 #include "ui/ProgressHud.h"
 #include "ui/RtDialogs.h"
 #include "ui/RtNavigationControllerWrapper.h"
@@ -18,24 +20,6 @@
 #include "ui/UiTextView.h"
 
 namespace zemtra::testing {
-
-const MethodTable* TestMotion::methods() const {
-    static const MethodTable table{
-        MethodTable::operation("Initialize", &TestMotion::Initialize),
-        MethodTable::operation("Start", &TestMotion::Start),
-        MethodTable::operation("StartMagnetometer", &TestMotion::StartMagnetometer),
-        MethodTable::operation("GetMagnetometer", &TestMotion::GetMagnetometer),
-        MethodTable::operation("GetUserAcceleration", &TestMotion::GetUserAcceleration),
-        MethodTable::operation("GetAttitude", &TestMotion::GetAttitude),
-    };
-    return &table;
-}
-
-Value TestMotion::arrayOf(const std::vector<double>& values) {
-    std::vector<Value> boxed;
-    for (const double value : values) boxed.push_back(Value::ofDouble(value));
-    return Value(RtArray::ofValues(std::move(boxed)));
-}
 
 const MethodTable* TestSpeech::methods() const {
     static const MethodTable table{
@@ -71,7 +55,8 @@ AppTest::AppTest() {
     locations.documents = fromUtf8(documents.string() + "/");
     locations.assets = fromUtf8(assets.string() + "/");
     RtCommon::New()->service<RtFile>()->setLocations(std::move(locations));
-    ClassRegistry::instance().add(u"RtMotion", [this] { return ObjectRef(motion); });
+    ClassRegistry::instance().add<RtMotion>(u"RtMotion");
+    replay("");
     ClassRegistry::instance().add(u"RtTTS", [this] { return ObjectRef(speech); });
     StaticModules::registerClass<app::zm_main>(u"zm_main");
     module_ = StaticModules::New<app::zm_main>();
@@ -89,6 +74,17 @@ AppTest::~AppTest() {
 void AppTest::start() {
     module_->_application_start(RtNavigationControllerWrapper::createForHost(module_->bi));
     settle();
+}
+
+void AppTest::replay(const std::string& rows) {
+    std::istringstream csv("t_ms,mx,my,mz,ax,ay,az,yaw,pitch,roll\n" + rows);
+    auto parsed = platform::sensors::parseReplay(csv, "replay.csv");
+    ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+    const auto startup = clock.monotonicNow();
+    platform::sensors::SensorClock sensorClock{
+        [this, startup] { return clock.monotonicNow() - startup; }, true};
+    scope.add<platform::MotionSource>(std::make_shared<platform::sensors::ReplayMotionSource>(
+        std::move(parsed.rows), std::move(sensorClock)));
 }
 
 void AppTest::writeWordList(const std::string& text) const {

@@ -1,7 +1,7 @@
 // Helpers for the application module's tests: a fresh runtime on the virtual clock with private
-// documents and assets folders (the build's "Main" layout and a word list of the test's own),
-// device stand-ins registered under the service class names the module asks for, and readers for
-// the log, the files and the screen.
+// documents and assets folders (the build's "Main" layout and a word list of the test's own), the
+// motion sensors replayed from readings the test gives, a speech stand-in that records what the
+// module asks it to say, and readers for the log, the files and the screen.
 #pragma once
 
 #include <filesystem>
@@ -13,29 +13,6 @@
 #include "tests/support/LibraryTest.h"
 
 namespace zemtra::testing {
-
-// Motion readings set by the test: what the sensors would answer at this moment.
-class TestMotion final : public Object {
-  public:
-    static constexpr StringView kClassName = u"RtMotion";
-    String className() const override { return String(kClassName); }
-    const MethodTable* methods() const override;
-
-    void Initialize() { calls.push_back("Initialize"); }
-    void Start() { calls.push_back("Start"); }
-    void StartMagnetometer() { calls.push_back("StartMagnetometer"); }
-    Value GetMagnetometer() const { return arrayOf(magnetometer); }
-    Value GetUserAcceleration() const { return arrayOf(acceleration); }
-    Value GetAttitude() const { return arrayOf(attitude); }
-
-    std::vector<double> magnetometer;  // empty: no sample yet
-    std::vector<double> acceleration{0, 0, 0};
-    std::vector<double> attitude{0, 0, 0};
-    std::vector<std::string> calls;
-
-  private:
-    static Value arrayOf(const std::vector<double>& values);
-};
 
 // Records what the module asks the speech service to do, one line per call.
 class TestSpeech final : public Object {
@@ -71,6 +48,11 @@ class AppTest : public LibraryTest {
     void runFor(int64_t milliseconds) { queue.runFor(std::chrono::milliseconds(milliseconds)); }
     void settle() { queue.runUntilIdle(); }
 
+    // The motion sensors replay these CSV rows (after the header "t_ms,mx,my,mz,ax,ay,az,yaw,
+    // pitch,roll"; t_ms counts from the test's start). Before start(): the module's sensors are
+    // set up there.
+    void replay(const std::string& rows);
+
     void writeWordList(const std::string& text) const;
     // A word list "w0" to "w2074".
     void writeNumberedWordList() const;
@@ -90,7 +72,6 @@ class AppTest : public LibraryTest {
 
     std::filesystem::path documents;
     std::filesystem::path assets;
-    std::shared_ptr<TestMotion> motion = std::make_shared<TestMotion>();
     std::shared_ptr<TestSpeech> speech = std::make_shared<TestSpeech>();
 
   private:

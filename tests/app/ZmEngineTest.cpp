@@ -26,42 +26,64 @@ class EngineTest : public AppTest {
     }
 };
 
-TEST_F(EngineTest, ReadingsBecomeDigitsAtTheDigitPosition) {
-    module()._dt = Now() + 60000;  // keep the selection step quiet
+// The sampling tests replay their readings; a tick is taken by hand at each moment, with the
+// selection step kept quiet.
+class SamplingTest : public AppTest {
+  protected:
+    int digit(int32_t index) const {
+        return module()._cfig->getObjectFast(index).number()->toInt();
+    }
+    std::vector<int> digits() const {
+        return {digit(0), digit(1), digit(2), digit(3), digit(4), digit(5)};
+    }
+    void tickAt(int64_t milliseconds) {
+        runFor(milliseconds - (Now() - kStartTicks));
+        module()._dt = Now() + 60000;
+        module()._tr1_tick();
+        module()._tr1->setEnabled(false);
+    }
+};
+
+TEST_F(SamplingTest, ReadingsBecomeDigitsAtTheDigitPosition) {
+    replay(
+        "0,0.0123456789,-41.98765432109876,12.34567891,0.0011223344556,0.5,-0.000012345678912,0,0,"
+        "0\n"
+        "1000,0.0123456789,-41.98765432109876,12.3456789,0.0011223344556,0.5,-0.000012345678912,0,"
+        "0,0\n"
+        "2000,0.0123456789,-41.98765432109876,12.34567891,0.0011223344556,0.5,-0.000012345678912,0,"
+        "0,0\n");
+    start();
     module()._cfig->setObjectFast(5, Value::ofInt(7));
-    motion->magnetometer = {0.0123456789, -41.98765432109876, 12.34567891};
-    motion->acceleration = {0.0011223344556, 0.5, -0.000012345678912};
     const size_t mark = log.lines.size();
-    module()._tr1_tick();
-    // 0.5 gives no match, so the later matches move up; slot 5 keeps its earlier digit.
-    EXPECT_EQ((std::vector<int>{0, 9, 3, 0, 2, 7}),
-              (std::vector<int>{digit(0), digit(1), digit(2), digit(3), digit(4), digit(5)}));
+    tickAt(500);
+    // 0.5 gives no match, so the later matches move up; slot 5 keeps its earlier digit; signs
+    // never reach the text.
+    EXPECT_EQ(digits(), (std::vector<int>{0, 9, 3, 0, 2, 7}));
     EXPECT_EQ(logFrom(mark), std::vector<std::string>{"current value 9327"});
-    EXPECT_TRUE(module()._tr1->Enabled()) << "the selection step re-arms the sampling timer";
 
-    motion->magnetometer[2] = 12.3456789;  // seven digits: no match
-    module()._tr1_tick();
-    EXPECT_EQ((std::vector<int>{0, 9, 0, 2, 2, 7}),
-              (std::vector<int>{digit(0), digit(1), digit(2), digit(3), digit(4), digit(5)}));
+    tickAt(1500);  // 12.3456789 has seven digits after the point: no match
+    EXPECT_EQ(digits(), (std::vector<int>{0, 9, 0, 2, 2, 7}));
 
-    motion->magnetometer[2] = 12.34567891;
     module()._sens = 8;
-    module()._tr1_tick();
+    tickAt(2500);
     EXPECT_EQ(log.lines.back(), "current value 2197");
     module()._sens = 0;  // the point itself, which reads as 0
-    module()._tr1_tick();
+    tickAt(2600);
     EXPECT_EQ(log.lines.back(), "current value 0007");
 }
 
-TEST_F(EngineTest, WithoutAMagnetometerSampleAccelerationAndAttitudeAreScanned) {
-    motion->magnetometer.clear();
-    motion->acceleration = {0.1111111111, 0.2222222222, -0.3333333333};
-    motion->attitude = {0.4444444444, -0.5555555555, 0.6666666666};
-    module()._tr1_tick();
+TEST_F(SamplingTest, WithoutAMagnetometerSampleAccelerationAndAttitudeAreScanned) {
+    replay(
+        "0,,,,0.1111111111,0.2222222222,-0.3333333333,0.4444444444,-0.5555555555,0.6666666666\n"
+        "1000,0.9999999999,0.9999999999,0.9999999999,0.1111111111,0.2222222222,-0.3333333333,"
+        "0.4444444444,-0.5555555555,0.6666666666\n");
+    start();
+    tickAt(500);
     EXPECT_EQ(log.lines.back(), "current value 2356");
-    module()._dn = 1;  // an iPod takes the same path
-    motion->magnetometer = {0.9999999999, 0.9999999999, 0.9999999999};
-    module()._tr1_tick();
+    tickAt(1500);
+    EXPECT_EQ(log.lines.back(), "current value 9923") << "with a magnetometer sample";
+    module()._dn = 1;  // an iPod scans acceleration and attitude whatever the magnetometer says
+    tickAt(2500);
     EXPECT_EQ(log.lines.back(), "current value 2356");
 }
 
