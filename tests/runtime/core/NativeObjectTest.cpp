@@ -1,7 +1,5 @@
-// Native objects: operations by their exact names, results wrapped again, structure buffers.
+// Native objects: operations by their exact names, results wrapped again.
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 #include "runtime/core/Module.h"
 #include "runtime/core/RtException.h"
@@ -69,22 +67,6 @@ TEST_F(NativeObjectTest, CallsOperationsByTheirExactNames) {
     EXPECT_NE(
         reasonOf([&] { nothing->runMethod(u"deviceName", {}); }).find("Object was not initialized"),
         std::string::npos);
-}
-
-TEST_F(NativeObjectTest, StructuresTravelAsBytesInTheirLayout) {
-    const RtNativeObject native;
-    const auto range = native.MakeRange(3, 4);
-    ASSERT_EQ(range->bytes.size(), 16u);
-    uint64_t words[2];
-    std::memcpy(words, range->bytes.data(), sizeof words);
-    EXPECT_EQ(words[0], 3u);
-    EXPECT_EQ(words[1], 4u);
-    const auto rect = native.MakeRect(1.5f, 2, 3, 4);
-    ASSERT_EQ(rect->bytes.size(), 32u);
-    double values[4];
-    std::memcpy(values, rect->bytes.data(), sizeof values);
-    EXPECT_EQ(values[0], 1.5);
-    EXPECT_EQ(values[3], 4.0);
 }
 
 }  // namespace
