@@ -208,6 +208,15 @@ int main(int argc, char** argv) {
     }
 
     app::registerDeviceServiceClasses();
+    // Sensors first: a bad replay file is reported before a sound card is opened.
+    const auto sensors =
+        platform::sensors::createMotionSource(options.sensors, sensorClock(*clock));
+    if (!sensors.source) {
+        std::cerr << "zemtra: " << sensors.error << '\n';
+        return 2;
+    }
+    scope.add<platform::MotionSource>(sensors.source);
+
     MainQueueAccess speechQueue(queue);
     auto speech = platform::espeak::createSpeechOutput(options.speech, speechQueue);
     if (!speech.output) {
@@ -216,14 +225,6 @@ int main(int argc, char** argv) {
     }
     scope.add<platform::SpeechOutput>(speech.output);
     const SpeechOutputClosing speechClosing(std::move(speech.output));
-
-    const auto sensors =
-        platform::sensors::createMotionSource(options.sensors, sensorClock(*clock));
-    if (!sensors.source) {
-        std::cerr << "zemtra: " << sensors.error << '\n';
-        return 2;
-    }
-    scope.add<platform::MotionSource>(sensors.source);
 
     bool headless = options.headless;
     if (!headless && !displayAvailable()) {

@@ -120,6 +120,14 @@ class PlatformMessages {
     std::vector<Held> held_;
 };
 
+// The offscreen platform says on every shown window that it cannot pass size hints on; that is
+// what a run without a screen means, so headless runs keep standard error for what matters.
+void dropOffscreenSizeHintNotes(QtMsgType type, const QMessageLogContext& context,
+                                const QString& text) {
+    if (text.contains(QStringLiteral("does not support propagateSizeHints"))) return;
+    qt_message_output(type, context, text);
+}
+
 }  // namespace
 
 struct QtDesktop::Parts {
@@ -131,6 +139,8 @@ struct QtDesktop::Parts {
                    QGuiApplication::platformName() == "offscreen"),
           window(width, height, "Zemtra") {
         messages.release(fellBack);
+        if (QGuiApplication::platformName() == "offscreen")
+            qInstallMessageHandler(&dropOffscreenSizeHintNotes);
     }
 
     std::string program;
