@@ -279,6 +279,13 @@ TEST_F(MailComposerTest, WithoutAMailServerShowReportsFailedLaterAndNothingEnds)
     runQueue();
     EXPECT_EQ(module->results, std::vector<int32_t>{RtMailComposer::kResultFailed});
     EXPECT_TRUE(logged("no mail server")) << ::testing::PrintToString(log.lines);
+
+    // A transport taken out of the scope (as the program's end does) is no mail server either.
+    useServer("smtp://127.0.0.1:9");
+    scope.add<platform::MailTransport>(nullptr);
+    EXPECT_FALSE(composer->CanSendMail());
+    composer->Initialize(module->bi, u"mailc");
+    EXPECT_FALSE(composer->IsInitialized());
 }
 
 TEST_F(MailComposerTest, AComposerDroppedWhileShowingClosesTheScreenQuietly) {
