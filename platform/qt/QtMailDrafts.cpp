@@ -56,10 +56,11 @@ QByteArray render(const MailMessage& message, const std::string& sender, int64_t
     out += base64Lines(QByteArray::fromStdString(message.body));
     for (const MailAttachment& attachment : message.attachments) {
         const QByteArray name = QByteArray::fromStdString(attachment.fileName);
-        // Non-ASCII names as RFC 2231 parameters.
+        // Non-ASCII names as RFC 2231 parameters; in a quoted string a backslash is escaped ('"'
+        // is refused by the checks).
         const QByteArray nameParameter =
             mail::isPlainHeaderText(attachment.fileName)
-                ? "filename=\"" + name + "\""
+                ? "filename=\"" + QByteArray(name).replace("\\", "\\\\") + "\""
                 : "filename*=UTF-8''" + QUrl::toPercentEncoding(QString::fromUtf8(name));
         out += "--" + boundary + "\r\n";
         out += "Content-Type: " + QByteArray::fromStdString(attachment.mimeType) + "\r\n";
