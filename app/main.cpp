@@ -1,14 +1,21 @@
-// Process entry: reads the command line, chooses the clock and back ends, launches the host and
-// runs the main queue until the program ends.
+// Process entry: reads the command line, chooses the clock, the window or headless back end and
+// the device services, launches the host with the word generator's module, runs the main queue
+// (driven by a script when one is given) and, at an orderly end, saves the recent-word memory.
+//
+// A headless run drives the queue itself: nobody looks at a window, so the toolkit's event loop
+// has nothing to do, and the views are mirrored into widgets only for a screenshot.
 #include <cstdlib>
 #include <exception>
+#include <fstream>
 #include <iostream>
 #include <memory>
 
 #include "app/CommandLine.h"
+#include "app/DeviceServices.h"
 #include "app/FileSetup.h"
-#include "app/PlaceholderModule.h"
+#include "app/ScriptDriver.h"
 #include "app/SignalWatcher.h"
+#include "app/zm_main.h"
 #include "platform/espeak/SpeechOutputFactory.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtMailDrafts.h"
@@ -64,11 +71,13 @@ std::string displayDescription() {
 }
 
 // Connects the screen of the view layer to the desktop's back-end parts for as long as both
-// live, and disconnects it before the desktop goes away.
+// live, and disconnects it before the desktop goes away. Without a window nobody looks at the
+// views, so the tree is mirrored into widgets only while a screenshot is taken.
 class ScreenAttachment {
   public:
-    ScreenAttachment(Screen& screen, platform::qt::QtDesktop& desktop) : screen_(screen) {
-        screen_.setRenderer(&desktop.renderer());
+    ScreenAttachment(Screen& screen, platform::qt::QtDesktop& desktop, bool mirror)
+        : screen_(screen), desktop_(desktop) {
+        if (mirror) screen_.setRenderer(&desktop.renderer());
         screen_.setAlertPresenter(&desktop.alertPresenter());
         screen_.setImageCodec(&desktop.imageCodec());
         screen_.setTextMetrics(&desktop.textMetrics());
@@ -84,9 +93,30 @@ class ScreenAttachment {
     ScreenAttachment(const ScreenAttachment&) = delete;
     ScreenAttachment& operator=(const ScreenAttachment&) = delete;
 
+    // Saves the window as it looks now; answers an error text, empty on success.
+    std::string screenshot(const std::string& path, bool mirrored) {
+        if (!mirrored) screen_.setRenderer(&desktop_.renderer());
+        const bool saved = desktop_.screenshot().saveScreenshot(path);
+        if (!mirrored) screen_.setRenderer(nullptr);
+        return saved ? std::string() : "cannot save a screenshot to " + path;
+    }
+
   private:
     Screen& screen_;
+    platform::qt::QtDesktop& desktop_;
 };
+
+std::optional<app::ScriptParse> readScript(const std::string& source) {
+    if (source.empty()) return std::nullopt;
+    if (source == "-") return app::parseScript(std::cin);
+    std::ifstream file(source);
+    if (!file) {
+        app::ScriptParse failed;
+        failed.error = "cannot read the script " + source;
+        return failed;
+    }
+    return app::parseScript(file);
+}
 
 // Ends the speech output when main ends (a recording stops at that moment), before the queue and
 // its clock go, even when a module still holds the output.
@@ -150,6 +180,12 @@ int main(int argc, char** argv) {
         std::cout << "zemtra " << ZEMTRA_VERSION << '\n';
         return 0;
     }
+    const auto script = readScript(options.script);
+    if (script && !script->error.empty()) {
+        std::cerr << "zemtra: script " << script->error << '\n';
+        return 1;
+    }
+
     std::unique_ptr<Clock> clock;
     if (options.virtualClock) {
         clock = std::make_unique<VirtualClock>(options.clockStartTicks);
@@ -171,6 +207,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    app::registerDeviceServiceClasses();
     MainQueueAccess speechQueue(queue);
     auto speech = platform::espeak::createSpeechOutput(options.speech, speechQueue);
     if (!speech.output) {
@@ -201,21 +238,47 @@ int main(int argc, char** argv) {
                   << "); running headless\n";
         headless = true;
     }
-    const ScreenAttachment attachment(Screen::main(), desktop);
+    ScreenAttachment attachment(Screen::main(), desktop, !headless);
     desktop.setCloseHandler([&queue] { queue.quit(0); });
     const MailServices mail(scope, options, desktop.window());
 
-    StaticModules::registerClass<app::PlaceholderModule>(u"zm_main");
-    // Runs until it is told to end (window closed, SIGINT, SIGTERM), headless or not.
-    // Until the script driver exists, a run given a script ends once started.
-    StaticModules::New<app::PlaceholderModule>()->stayOpen = options.script.empty();
+    StaticModules::registerClass<app::zm_main>(u"zm_main");
+    const auto module = StaticModules::New<app::zm_main>();
     RtAppDelegate host(desktop.window(), [](const std::shared_ptr<RtCore>& bi) {
         return Value(RtNavigationControllerWrapper::createForHost(bi));
     });
     try {
         host.didFinishLaunching();
-        QueueTaskSource tasks(queue);
-        return desktop.run(tasks);
+        // Switched on as by a tap, once start-up is done.
+        if (options.switchOn) module->bi->raiseUIEvent(Value(), u"label1_click");
+        int status = 0;
+        if (script) {
+            app::ScriptHooks hooks;
+            hooks.screenshot = [&attachment, headless](const std::string& path) {
+                return attachment.screenshot(path, !headless);
+            };
+            hooks.report = [](const std::string& message) {
+                std::cerr << "zemtra: " << message << '\n';
+            };
+            // The person's actions on the mail screen that is showing.
+            const auto mailScreen = scope.get<platform::MailScreen>();
+            hooks.mailScreenShowing = [mailScreen] { return mailScreen->isShowing(); };
+            hooks.mailTo = [mailScreen](const std::string& address) {
+                mailScreen->typeRecipient(address);
+            };
+            hooks.mailSend = [mailScreen] { mailScreen->pressSend(); };
+            hooks.mailSave = [mailScreen] { mailScreen->pressSave(); };
+            hooks.mailCancel = [mailScreen] { mailScreen->pressCancel(); };
+            app::ScriptDriver driver(queue, script->commands, std::move(hooks));
+            status = headless ? driver.run() : desktop.run(driver);
+        } else if (headless) {
+            status = queue.run();
+        } else {
+            QueueTaskSource tasks(queue);
+            status = desktop.run(tasks);
+        }
+        if (status == 0) module->orderlyEnd();
+        return status;
     } catch (const std::exception& error) {
         std::cerr << "zemtra: the program ended after an error: " << error.what() << '\n';
         return 1;

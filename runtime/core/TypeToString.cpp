@@ -1,15 +1,11 @@
-// Record descriptions. The work is bounded whatever the value: a record that is already being
-// described further out on this thread (a record holding itself, directly or through others) is
-// described as "" where it repeats; nesting of distinct records stops at a depth of 50 (deeper
-// ones answer ""); and one outermost description starts at most 10000 record descriptions, so
-// records that share others many times over cannot multiply the work. Values without such
-// repetition describe in full, as always.
+// Record descriptions. The work is bounded by the description guard: where a record repeats, lies
+// 50 or more levels deep, or the outermost description has started too many others, it is
+// described as "". Values without such repetition describe in full, as always.
 #include "runtime/core/Record.h"
 
-#include <algorithm>
 #include <exception>
-#include <vector>
 
+#include "runtime/core/DescriptionGuard.h"
 #include "runtime/core/Object.h"
 #include "runtime/core/RtCore.h"
 #include "runtime/core/RtException.h"
@@ -19,27 +15,6 @@ namespace zemtra {
 namespace {
 
 constexpr size_t kDepthLimit = 50;
-constexpr size_t kRecordBudget = 10000;
-
-// The records whose descriptions are in progress on this thread (outermost first), and how many
-// record descriptions the outermost one has started.
-thread_local std::vector<const Record*> describing;
-thread_local size_t started = 0;
-
-class Describing {
-  public:
-    explicit Describing(const Record& record) { describing.push_back(&record); }
-    ~Describing() { describing.pop_back(); }
-    Describing(const Describing&) = delete;
-    Describing& operator=(const Describing&) = delete;
-};
-
-// Whether describing `record` here would repeat or exceed the bounds.
-bool mustCut(const Record& record) {
-    if (describing.empty()) started = 0;
-    if (++started > kRecordBudget || describing.size() >= kDepthLimit) return true;
-    return std::find(describing.begin(), describing.end(), &record) != describing.end();
-}
 
 class Describer final : public FieldVisitor {
   public:
@@ -90,8 +65,8 @@ class Describer final : public FieldVisitor {
 }  // namespace
 
 String TypeToString(const Record& record, bool /*flag*/) {
-    if (mustCut(record)) return String();
-    const Describing describingThis(record);
+    const DescriptionGuard guard(&record, kDepthLimit);
+    if (guard.cut()) return String();
     try {
         Describer describer;
         record.visitFields(describer);

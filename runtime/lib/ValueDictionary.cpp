@@ -1,6 +1,7 @@
 // Description, lookup and equality of dictionaries.
 #include "runtime/lib/ValueDictionary.h"
 
+#include "runtime/core/DescriptionGuard.h"
 #include "runtime/lib/EqualityGuard.h"
 
 #include <algorithm>
@@ -10,18 +11,14 @@ namespace zemtra {
 
 namespace {
 
-// The dictionaries whose descriptions are in progress on this thread: a map that holds itself
-// would otherwise recurse until the stack overflows.
-thread_local std::vector<const ValueDictionary*> describing;
+// A dictionary that holds itself, or one nested this deep, is given its short form: otherwise
+// describing it would recurse until the stack overflows.
+constexpr size_t kDescriptionDepthLimit = 32;
 
 }  // namespace
-
 String ValueDictionary::description() const {
-    if (std::find(describing.begin(), describing.end(), this) != describing.end()) return u"{...}";
-    describing.push_back(this);
-    struct Leave {
-        ~Leave() { describing.pop_back(); }
-    } leave;
+    const DescriptionGuard guard(this, kDescriptionDepthLimit);
+    if (guard.cut()) return u"{...}";
     String out = u"{\n";
     for (const auto& [key, value] : entries) {
         out += u"    ";
@@ -43,12 +40,13 @@ bool ValueDictionary::isEqual(const Value& other) const {
     if (!dictionary) return false;
     if (dictionary.get() == this) return true;
     if (dictionary->entries.size() != entries.size()) return false;
-    const EqualityGuard guard(this, dictionary.get());
+    EqualityGuard guard(this, dictionary.get());
     if (guard.repeated()) return true;
     for (const auto& [key, value] : entries) {
         const Value* theirs = dictionary->find(key);
         if (!theirs || !value.equals(*theirs)) return false;
     }
+    guard.foundEqual();
     return true;
 }
 

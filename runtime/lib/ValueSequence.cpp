@@ -1,6 +1,7 @@
 // Description and equality of sequences.
 #include "runtime/lib/ValueSequence.h"
 
+#include "runtime/core/DescriptionGuard.h"
 #include "runtime/lib/EqualityGuard.h"
 
 #include <algorithm>
@@ -9,22 +10,13 @@
 namespace zemtra {
 
 namespace {
-// The sequences whose descriptions are in progress on this thread: one that contains itself (a
-// list added to itself) is cut where it repeats, so that even one held several times is described
-// once. The depth limit still guards very deep nesting of distinct sequences.
-thread_local std::vector<const ValueSequence*> describing;
+// Sequences nested deeper than this are given their short form; the guard also cuts a sequence
+// that holds itself where it repeats, so even one held several times is described once.
 constexpr size_t kDescriptionDepthLimit = 32;
 }  // namespace
-
 String ValueSequence::description() const {
-    if (describing.size() >= kDescriptionDepthLimit ||
-        std::find(describing.begin(), describing.end(), this) != describing.end()) {
-        return u"(...)";
-    }
-    describing.push_back(this);
-    struct Leave {
-        ~Leave() { describing.pop_back(); }
-    } leave;
+    const DescriptionGuard guard(this, kDescriptionDepthLimit);
+    if (guard.cut()) return u"(...)";
     String out = u"(\n";
     for (size_t i = 0; i < items.size(); ++i) {
         out += u"    ";
@@ -39,11 +31,12 @@ bool ValueSequence::isEqual(const Value& other) const {
     if (!sequence) return false;
     if (sequence.get() == this) return true;
     if (sequence->items.size() != items.size()) return false;
-    const EqualityGuard guard(this, sequence.get());
+    EqualityGuard guard(this, sequence.get());
     if (guard.repeated()) return true;
     for (size_t i = 0; i < items.size(); ++i) {
         if (!items[i].equals(sequence->items[i])) return false;
     }
+    guard.foundEqual();
     return true;
 }
 

@@ -1,6 +1,5 @@
 // Wrappers (class test, Tag, equality, event binding), the Common object's helpers, caught
 // exceptions and record descriptions.
-#include <chrono>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -253,9 +252,10 @@ TEST_F(WrapperTest, TypeToStringOfRecordsHoldingThemselvesIsBoundedAndExact) {
     for (auto& link : chain) link = std::make_shared<Pair>();
     for (size_t i = 0; i + 1 < chain.size(); ++i)
         chain[i]->_left = chain[i]->_right = Value(chain[i + 1]);
-    const auto started = std::chrono::steady_clock::now();
+    // The length of the text measures the work; a clock would measure the machine (a sanitizer
+    // build takes seconds here).
     const String text = chain[0]->description();
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_LT(text.size(), 1'000'000u);
     EXPECT_TRUE(text.starts_with(u"[left=[left=[left=")) << toUtf8(text.substr(0, 40));
     // Short nesting reads in full.
     EXPECT_EQ(chain[38]->description(),

@@ -110,6 +110,24 @@ TEST(ListTest, ListsHoldingThemselvesCompareStructurallyWithoutEndlessRecursion)
     for (const auto& list : {first, second, third, fourth, other}) list->Clear();
 }
 
+// Lists that share one another many times over compare once per pair, not once per path: forty
+// levels, each holding the next twice, would otherwise take 2^40 comparisons.
+TEST(ListTest, SharedListsCompareOncePerPair) {
+    auto first = RtList::of({Value(u"leaf")});
+    auto second = RtList::of({Value(u"leaf")});
+    auto different = RtList::of({Value(u"other")});
+    for (int level = 0; level < 40; ++level) {
+        first = RtList::of({Value(first), Value(first)});
+        second = RtList::of({Value(second), Value(second)});
+        different = RtList::of({Value(different), Value(different)});
+    }
+    EXPECT_TRUE(first->isEqual(Value(second)));
+    EXPECT_FALSE(first->isEqual(Value(different)));
+    // A pair found equal in one comparison is not taken for equal in the next.
+    EXPECT_FALSE(RtList::of({Value(first), Value(u"a")})
+                     ->isEqual(Value(RtList::of({Value(second), Value(u"b")}))));
+}
+
 TEST(ListTest, ReadOnlyListsRejectEveryChange) {
     const auto list = RtList::wrapping(
         std::make_shared<ValueSequence>(std::vector<Value>{Value(u"b"), Value(u"a")}, false));

@@ -145,6 +145,32 @@ TEST(MapTest, AMapThatHoldsItselfCanBeDescribed) {
     list->Clear();
 }
 
+// Describing stays cheap for any shape of collections: lists that share one another many times
+// over (each held twice by the one before: 2^24 paths) and maps nested far deeper than any stack
+// allows are cut short, while the outer levels still read as usual.
+TEST(MapTest, SharedOrDeeplyNestedCollectionsDescribeInBoundedWork) {
+    auto shared = RtList::of({Value(u"leaf")});
+    for (int level = 0; level < 24; ++level) shared = RtList::of({Value(shared), Value(shared)});
+    const String sharedText = shared->description();
+    EXPECT_TRUE(sharedText.starts_with(u"<RtList: (\n    <RtList: (\n"));
+    EXPECT_LT(sharedText.size(), 10'000'000u);
+
+    auto nested = std::make_shared<ValueDictionary>();
+    for (int level = 0; level < 50'000; ++level) {
+        auto outer = std::make_shared<ValueDictionary>();
+        outer->entries.insert_or_assign(Value(u"in"), Value(std::move(nested)));
+        nested = std::move(outer);
+    }
+    EXPECT_TRUE(nested->description().starts_with(u"{\n    in = {\n"));
+    // Dropping the chain one level at a time: its own destructors would recurse as deep.
+    while (nested) {
+        const Value* inner = nested->find(Value(u"in"));
+        auto next = inner ? inner->as<ValueDictionary>() : nullptr;
+        nested->entries.clear();
+        nested = std::move(next);
+    }
+}
+
 TEST(MapTest, DictionariesHoldingThemselvesCompareWithoutEndlessRecursion) {
     const auto first = std::make_shared<ValueDictionary>();
     const auto second = std::make_shared<ValueDictionary>();

@@ -1,0 +1,213 @@
+// The word generator's application module `zm_main`: every global the generator shares between
+// its timers, selection engine, meter, sliders and log, and every handler and sub, reachable by
+// its full name (colons included) for event dispatch, layout binding and calls by name.
+//
+// The module's code is split by concern over the zm_main_*.cpp files: state (this class's
+// globals and method table), start-up, sampling, the selection engine, the word list and memory,
+// the meter and display timer, the switch and sliders, the word log, the settings file, mailing
+// and the screens. Everything runs on the main thread, one handler at a time.
+//
+// The device services (motion, speech, mail composer) are held as runtime objects made by class
+// name and used through their operation names ("GetUserAcceleration", "Speak::", ...). A service
+// whose class is not registered behaves as an uninitialised wrapper does: no readings (an empty
+// magnetometer and zero acceleration), no speech, and a mail composer that cannot send.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+#include "runtime/core/Module.h"
+#include "runtime/core/RtTimer.h"
+#include "runtime/lib/RtArray.h"
+#include "runtime/lib/zm_dateutils.h"
+#include "ui/RtButtonWrapper.h"
+#include "ui/RtHud.h"
+#include "ui/RtImageViewWrapper.h"
+#include "ui/RtLabelWrapper.h"
+#include "ui/RtNavigationControllerWrapper.h"
+#include "ui/RtPage.h"
+#include "ui/RtPanelWrapper.h"
+#include "ui/RtSliderWrapper.h"
+#include "ui/RtTextViewWrapper.h"
+
+namespace zemtra::app {
+
+class zm_main final : public RtStaticModule {
+  public:
+    static constexpr StringView kClassName = u"zm_main";
+    String className() const override { return String(kClassName); }
+    const MethodTable* methods() const override;
+
+    // Counts of the fixed arrays.
+    static constexpr int32_t kWordSlots = 2075;
+    static constexpr int32_t kMemorySlots = 1100;
+    // Memory slots saved to and restored from "fifo.txt": 0 to 1024.
+    static constexpr int32_t kSavedMemorySlots = 1025;
+    // Candidates of 2049 and more never become words.
+    static constexpr int32_t kReachableWords = 2049;
+
+    // ---- state
+    void initializeStaticModules() override;
+    String _process_globals() override;
+    void _application_active() {}
+    void _application_inactive() {}
+    void _application_background() {}
+
+    // ---- start-up
+    void _application_start(const std::shared_ptr<RtNavigationControllerWrapper>& navigation);
+
+    // ---- sampling
+    void _tr1_tick();
+
+    // ---- selection engine
+    void _itcout(const String& selection);
+    void _setdt(int32_t delay);
+    void _sayit(int32_t index);
+
+    // ---- word list and recent-word memory
+    void _addto();
+    void _loadbuf();
+    void _loadfifo();
+    void _writefifo();
+
+    // ---- power meter and display timer
+    void _pwr(int32_t level);
+    void _tmr1_tick();
+
+    // ---- generator switch, speech and sliders
+    void _label1_click();
+    void _delay(int32_t milliseconds);
+    void _slider1_valuechanged(float value);
+    void _slider2_valuechanged(float value);
+    void _slider3_valuechanged(float value);
+    void _slider4_valuechanged(float value);
+    void _slider5_valuechanged(float value);
+    void _slider6_valuechanged(float value);
+
+    // ---- word log
+    void _writelog();
+    void _clearlog();
+    void _readlog();
+    void _btnwlog_click();
+    void _btnclog_click();
+    void _setconfirm_click(const String& title);
+
+    // ---- settings file
+    void _setfiles();
+    // Puts the sliders where "sp.txt" says, when it exists (a step of start-up).
+    void restoreSliders();
+
+    // ---- mailing
+    void _btnemail_click();
+    void _mailc_complete(int32_t result);
+
+    // ---- screens and device name
+    void _page1_resize(int32_t width, int32_t height);
+    void _btnset_click();
+    void _btnlog_click();
+    void _btninfo_click();
+    void _btnbk_click();
+    String deviceName();
+    // The display name of a machine identifier (the table, then the fallback rules).
+    static String deviceNameOf(StringView machine);
+
+    // ---- the program's orderly end (window closed, quit, end of script, a signal): the memory
+    // is saved so that no accepted word is forgotten.
+    void orderlyEnd();
+
+    // ---- globals, in the order _process_globals sets them
+    std::shared_ptr<zm_dateutils> _dateutils;
+    std::shared_ptr<RtNavigationControllerWrapper> _navcontrol;
+    std::shared_ptr<RtPage> _page1;    // the one page, event prefix "page1"
+    ObjectRef _app;                    // the application wrapper; not used further
+    std::shared_ptr<RtTimer> _tmr1;    // display timer, 200 ms
+    std::shared_ptr<RtTimer> _tr1;     // sampling timer, 1000 ms until slider 2 moves
+    std::shared_ptr<RtTimer> _dtimer;  // never initialised or enabled
+    ObjectRef _talk;                   // speech (an RtTTS)
+    int32_t _speed = 0;
+    int32_t _pitch = 0;
+    std::shared_ptr<RtArray> _words;  // the word list, 2075 texts
+    int32_t _ic = 0;                  // scanner position 1-9 (0 lights none)
+    int32_t _tg = 0;                  // scanner direction: 0 up, 1 down
+    int32_t _onoff = 0;               // generator switch: 1 on
+    std::shared_ptr<RtImageViewWrapper> _imageview47, _imageview46, _imageview45, _imageview44,
+        _imageview43, _imageview42, _imageview41, _imageview40, _imageview37, _imageview36,
+        _imageview35, _imageview34, _imageview33, _imageview32, _imageview31, _imageview30,
+        _imageview27, _imageview26, _imageview25, _imageview24, _imageview23, _imageview22,
+        _imageview21, _imageview20, _imageview19, _imageview1, _imageview9, _imageview8,
+        _imageview7, _imageview6, _imageview5, _imageview4, _imageview3, _imageview2;
+    std::shared_ptr<RtLabelWrapper> _label1;  // the generator switch
+    std::shared_ptr<RtLabelWrapper> _label3;
+    std::shared_ptr<RtTextViewWrapper> _textview1;  // word display
+    std::shared_ptr<RtPanelWrapper> _pnlmain;
+    std::shared_ptr<RtPanelWrapper> _pnlset;
+    std::shared_ptr<RtPanelWrapper> _pnllog;
+    std::shared_ptr<RtButtonWrapper> _btnset;
+    std::shared_ptr<RtButtonWrapper> _btnbk;
+    ObjectRef _move;                                // motion sensors (an RtMotion)
+    std::shared_ptr<RtTextViewWrapper> _textview2;  // log display
+    std::shared_ptr<RtArray> _cfig;                 // digit store, 8 slots
+    int32_t _sens = 1;                              // digit position, slider 1
+    std::shared_ptr<RtSliderWrapper> _slider1;
+    int32_t _cnt = 0;               // candidate ring cursor
+    int32_t _fifo = 100;            // memory depth, slider 3
+    int32_t _lw = 0;                // last candidate
+    int32_t _wd = 10;               // window width, slider 6
+    int32_t _pf = 0;                // memory slots holding the current candidate
+    int32_t _f = 0;                 // next line of the word display (1-3; above 3 clears it)
+    int32_t _fc = 0;                // spoken-word ring cursor
+    int32_t _rn = 0;                // run counter
+    int32_t _x1 = 0;                // shared counter; the meter level
+    std::shared_ptr<RtArray> _lws;  // recent-word memory, 1100 slots
+    std::shared_ptr<RtSliderWrapper> _slider2, _slider3, _slider4, _slider5, _slider6;
+    int64_t _dt = 0;  // quiet deadline in ticks; 0 when free
+    std::shared_ptr<RtButtonWrapper> _btnclog;
+    std::shared_ptr<RtButtonWrapper> _btnemail;
+    std::shared_ptr<RtHud> _hd;
+    ObjectRef _mailc;  // mail composer (an RtMailComposer)
+    std::shared_ptr<RtPanelWrapper> _pnlinfo;
+    std::shared_ptr<RtButtonWrapper> _btnlog;
+    int32_t _dn = 0;  // device kind: 1 on an iPod
+
+    // Property access by name: `Get<&zm_main::_x>` and `Set<&zm_main::_x>` back the getter "_x"
+    // and the setter "set_x:" of every global.
+    template <auto Field>
+    auto Get() const {
+        return this->*Field;
+    }
+    template <auto Field>
+    void Set(std::remove_cvref_t<decltype(std::declval<zm_main>().*Field)> value) {
+        this->*Field = std::move(value);
+    }
+
+  private:
+    using ImageViewField = std::shared_ptr<RtImageViewWrapper> zm_main::*;
+    // The image view global with number n (1-9, 19-27, 30-37, 40-47); nullptr for others.
+    static ImageViewField imageViewField(int32_t number);
+    RtImageViewWrapper& imageView(int32_t number) { return *(this->*imageViewField(number)); }
+    void showImageView(int32_t number, bool shown) { imageView(number).setVisible(shown); }
+
+    // Calls an operation of a device service by name; Null when the service is absent.
+    Value callService(const ObjectRef& service, StringView operation,
+                      std::initializer_list<Value> arguments = {});
+    // A device service made by its class name, or nullptr when its class is not registered.
+    static ObjectRef makeService(StringView className);
+
+    String word(int32_t index) const;
+    int32_t memorySlot(int32_t slot) const;
+    void setMemorySlot(int32_t slot, int32_t value);
+    // Appends the text's UTF-8 bytes to a file of the documents directory in one write.
+    void appendToDocument(StringView name, StringView text);
+    // Replaces a file of the documents directory with the lines, each ending in a line feed, so
+    // that a crash during the save leaves the old file whole.
+    void replaceDocument(StringView name, const std::vector<String>& lines);
+    void showToast(StringView text);
+    // Memory slots 0 to 1024 as this run last saved them (empty before the first save).
+    std::vector<int32_t> savedMemory_;
+    void setVoiceFromSliders();
+};
+
+}  // namespace zemtra::app

@@ -1,0 +1,34 @@
+// Mailing the word log: the e-mail button opens the mail screen with the log attached, and the
+// screen's result is shown as a toast.
+#include "app/zm_main.h"
+
+#include "runtime/core/MainQueue.h"
+#include "runtime/core/RtCore.h"
+#include "runtime/lib/RtFile.h"
+
+namespace zemtra::app {
+
+void zm_main::_btnemail_click() {
+    _mailc = makeService(u"RtMailComposer");
+    if (!_mailc) {
+        // No mail service in this build: the composer cannot send, as one without a server.
+        bi->Log(u"Mail cannot be sent: this program has no mail service");
+        bi->raiseUIEvent(Value(), u"mailc_complete:", {Value::ofInt(3)});
+        return;
+    }
+    const auto files = _c->service<RtFile>();
+    callService(_mailc, u"Initialize::", {Value(bi), Value(u"mailc")});
+    callService(_mailc, u"SetBody::",
+                {Value(u"These are the most current brell2 log files."), Value::ofBoolean(true)});
+    callService(_mailc, u"AddAttachment:::",
+                {Value(files->DirDocuments()), Value(u"WordLog.txt"), Value(u"text/plain")});
+    callService(_mailc, u"Show:", {Value(_page1)});
+}
+
+void zm_main::_mailc_complete(int32_t result) {
+    const Value sent = callService(_mailc, u"RESULT_SENT");
+    const int32_t sentCode = sent.number() ? sent.number()->toInt() : 2;
+    showToast(result == sentCode ? u"Message sent" : u"Message was not sent");
+}
+
+}  // namespace zemtra::app

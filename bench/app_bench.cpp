@@ -1,0 +1,202 @@
+// The word generator's running costs, measured on the program itself (build/zemtra, headless):
+// - one display-timer pass, all in (dispatch by name, scanner, deadline, meter), in process;
+// - 24 simulated hours with the generator on under the virtual clock: wall time and peak memory,
+//   with the peak of a 2-hour run beside it to show that memory stays flat;
+// - start-up to the first frame on the real clock (until a screenshot taken as the first command
+//   is on disk);
+// - processor time used in 60 real seconds with the generator off and on.
+// The documents folder is a fresh folder under ZEMTRA_BENCH_DATA (default /tmp), so the saves'
+// cost on that disk is part of the figures.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include <benchmark/benchmark.h>
+
+#include "app/zm_main.h"
+#include "platform/PlatformLog.h"
+#include "runtime/core/Clock.h"
+#include "runtime/core/MainQueue.h"
+#include "runtime/core/RtCommon.h"
+#include "runtime/core/RuntimeScope.h"
+#include "runtime/lib/RtFile.h"
+#include "runtime/lib/StandardServices.h"
+#include "ui/RtDialogs.h"
+#include "ui/RtNavigationControllerWrapper.h"
+#include "ui/Screen.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zemtra;
+
+fs::path freshFolder(const char* name) {
+    const char* base = std::getenv("ZEMTRA_BENCH_DATA");
+    std::string pattern = std::string(base ? base : "/tmp") + "/" + name + "-XXXXXX";
+    return mkdtemp(pattern.data());
+}
+
+// Assets: the build's, with a word list of 2075 numbered words.
+fs::path assetsFolder() {
+    static const fs::path folder = [] {
+        const fs::path path = freshFolder("zemtra-bench-assets");
+        fs::copy(ZEMTRA_BUILD_ASSETS_DIR, path,
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        std::ofstream words(path / "wordlist.txt");
+        for (int index = 0; index < 2075; ++index) words << "w" << index << "\n";
+        return path;
+    }();
+    return folder;
+}
+
+struct Usage {
+    double wallSeconds = 0;
+    // Seconds from the start until `watched` existed (when one was given).
+    double firstFileSeconds = 0;
+    double cpuSeconds = 0;
+    double peakMegabytes = 0;
+    int status = -1;
+};
+
+// Runs the program headless with the script; output goes to /dev/null.
+Usage runProgram(const std::string& script, std::vector<std::string> extra,
+                 const fs::path& watched = {}) {
+    const fs::path data = freshFolder("zemtra-bench-data");
+    const fs::path scriptFile = data.string() + ".script";
+    std::ofstream(scriptFile) << script;
+    std::vector<std::string> args = {
+        ZEMTRA_PROGRAM,          "--headless", "--data", data.string(), "--assets",
+        assetsFolder().string(), "--speech",   "none",   "--script",    scriptFile.string()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = -1;
+    Usage usage;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        rusage resources{};
+        const auto running = [pid] {
+            siginfo_t info{};
+            return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                   info.si_pid == 0;
+        };
+        while (!watched.empty() && !fs::exists(watched) && running())
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        usage.firstFileSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        wait4(pid, &status, 0, &resources);
+        usage.wallSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        usage.cpuSeconds =
+            static_cast<double>(resources.ru_utime.tv_sec + resources.ru_stime.tv_sec) +
+            static_cast<double>(resources.ru_utime.tv_usec + resources.ru_stime.tv_usec) / 1e6;
+        usage.peakMegabytes = static_cast<double>(resources.ru_maxrss) / 1024;
+        usage.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    fs::remove_all(data);
+    fs::remove(scriptFile);
+    return usage;
+}
+
+void report(benchmark::State& state, const Usage& usage) {
+    state.SetIterationTime(usage.wallSeconds);
+    state.counters["cpu_s"] = usage.cpuSeconds;
+    state.counters["peak_MB"] = usage.peakMegabytes;
+    if (usage.status != 0) state.SkipWithError("the program did not end normally");
+}
+
+class SilentLog final : public platform::PlatformLog {
+  public:
+    void writeLine(std::string_view) override {}
+};
+
+void BM_DisplayTimerPass(benchmark::State& state) {
+    SilentLog silent;
+    RtCore::setPlatformLog(&silent);
+    RuntimeScope scope;
+    registerStandardServices(scope);
+    scope.add(std::make_shared<RtDialogs>());
+    VirtualClock clock(1700000000000);
+    MainQueue queue(clock);
+    const MainQueue::Installation installation(queue);
+    const fs::path documents = freshFolder("zemtra-bench-docs");
+    FileLocations locations = FileLocations::defaults();
+    locations.documents = fromUtf8(documents.string() + "/");
+    locations.assets = fromUtf8(assetsFolder().string() + "/");
+    RtCommon::New()->service<RtFile>()->setLocations(std::move(locations));
+    const auto module = StaticModules::New<app::zm_main>();
+    module->_application_start(RtNavigationControllerWrapper::createForHost(module->bi));
+    queue.runUntilIdle();
+    module->_onoff = 1;
+    module->_ic = 5;
+    for (auto _ : state) {
+        module->_x1 = 2048;  // the meter lit and falling
+        module->_dt = 1;     // a deadline to clear
+        module->bi->raiseEvent(Value(), u"tmr1_tick");
+    }
+    RtCore::setPlatformLog(nullptr);
+    fs::remove_all(documents);
+}
+BENCHMARK(BM_DisplayTimerPass);
+
+void BM_SimulatedHours(benchmark::State& state) {
+    const int64_t hours = state.range(0);
+    for (auto _ : state) {
+        report(state, runProgram("tap label1\nwait " + std::to_string(hours * 3600000) + "\n",
+                                 {"--clock", "virtual"}));
+    }
+}
+BENCHMARK(BM_SimulatedHours)
+    ->Arg(2)
+    ->Arg(24)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
+void BM_StartUpToFirstFrame(benchmark::State& state) {
+    const fs::path shot = freshFolder("zemtra-bench-shot") / "first.png";
+    for (auto _ : state) {
+        const Usage usage =
+            runProgram("screenshot " + shot.string() + "\nquit\n", {"--clock", "real"}, shot);
+        report(state, usage);
+        state.SetIterationTime(usage.firstFileSeconds);
+        state.counters["whole_run_s"] = usage.wallSeconds;
+        fs::remove(shot);
+    }
+    fs::remove_all(shot.parent_path());
+}
+BENCHMARK(BM_StartUpToFirstFrame)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_SixtyRealSeconds(benchmark::State& state) {
+    const bool on = state.range(0) != 0;
+    for (auto _ : state) {
+        std::vector<std::string> extra = {"--clock", "real"};
+        if (on) extra.push_back("--on");
+        report(state, runProgram("wait 60000\n", extra));
+    }
+}
+BENCHMARK(BM_SixtyRealSeconds)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
