@@ -60,7 +60,8 @@ const MethodTable* RtMailComposer::methods() const {
 
 bool RtMailComposer::CanSendMail() const {
     const RuntimeScope* scope = RuntimeScope::currentOrNull();
-    return scope && scope->has<platform::MailTransport>();
+    // A transport registered as empty (taken out at the program's end) is no mail server.
+    return scope && scope->find<platform::MailTransport>() != nullptr;
 }
 
 void RtMailComposer::Initialize(const std::shared_ptr<RtCore>& core, const String& eventName) {

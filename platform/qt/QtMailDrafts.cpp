@@ -11,31 +11,6 @@ namespace zemtra::platform::qt {
 
 namespace {
 
-bool isAscii(const std::string& text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
-
-// RFC 2047 "B" words of at most 45 bytes of text, never splitting a UTF-8 sequence.
-QByteArray headerText(const std::string& text) {
-    if (isAscii(text)) return QByteArray::fromStdString(text);
-    QByteArray out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = std::min(text.size(), start + 45);
-        while (end < text.size() && end > start && (uint8_t(text[end]) & 0xC0) == 0x80) --end;
-        if (end == start) end = std::min(text.size(), start + 45);
-        if (!out.isEmpty()) out += ' ';
-        out += "=?UTF-8?B?" +
-               QByteArray(text.data() + start, static_cast<qsizetype>(end - start)).toBase64() +
-               "?=";
-        start = end;
-    }
-    return out;
-}
-
 QByteArray addressList(const std::vector<std::string>& addresses) {
     QByteArray out;
     for (const std::string& address : addresses) {
@@ -68,7 +43,7 @@ QByteArray render(const MailMessage& message, const std::string& sender, int64_t
     if (!message.cc.empty()) header("Cc", addressList(message.cc));
     // A draft keeps its blind copies: they are the sender's own record.
     if (!message.bcc.empty()) header("Bcc", addressList(message.bcc));
-    header("Subject", headerText(message.subject));
+    header("Subject", QByteArray::fromStdString(mail::headerText(message.subject)));
     header("MIME-Version", "1.0");
     header("X-Unsent", "1");
     header("Content-Type", "multipart/mixed; boundary=\"" + boundary + "\"");
@@ -81,10 +56,11 @@ QByteArray render(const MailMessage& message, const std::string& sender, int64_t
     out += base64Lines(QByteArray::fromStdString(message.body));
     for (const MailAttachment& attachment : message.attachments) {
         const QByteArray name = QByteArray::fromStdString(attachment.fileName);
-        // Non-ASCII names as RFC 2231 parameters.
+        // Non-ASCII names as RFC 2231 parameters; in a quoted string a backslash is escaped ('"'
+        // is refused by the checks).
         const QByteArray nameParameter =
-            isAscii(attachment.fileName)
-                ? "filename=\"" + name + "\""
+            mail::isPlainHeaderText(attachment.fileName)
+                ? "filename=\"" + QByteArray(name).replace("\\", "\\\\") + "\""
                 : "filename*=UTF-8''" + QUrl::toPercentEncoding(QString::fromUtf8(name));
         out += "--" + boundary + "\r\n";
         out += "Content-Type: " + QByteArray::fromStdString(attachment.mimeType) + "\r\n";

@@ -36,52 +36,6 @@ bool append(ListHandle& list, const std::string& text) {
     return true;
 }
 
-bool isAscii(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80 || c == '\0') return false;
-    }
-    return true;
-}
-
-// Base64 of a few bytes, for the encoded words of a header (libcurl encodes the MIME parts but
-// offers nothing for header words).
-std::string base64(std::string_view bytes) {
-    static constexpr char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    size_t i = 0;
-    for (; i + 2 < bytes.size(); i += 3) {
-        const uint32_t n =
-            (uint8_t(bytes[i]) << 16) | (uint8_t(bytes[i + 1]) << 8) | uint8_t(bytes[i + 2]);
-        out += {kAlphabet[n >> 18], kAlphabet[(n >> 12) & 63], kAlphabet[(n >> 6) & 63],
-                kAlphabet[n & 63]};
-    }
-    if (i + 1 == bytes.size()) {
-        const uint32_t n = uint8_t(bytes[i]) << 16;
-        out += {kAlphabet[n >> 18], kAlphabet[(n >> 12) & 63], '=', '='};
-    } else if (i + 2 == bytes.size()) {
-        const uint32_t n = (uint8_t(bytes[i]) << 16) | (uint8_t(bytes[i + 1]) << 8);
-        out += {kAlphabet[n >> 18], kAlphabet[(n >> 12) & 63], kAlphabet[(n >> 6) & 63], '='};
-    }
-    return out;
-}
-
-// RFC 2047 "B" encoded words of at most 45 bytes of text each (so each word stays within 75
-// characters), never splitting a UTF-8 sequence between words.
-std::string encodedWords(std::string_view text) {
-    std::string out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = std::min(text.size(), start + 45);
-        while (end < text.size() && end > start && (uint8_t(text[end]) & 0xC0) == 0x80) --end;
-        if (end == start) end = std::min(text.size(), start + 45);
-        if (!out.empty()) out += ' ';
-        out += "=?UTF-8?B?" + base64(text.substr(start, end - start)) + "?=";
-        start = end;
-    }
-    return out;
-}
-
 std::string joined(const std::vector<std::string>& addresses) {
     std::string out;
     for (const std::string& address : addresses) {
@@ -170,8 +124,7 @@ std::vector<std::string> SmtpTransport::headersFor(const MailMessage& message,
     if (!message.cc.empty()) headers.push_back("Cc: " + joined(message.cc));
     // Bcc recipients get the message through the envelope only.
     if (!message.subject.empty()) {
-        headers.push_back("Subject: " + (isAscii(message.subject) ? message.subject
-                                                                  : encodedWords(message.subject)));
+        headers.push_back("Subject: " + mail::headerText(message.subject));
     }
     return headers;
 }

@@ -129,6 +129,9 @@ TEST_F(MailComposerTest, SendingDeliversTheHtmlBodyAndTheFileByteForByte) {
     ASSERT_TRUE(server.ready());
     useServer(server.url());
     auto composer = logComposer();
+    std::ofstream(documents_ / "back\\slash.txt", std::ios::binary) << "x";
+    composer->AddAttachment(RtCommon::New()->service<RtFile>()->DirDocuments(),
+                            u"back\\slash.txt", u"text/plain");
     EXPECT_TRUE(composer->CanSendMail());
     composer->SetSubject(u"Wortliste f\u00FCr heute \u2713");
     composer->SetCcRecipients(RtList::of({Value(u"cc@example.org")}));
@@ -164,6 +167,8 @@ TEST_F(MailComposerTest, SendingDeliversTheHtmlBodyAndTheFileByteForByte) {
     EXPECT_NE(
         described->find("attachment=WordLog.txt text/plain " + testing::hex(kLogBytes) + "\n"),
         std::string::npos)
+        << *described;
+    EXPECT_NE(described->find("attachment=back\\slash.txt text/plain 78\n"), std::string::npos)
         << *described;
 }
 
@@ -231,8 +236,12 @@ TEST_F(MailComposerTest, LineBreaksAndMalformedAddressesAreRefusedInTheWindow) {
 
 TEST_F(MailComposerTest, SavingWritesDraftsThatParseAsMimeWithTheAttachment) {
     useServer("smtp://127.0.0.1:9");
+    // A quoted file name keeps its backslash (unescaped, a reader drops it).
+    std::ofstream(documents_ / "back\\slash.txt", std::ios::binary) << "x";
     for (int round = 0; round < 2; ++round) {
         auto composer = logComposer();
+        composer->AddAttachment(RtCommon::New()->service<RtFile>()->DirDocuments(),
+                                u"back\\slash.txt", u"text/plain");
         composer->SetSubject(u"Entwurf \u2713");
         composer->Show(Value());
         screen->typeRecipient("ann@example.org");
@@ -262,6 +271,8 @@ TEST_F(MailComposerTest, SavingWritesDraftsThatParseAsMimeWithTheAttachment) {
             described->find("attachment=WordLog.txt text/plain " + testing::hex(kLogBytes) + "\n"),
             std::string::npos)
             << *described;
+        EXPECT_NE(described->find("attachment=back\\slash.txt text/plain 78\n"), std::string::npos)
+            << *described;
     }
 }
 
@@ -279,6 +290,13 @@ TEST_F(MailComposerTest, WithoutAMailServerShowReportsFailedLaterAndNothingEnds)
     runQueue();
     EXPECT_EQ(module->results, std::vector<int32_t>{RtMailComposer::kResultFailed});
     EXPECT_TRUE(logged("no mail server")) << ::testing::PrintToString(log.lines);
+
+    // A transport taken out of the scope (as the program's end does) is no mail server either.
+    useServer("smtp://127.0.0.1:9");
+    scope.add<platform::MailTransport>(nullptr);
+    EXPECT_FALSE(composer->CanSendMail());
+    composer->Initialize(module->bi, u"mailc");
+    EXPECT_FALSE(composer->IsInitialized());
 }
 
 TEST_F(MailComposerTest, AComposerDroppedWhileShowingClosesTheScreenQuietly) {

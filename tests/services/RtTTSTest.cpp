@@ -53,11 +53,10 @@ class RtTTSTest : public testing::RuntimeTest {
         scope.add<platform::SpeechOutput>(output);
         tts->Initialize(module->bi, u"TALK");
     }
-    // The recording so far (the back end brings the file up to now when it goes).
+    // The recording so far: closing brings the file up to now (a completion's sender, the
+    // synthesizer holding the back end, stays alive in the module, so dropping ours is not enough).
     std::vector<int16_t> recording() {
-        scope.add(std::shared_ptr<platform::SpeechOutput>());
-        tts.reset();
-        output.reset();
+        output->close();
         return testing::readWav(folder.file("speech.wav")).samples;
     }
     int64_t sampleAt(int64_t ticks) const {
@@ -66,8 +65,10 @@ class RtTTSTest : public testing::RuntimeTest {
 
     testing::TemporaryFolder folder;
     testing::Watchdog watchdog{queue};
-    RuntimeScope scope;
+    // Before the scope: the back end (kept alive by the module's last sender, which goes with the
+    // scope) uses the queue when it goes.
     MainQueueAccess queueAccess{queue};
+    RuntimeScope scope;
     std::shared_ptr<platform::espeak::EspeakSpeechOutput> output;
     std::shared_ptr<SpeakingModule> module = StaticModules::New<SpeakingModule>();
     std::shared_ptr<RtTTS> tts = std::make_shared<RtTTS>();
