@@ -64,6 +64,9 @@ AppTest::AppTest() {
 }
 
 AppTest::~AppTest() {
+    // The module lives in the scope, which outlives the fixture's clock; from here on its sensor
+    // source reads the time at which the test ended.
+    sensorTime_->ended = true;
     module_.reset();
     Screen::resetForTesting();
     ClassRegistry::instance().resetForTesting();
@@ -82,7 +85,11 @@ void AppTest::replay(const std::string& rows) {
     ASSERT_TRUE(parsed.error.empty()) << parsed.error;
     const auto startup = clock.monotonicNow();
     platform::sensors::SensorClock sensorClock{
-        [this, startup] { return clock.monotonicNow() - startup; }, true};
+        [this, startup, time = sensorTime_] {
+            if (!time->ended) time->last = clock.monotonicNow() - startup;
+            return time->last;
+        },
+        true};
     scope.add<platform::MotionSource>(std::make_shared<platform::sensors::ReplayMotionSource>(
         std::move(parsed.rows), std::move(sensorClock)));
 }

@@ -4,7 +4,9 @@
 // module asks it to say, and readers for the log, the files and the screen.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,13 @@ class AppTest : public LibraryTest {
     std::shared_ptr<TestSpeech> speech = std::make_shared<TestSpeech>();
 
   private:
+    // What the replayed sensors read as the time since start-up; frozen once the test ends.
+    struct SensorTime {
+        bool ended = false;
+        std::chrono::nanoseconds last{0};
+    };
+    std::shared_ptr<SensorTime> sensorTime_ = std::make_shared<SensorTime>();
+
     std::shared_ptr<app::zm_main> module_;
 };
 
