@@ -12,23 +12,6 @@
 
 namespace zemtra::testing {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-TemporaryFolder::TemporaryFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "zemtra-assets-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
-    path_ = pattern;
-}
-
-TemporaryFolder::~TemporaryFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 CommandResult runCommand(const std::string& command) {
     CommandResult result;
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");

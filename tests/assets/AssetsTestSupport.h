@@ -4,22 +4,9 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/TemporaryFolder.h"
+
 namespace zemtra::testing {
-
-std::string readFile(const std::filesystem::path& path);
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TemporaryFolder {
-  public:
-    TemporaryFolder();
-    ~TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
 
 struct CommandResult {
     int status = -1;     // the exit status; -1 when the command did not end normally

@@ -12,27 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/TemporaryFolder.h"
+
 namespace zemtra::testing {
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TemporaryFolder {
-  public:
-    TemporaryFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zemtra-speech-XXXXXX");
-        if (!mkdtemp(pattern.data())) ADD_FAILURE() << "cannot create a temporary folder";
-        path_ = pattern;
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
 
 inline std::vector<char> readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

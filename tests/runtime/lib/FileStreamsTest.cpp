@@ -29,7 +29,7 @@ class FileStreamsTest : public testing::LibraryTest {
   protected:
     FileStreamsTest() { file->setLocations({dir, fromUtf8(folder.file("assets")), dir, dir}); }
     testing::TemporaryFolder folder;
-    String dir = folder.dir();
+    String dir = fromUtf8(folder.dir());
     std::shared_ptr<RtFile> file = RtCommon::New()->service<RtFile>();
 };
 

@@ -28,7 +28,7 @@ class RtFileTextTest : public testing::LibraryTest {
         file->setLocations({dir, fromUtf8(folder.file("assets")), dir, dir});
     }
     testing::TemporaryFolder folder;
-    String dir = folder.dir();
+    String dir = fromUtf8(folder.dir());
     std::shared_ptr<RtFile> file = RtCommon::New()->service<RtFile>();
 };
 
