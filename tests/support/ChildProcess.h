@@ -21,9 +21,9 @@ struct ProgramOptions {
     std::vector<std::string> arguments;
     // Changes to the test's own environment: a variable set to a value, or removed when the value
     // is empty.
-    std::map<std::string, std::string> environment;
+    std::map<std::string, std::string> environment = {};
     // Standard input from this file; /dev/null when empty.
-    std::filesystem::path input;
+    std::filesystem::path input = {};
 };
 
 // How a run ended, with everything it wrote.
