@@ -252,6 +252,36 @@ view RtImageViewWrapper outside { imageFile = "../led.png" }
     EXPECT_FALSE(static_cast<UiImageView&>(*views[2]).image());
 }
 
+// A layout's image view on screens of either density: the file it shows and its size in points.
+TEST_F(LayoutLoaderTest, DenseScreensShowTheDoubleSizeFileBesideThePlainOne) {
+    writeAsset("meter.png", FakeImageCodec::imageText(10, 6, 0xFF0000));
+    writeAsset("meter@2x.png", FakeImageCodec::imageText(20, 12, 0x00FF00));
+    writeAsset("plain.png", FakeImageCodec::imageText(10, 6, 0xFF0000));
+    writeAsset("only@2x.png", FakeImageCodec::imageText(8, 8, 0x0000FF));
+    struct Row {
+        float screenScale;
+        std::string file;
+        uint32_t shown;  // which file was read
+        float scale, width;
+    };
+    for (const Row& row :
+         {Row{1, "meter.png", 0xFFFF0000u, 1, 10}, Row{2, "meter.png", 0xFF00FF00u, 2, 10},
+          Row{2, "plain.png", 0xFFFF0000u, 1, 10},  // no "@2x" beside it
+          Row{1, "only@2x.png", 0xFF0000FFu, 2, 4}}) {
+        SCOPED_TRACE(row.file + " on a screen of scale " + std::to_string(row.screenScale));
+        codec.scale = row.screenScale;
+        writeLayout("Pic", "variant 340 x 568\nview RtImageViewWrapper pic { imageFile = \"" +
+                               row.file + "\" }\n");
+        root->LoadLayout(u"Pic", module()->bi);
+        auto& view = static_cast<UiImageView&>(*root->panel().children().back());
+        ASSERT_TRUE(view.image());
+        view.sizeToFit();
+        EXPECT_FLOAT_EQ(view.width(), row.width);
+        EXPECT_FLOAT_EQ(view.image()->scale(), row.scale);
+        EXPECT_EQ(view.image()->pixels()->argb.front(), row.shown);
+    }
+}
+
 // The designer script of layout "Scripted".
 class ScriptModule final : public RtStaticModule {
   public:

@@ -65,14 +65,18 @@ class RecordingModule : public RtStaticModule {
     void record(std::string call);
 };
 
-// Decodes "FAKEIMG <width> <height> <RRGGBB>" into a one-colour image; anything else fails.
+// Decodes "FAKEIMG <width> <height> <RRGGBB>" into a one-colour image; anything else fails. The
+// display's scale is whatever the test sets.
 class FakeImageCodec final : public platform::ImageCodec {
   public:
     std::optional<platform::Image> decode(std::span<const uint8_t> bytes) const override;
     std::optional<std::vector<uint8_t>> encode(const platform::Image& image,
                                                platform::ImageFormat format,
                                                int quality) const override;
+    float displayScale() const override { return scale; }
     static std::string imageText(int width, int height, uint32_t rgb);
+
+    float scale = 1;
 };
 
 // A fresh runtime (virtual clock, queue, log capture), a fresh screen with the fake codec, a

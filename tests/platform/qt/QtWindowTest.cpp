@@ -39,6 +39,7 @@
 #include "ui/RtPanelWrapper.h"
 #include "ui/RtSliderWrapper.h"
 #include "ui/Screen.h"
+#include "ui/UiImageView.h"
 
 namespace zemtra {
 namespace {
@@ -399,16 +400,29 @@ TEST_F(QtWindowTest, AScreenshotShowsTheViews) {
 }
 
 // Runs only where the screen is dense (the ctest entry "qt_high_density" sets QT_SCALE_FACTOR=2).
-TEST_F(QtWindowTest, OnADenseScreenImagesNamedAt2xAreChosen) {
-    if (window->pixelRatio() < 2) GTEST_SKIP() << "needs a screen of scale 2 (QT_SCALE_FACTOR=2)";
-    EXPECT_FLOAT_EQ(Screen::main().scale(), window->pixelRatio());
+// A headless run mirrors nothing into widgets, yet its images are chosen for the screen as well.
+TEST_F(QtWindowTest, OnADenseScreenImagesNamedAt2xAreChosenWithOrWithoutAWindow) {
+    const float ratio = window->pixelRatio();
+    if (ratio < 2) GTEST_SKIP() << "needs a screen of scale 2 (QT_SCALE_FACTOR=2)";
     QImage dense(16, 16, QImage::Format_ARGB32);
     dense.fill(QColor(0, 0, 255));
     dense.save(QString::fromStdString((assets / "led@2x.png").string()), "PNG");
-    RtBitmap bitmap;
-    bitmap.Initialize(fromUtf8(assets.string()), u"led.png");
-    EXPECT_FLOAT_EQ(bitmap.image().scale(), 2);
-    EXPECT_FLOAT_EQ(bitmap.Width(), 8) << "16 pixels at scale 2";
+    writeLayout("Dense", R"(variant 340 x 568
+view RtImageViewWrapper Dense { frame 0 = 200 300 40 40  imageFile = "led.png"  contentMode = 4 })");
+    Screen::main().setRenderer(nullptr);
+    EXPECT_FLOAT_EQ(Screen::main().scale(), ratio);
+    page->RootPanel()->LoadLayout(u"Dense", module()->bi);
+    const auto& image = static_cast<UiImageView&>(*page->RootPanel()->panel().children().back());
+    ASSERT_TRUE(image.image());
+    EXPECT_FLOAT_EQ(image.image()->scale(), 2);
+    EXPECT_FLOAT_EQ(image.image()->width(), 8) << "16 pixels at scale 2";
+
+    // Shown centred in its view at its size in points: 8 points across, 16 device pixels.
+    Screen::main().setRenderer(window.get());
+    pump();
+    const QImage shot = window->grabImage();
+    EXPECT_EQ(shot.pixelColor(QPoint(217, 317) * ratio), QColor(0, 0, 255));
+    EXPECT_EQ(shot.pixelColor(QPoint(214, 317) * ratio), QColor(Qt::black));
 }
 
 TEST(QtQueueDriver, RunsTheQueueInsideQtsLoopUntilItQuits) {
