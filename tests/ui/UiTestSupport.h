@@ -3,14 +3,15 @@
 // image codec that needs no toolkit.
 #pragma once
 
-#include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ImageCodec.h"
 #include "runtime/core/Module.h"
 #include "runtime/core/RtException.h"
 #include "tests/support/LibraryTest.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace zemtra::testing {
 
@@ -90,15 +91,16 @@ class UiTest : public LibraryTest {
         return StaticModules::New<RecordingModule>();
     }
     // Writes a file into the assets folder (the name as given).
-    void writeAsset(const std::string& name, const std::string& bytes) const;
-    void writeAsset(const std::string& name, const std::vector<uint8_t>& bytes) const;
+    void writeAsset(const std::string& name, std::string_view bytes) const {
+        writeFile(assets / name, bytes);
+    }
     // Compiles a readable layout into the assets folder as "<name>.lyt" (lower-cased, as assets
     // are stored).
     void writeLayout(const std::string& name, const std::string& source) const;
     // Runs every ready task.
     void settle() { queue.runUntilIdle(); }
 
-    std::filesystem::path assets;
+    TemporaryFolder assets{"zemtra-ui-test"};
     FakeImageCodec codec;
 };
 
