@@ -74,6 +74,11 @@ Screen::~Screen() {
     }
 }
 
+float Screen::scale() const {
+    if (renderer_) return renderer_->pixelRatio();
+    return imageCodec_ ? imageCodec_->displayScale() : 1.0f;
+}
+
 std::shared_ptr<UiView> Screen::overlayParent() const {
     if (const auto& controller = window_->rootViewController()) return controller->view();
     return window_;

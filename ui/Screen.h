@@ -57,10 +57,10 @@ class Screen {
 
     float width() const { return window_->width(); }
     float height() const { return window_->height(); }
-    // Pixels per point (images named "@2x" are preferred above 1): the installed renderer's
-    // pixel ratio (the window's, as it is now), else the value set here (1 at first).
-    float scale() const { return renderer_ ? renderer_->pixelRatio() : scale_; }
-    void setScale(float scale) { scale_ = scale; }
+    // Pixels per point (images named "@2x" are preferred above 1): the pixel ratio of the window
+    // that mirrors the views (as it is now); headless runs mirror nothing, so then the display
+    // scale of the image codec; 1 without either.
+    float scale() const;
     // The window's client area took a new size; the views inside are laid out again.
     void setSize(float width, float height) { window_->setFrame(0, 0, width, height); }
 
@@ -99,7 +99,6 @@ class Screen {
 
     std::shared_ptr<UiWindow> window_;
     platform::ViewRenderer* renderer_ = nullptr;
-    float scale_ = 1.0f;
     std::weak_ptr<UiView> focused_;
     std::vector<std::shared_ptr<UiAlertView>> alerts_;
     platform::AlertPresenter* alertPresenter_ = nullptr;

@@ -2,6 +2,7 @@
 #include "platform/qt/QtImageCodec.h"
 
 #include <QBuffer>
+#include <QGuiApplication>
 #include <QImage>
 #include <algorithm>
 #include <cstring>
@@ -39,6 +40,11 @@ std::optional<std::vector<uint8_t>> QtImageCodec::encode(const Image& image, Ima
     if (!view.save(&buffer, png ? "PNG" : "JPEG", png ? -1 : std::clamp(quality, 0, 100)))
         return std::nullopt;
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+float QtImageCodec::displayScale() const {
+    // The densest screen: an image chosen for it stays sharp wherever the window goes.
+    return qGuiApp ? static_cast<float>(qGuiApp->devicePixelRatio()) : 1.0f;
 }
 
 }  // namespace zemtra::platform::qt

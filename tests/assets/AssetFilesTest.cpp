@@ -11,20 +11,17 @@
 #include <vector>
 
 #include "platform/qt/QtImageCodec.h"
-#include "tests/assets/AssetsTestSupport.h"
+#include "tests/support/ChildProcess.h"
 
 namespace zemtra::testing {
 namespace {
 
-const std::filesystem::path kSources = ZEMTRA_SOURCE_DIR;
-const std::filesystem::path kSourceAssets = kSources / "assets";
-const std::filesystem::path kBuildAssets = ZEMTRA_BUILD_ASSETS_DIR;
-const std::filesystem::path kScowlList = "/usr/share/dict/scowl/english-words.10";
+namespace fs = std::filesystem;
 
-const char* const kImages[] = {"led_green.png",        "led_green_off.png",   "led_red.png",
-                               "led_red_off.png",      "meter_high.png",      "meter_low.png",
-                               "meter_mid.png",        "meter_off.png",       "icons/zemtra-48.png",
-                               "icons/zemtra-128.png", "icons/zemtra-256.png"};
+const fs::path kSources = ZEMTRA_SOURCE_DIR;
+const fs::path kSourceAssets = kSources / "assets";
+const fs::path kBuildAssets = ZEMTRA_BUILD_ASSETS_DIR;
+const fs::path kScowlList = "/usr/share/dict/scowl/english-words.10";
 
 TEST(WordList, HoldsTheFullListOfDistinctLowerCaseWordsOnePerLine) {
     const std::string bytes = readFile(kSourceAssets / "wordlist.txt");
@@ -45,46 +42,61 @@ TEST(WordList, HoldsTheFullListOfDistinctLowerCaseWordsOnePerLine) {
             << "line " << index << ": " << words[index];
     EXPECT_EQ(std::set<std::string>(words.begin(), words.end()).size(), words.size())
         << "every word once";
+}
 
-    EXPECT_EQ(readFile(kBuildAssets / "wordlist.txt"), bytes)
-        << "the build tree's assets hold the committed list";
+// Everything but the compiled layouts is a committed file, copied as it is.
+TEST(BuildAssets, AreTheCommittedFilesUnchanged) {
+    int copied = 0;
+    for (const auto& entry : fs::directory_iterator(kBuildAssets)) {
+        if (entry.path().extension() == ".lyt") continue;
+        ++copied;
+        EXPECT_EQ(readFile(entry.path()), readFile(kSourceAssets / entry.path().filename()))
+            << entry.path().filename();
+    }
+    EXPECT_GT(copied, 0);
 }
 
 TEST(WordList, TheScriptMakesTheCommittedListFromItsSource) {
-    if (!std::filesystem::exists(kScowlList))
-        GTEST_SKIP() << kScowlList << " is missing (Debian package scowl)";
+    if (!fs::exists(kScowlList)) GTEST_SKIP() << kScowlList << " is missing (Debian package scowl)";
     const TemporaryFolder folder;
-    const auto made = folder.path() / "wordlist.txt";
-    const CommandResult run = runCommand(
-        "/usr/bin/python3 " + shellQuoted((kSources / "tools/make-wordlist.py").string()) + " " +
-        shellQuoted(kScowlList.string()) + " " + shellQuoted(made.string()));
-    ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(readFile(made), readFile(kSourceAssets / "wordlist.txt"));
+    const ProgramOutcome run =
+        runProgram({{"/usr/bin/python3", (kSources / "tools/make-wordlist.py").string(),
+                     kScowlList.string(), folder.file("wordlist.txt")},
+                    {},
+                    {}});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(readFile(folder / "wordlist.txt"), readFile(kSourceAssets / "wordlist.txt"));
 }
 
 // Pixels, not bytes: the compressed stream may differ between zlib versions.
 TEST(Images, TheScriptDrawsTheCommittedImages) {
     const TemporaryFolder folder;
-    const CommandResult run =
-        runCommand("/usr/bin/python3 " + shellQuoted((kSources / "tools/make-images.py").string()) +
-                   " " + shellQuoted(folder.path().string()));
-    ASSERT_EQ(run.status, 0) << run.output;
+    const ProgramOutcome run = runProgram(
+        {{"/usr/bin/python3", (kSources / "tools/make-images.py").string(), folder.path()},
+         {},
+         {}});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
 
     const platform::qt::QtImageCodec codec;
-    const auto decode = [&codec](const std::filesystem::path& path) {
+    const auto decode = [&codec](const fs::path& path) {
         const std::string bytes = readFile(path);
         return codec.decode(
             std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
     };
-    for (const char* name : kImages) {
-        const auto committed = decode(kSourceAssets / name);
-        const auto drawn = decode(folder.path() / name);
+    int compared = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(kSourceAssets)) {
+        if (entry.path().extension() != ".png") continue;
+        const fs::path name = fs::relative(entry.path(), kSourceAssets);
+        const auto committed = decode(entry.path());
+        const auto drawn = decode(folder / name);
         ASSERT_TRUE(committed && drawn) << name;
+        ++compared;
         EXPECT_EQ(committed->width, drawn->width) << name;
         EXPECT_EQ(committed->height, drawn->height) << name;
         EXPECT_TRUE(committed->argb == drawn->argb)
             << name << " differs from what the script draws";
     }
+    EXPECT_GT(compared, 0);
 }
 
 }  // namespace

@@ -23,41 +23,26 @@ namespace {
 
 using testing::FakeImageCodec;
 
-struct DistanceRow {
-    const char* name;
-    int32_t width, height;
-    float deviceWidth, deviceHeight;
-    float distance;
-};
-
-// Test names must be the same on every run: without this, GoogleTest prints the row's raw bytes
-// (a pointer and padding) into the name that CTest registers.
-void PrintTo(const DistanceRow& row, std::ostream* out) {
-    *out << row.width << "x" << row.height << " on " << row.deviceWidth << "x" << row.deviceHeight;
+// Distances by the designer's rule: the sides' differences, a larger side padded by 50 first, 100
+// more for the other orientation, and a variant over a fifth too large never chosen.
+TEST(VariantChoice, DistancesFollowTheDesignersRule) {
+    constexpr float kTooBig = std::numeric_limits<float>::max();
+    struct Row {
+        int32_t width, height;
+        float deviceWidth, deviceHeight, distance;
+    };
+    for (const Row& row :
+         {Row{320, 480, 320, 568, 88}, Row{320, 568, 320, 568, 0}, Row{320, 480, 375, 667, 242},
+          Row{320, 568, 375, 667, 154}, Row{568, 320, 568, 600, 380}, Row{340, 600, 330, 590, 120},
+          Row{340, 568, 340.5f, 568.7f, 0},  // fractions are truncated
+          Row{400, 568, 320, 568, kTooBig}, Row{320, 700, 320, 568, kTooBig}}) {
+        EXPECT_FLOAT_EQ(
+            RtLayoutValues(row.width, row.height).calcDistance(row.deviceWidth, row.deviceHeight),
+            row.distance)
+            << row.width << "x" << row.height << " on " << row.deviceWidth << "x"
+            << row.deviceHeight;
+    }
 }
-
-class VariantDistance : public ::testing::TestWithParam<DistanceRow> {};
-
-TEST_P(VariantDistance, FollowsTheDesignerRule) {
-    const DistanceRow& row = GetParam();
-    EXPECT_FLOAT_EQ(
-        RtLayoutValues(row.width, row.height).calcDistance(row.deviceWidth, row.deviceHeight),
-        row.distance);
-}
-
-constexpr float kTooBig = std::numeric_limits<float>::max();
-INSTANTIATE_TEST_SUITE_P(
-    Rows, VariantDistance,
-    ::testing::Values(DistanceRow{"SmallerPhoneOnTallPhone", 320, 480, 320, 568, 88},
-                      DistanceRow{"ExactFit", 320, 568, 320, 568, 0},
-                      DistanceRow{"SmallerPhoneOnLargerPhone", 320, 480, 375, 667, 242},
-                      DistanceRow{"TallPhoneOnLargerPhone", 320, 568, 375, 667, 154},
-                      DistanceRow{"LandscapeOnPortraitPays100", 568, 320, 568, 600, 380},
-                      DistanceRow{"LargerSidesPay50", 340, 600, 330, 590, 120},
-                      DistanceRow{"FractionsAreTruncated", 340, 568, 340.5f, 568.7f, 0},
-                      DistanceRow{"MoreThanAFifthTooWideIsTooBig", 400, 568, 320, 568, kTooBig},
-                      DistanceRow{"MoreThanAFifthTooHighIsTooBig", 320, 700, 320, 568, kTooBig}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VariantChoice, FirstOfEqualDistancesWinsAndASingleVariantIsAlwaysUsed) {
     const std::vector<layout::Variant> two{{1, 320, 480}, {1, 320, 568}};
@@ -69,43 +54,19 @@ TEST(VariantChoice, FirstOfEqualDistancesWinsAndASingleVariantIsAlwaysUsed) {
     EXPECT_EQ(RtLayoutBuilder::findBestVariant(huge, 320, 480), 0u);
 }
 
-TEST(DesignerScriptName, LowerCasesAndReplacesWhatIsNotALetterOrDigit) {
-    EXPECT_EQ(RtLayoutBuilder::designerScriptName(u"Main.lyt"), u"LS_main");
-    EXPECT_EQ(RtLayoutBuilder::designerScriptName(u"My Layout-2.lyt"), u"LS_my_layout_2");
-}
-
 // Two variants; the second (340 x 568) fits the screen exactly.
 constexpr const char* kForm = R"(
 variant 320 x 480
 variant 340 x 568
 handleResizeEvent = true
 backgroundColor = #FF101010
-view RtLabelWrapper Label1 {
-    frame 0 = 1 1 1 1
-    frame 1 = 10 20 100 30
-    eventName = "lbl"
-    text = "Hello"
-    textColor = #FFF0F8FF
-    backgroundColor = #FFF0F8FF
-    tag = "drm"
-}
-view RtButtonWrapper Btn1 {
-    frame 1 = 10 50 50 30 1 0
-    eventName = "btn"
-    text = "Go"
-    textColor = #FF00FF00
-}
-view RtPanelWrapper Pnl1 {
-    frame 1 = 0 100 20 40 2 1
-    eventName = "inner"
-    visible = false
-    view RtSliderWrapper Slider1 {
-        frame 1 = 0 0 0 10 2 0
-        eventName = "sld"
-        minimumValue = 0f
-        maximumValue = 102.4f
-        value = 10f
-    }
+view RtLabelWrapper Label1 { frame 0 = 1 1 1 1  frame 1 = 10 20 100 30  eventName = "lbl"
+    text = "Hello"  textColor = #FFF0F8FF  backgroundColor = #FFF0F8FF  tag = "drm" }
+view RtButtonWrapper Btn1 { frame 1 = 10 50 50 30 1 0  eventName = "btn"  text = "Go"
+    textColor = #FF00FF00 }
+view RtPanelWrapper Pnl1 { frame 1 = 0 100 20 40 2 1  eventName = "inner"  visible = false
+    view RtSliderWrapper Slider1 { frame 1 = 0 0 0 10 2 0  eventName = "sld"  minimumValue = 0f
+        maximumValue = 102.4f  value = 10f }
 }
 )";
 
@@ -208,25 +169,20 @@ TEST_F(LayoutLoaderTest, AResizeReappliesTheLayoutBeforeRaisingTheResizeEvent) {
     EXPECT_FLOAT_EQ(button->Left(), 500 - 10 - 50) << "positions come from the layout again";
 }
 
-TEST_F(LayoutLoaderTest, WithoutHandleResizeEventNothingIsReapplied) {
+TEST_F(LayoutLoaderTest, APanelWithoutASizeIsLaidOutForTheScreenAndWithoutResizeDataOnlyOnce) {
     writeLayout("Still",
-                "variant 340 x 568\nview RtLabelWrapper label1 { frame 0 = 5 5 10 10 1 0 }\n");
-    root->LoadLayout(u"Still", module()->bi);
-    EXPECT_EQ(RtLayoutBuilder::resizeLayout(root->panel(), 100, 100), nullptr);
-    ASSERT_FALSE(log.lines.empty());
-    EXPECT_EQ(log.lines.back(), "ResizeLayout: Layout data not found.");
-    EXPECT_FLOAT_EQ(module()->field("_label1").as<RtLabelWrapper>()->Left(), 340 - 15);
-}
-
-TEST_F(LayoutLoaderTest, AParentWithoutASizeUsesTheScreenSize) {
-    writeLayout("Edge",
-                "variant 340 x 568\nview RtLabelWrapper label1 { frame 0 = 0 0 10 10 1 1 }\n");
+                "variant 340 x 568\nview RtLabelWrapper label1 { frame 0 = 5 5 10 10 1 1 }\n");
     const auto bare = std::make_shared<RtPanelWrapper>();
     bare->Initialize(module()->bi, u"bare");
-    bare->LoadLayout(u"Edge", module()->bi);
+    bare->LoadLayout(u"Still", module()->bi);
     const auto label = module()->field("_label1").as<RtLabelWrapper>();
-    EXPECT_FLOAT_EQ(label->Left(), Screen::main().width() - 10);
-    EXPECT_FLOAT_EQ(label->Top(), Screen::main().height() - 10);
+    EXPECT_FLOAT_EQ(label->Left(), Screen::main().width() - 15);
+    EXPECT_FLOAT_EQ(label->Top(), Screen::main().height() - 15);
+
+    EXPECT_EQ(RtLayoutBuilder::resizeLayout(bare->panel(), 100, 100), nullptr);
+    ASSERT_FALSE(log.lines.empty());
+    EXPECT_EQ(log.lines.back(), "ResizeLayout: Layout data not found.");
+    EXPECT_FLOAT_EQ(label->Left(), Screen::main().width() - 15);
 }
 
 TEST_F(LayoutLoaderTest, ImagesLoadFromTheAssetsAndAFailureIsLoggedNotRaised) {
@@ -252,7 +208,37 @@ view RtImageViewWrapper outside { imageFile = "../led.png" }
     EXPECT_FALSE(static_cast<UiImageView&>(*views[2]).image());
 }
 
-// The designer script of layout "Scripted".
+// A layout's image view on screens of either density: the file it shows and its size in points.
+TEST_F(LayoutLoaderTest, DenseScreensShowTheDoubleSizeFileBesideThePlainOne) {
+    writeAsset("meter.png", FakeImageCodec::imageText(10, 6, 0xFF0000));
+    writeAsset("meter@2x.png", FakeImageCodec::imageText(20, 12, 0x00FF00));
+    writeAsset("plain.png", FakeImageCodec::imageText(10, 6, 0xFF0000));
+    writeAsset("only@2x.png", FakeImageCodec::imageText(8, 8, 0x0000FF));
+    struct Row {
+        float screenScale;
+        std::string file;
+        uint32_t shown;  // which file was read
+        float scale, width;
+    };
+    for (const Row& row :
+         {Row{1, "meter.png", 0xFFFF0000u, 1, 10}, Row{2, "meter.png", 0xFF00FF00u, 2, 10},
+          Row{2, "plain.png", 0xFFFF0000u, 1, 10},  // no "@2x" beside it
+          Row{1, "only@2x.png", 0xFF0000FFu, 2, 4}}) {
+        SCOPED_TRACE(row.file + " on a screen of scale " + std::to_string(row.screenScale));
+        codec.scale = row.screenScale;
+        writeLayout("Pic", "variant 340 x 568\nview RtImageViewWrapper pic { imageFile = \"" +
+                               row.file + "\" }\n");
+        root->LoadLayout(u"Pic", module()->bi);
+        auto& view = static_cast<UiImageView&>(*root->panel().children().back());
+        ASSERT_TRUE(view.image());
+        view.sizeToFit();
+        EXPECT_FLOAT_EQ(view.width(), row.width);
+        EXPECT_FLOAT_EQ(view.image()->scale(), row.scale);
+        EXPECT_EQ(view.image()->pixels()->argb.front(), row.shown);
+    }
+}
+
+// The designer script of layout "Scripted Form-2".
 class ScriptModule final : public RtStaticModule {
   public:
     const MethodTable* methods() const override {
@@ -276,9 +262,11 @@ TEST_F(LayoutLoaderTest, DesignerScriptsRunWhenPresentAndAreSkippedWhenAbsent) {
         "variant 340 x 568\nview RtLabelWrapper Label1 { frame 0 = 0 0 10 10 }\n";
     writeLayout("Plain", source);
     EXPECT_EQ(loadError("Plain"), u"");
-    writeLayout("Scripted", source);
-    StaticModules::registerClass<ScriptModule>(u"LS_scripted");
-    root->LoadLayout(u"Scripted", module()->bi);
+    // The script's module is named after the file: lower case, other characters than letters and
+    // digits replaced.
+    writeLayout("Scripted Form-2", source);
+    StaticModules::registerClass<ScriptModule>(u"LS_scripted_form_2");
+    root->LoadLayout(u"Scripted Form-2", module()->bi);
     EXPECT_EQ(StaticModules::New<ScriptModule>()->calls,
               (std::vector<std::string>{"general 340x568", "340x568"}));
     EXPECT_EQ(module()->field("_label1").as<RtLabelWrapper>()->Text(), u"from the script");

@@ -61,21 +61,6 @@ TEST_F(PagesTest, ALayoutLoadedIntoTheRootPanelConfiguresThePage) {
     EXPECT_EQ(other->Title(), u"");
 }
 
-TEST_F(PagesTest, WindowResizesGiveOneResizeEventPerSettledSize) {
-    navigation->setNavigationBarVisible(false);
-    const auto main = page(u"page1");
-    navigation->ShowPage(main);
-    settle();
-    module()->calls.clear();
-    Screen::main().setSize(400, 600);
-    Screen::main().setSize(568, 340);
-    settle();
-    EXPECT_EQ(module()->calls, (Calls{"page1_resize 568 340"}));
-    Screen::main().setSize(568, 340);
-    settle();
-    EXPECT_EQ(module()->calls.size(), 1u) << "a layout pass with the same size raises nothing";
-}
-
 TEST_F(PagesTest, TheNavigationBarPushesThePageDownAndTheRootPanelStartsAtItsTop) {
     const auto main = page(u"page1");
     navigation->ShowPage(main);

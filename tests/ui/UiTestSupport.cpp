@@ -2,8 +2,6 @@
 #include "tests/ui/UiTestSupport.h"
 
 #include <charconv>
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "runtime/core/MethodTable.h"
@@ -93,9 +91,8 @@ UiTest::UiTest() {
     Screen::resetForTesting();
     CustomView::resetForTesting();
     Screen::main().setImageCodec(&codec);
-    char pattern[] = "/tmp/zemtra-ui-test-XXXXXX";
-    assets = mkdtemp(pattern);
-    RtCommon::New()->service<RtFile>()->setVirtualAssetsFolder(Value(fromUtf8(assets.string())));
+    RtCommon::New()->service<RtFile>()->setVirtualAssetsFolder(
+        Value(fromUtf8(assets.path().string())));
     StaticModules::registerClass<RecordingModule>(u"zm_main");
 }
 
@@ -103,24 +100,13 @@ UiTest::~UiTest() {
     // Views queue steps that hold them weakly; drop pending work before the screen goes.
     Screen::resetForTesting();
     CustomView::resetForTesting();
-    std::error_code ignored;
-    std::filesystem::remove_all(assets, ignored);
-}
-
-void UiTest::writeAsset(const std::string& name, const std::string& bytes) const {
-    std::ofstream(assets / name, std::ios::binary) << bytes;
-}
-
-void UiTest::writeAsset(const std::string& name, const std::vector<uint8_t>& bytes) const {
-    std::ofstream out(assets / name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
 }
 
 void UiTest::writeLayout(const std::string& name, const std::string& source) const {
     std::string file = name + ".lyt";
     for (char& c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    writeAsset(file, layout::write(layout::compileText(source, name + ".layout")));
+    const std::vector<uint8_t> bytes = layout::write(layout::compileText(source, name + ".layout"));
+    writeAsset(file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace zemtra::testing

@@ -3,14 +3,15 @@
 // image codec that needs no toolkit.
 #pragma once
 
-#include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ImageCodec.h"
 #include "runtime/core/Module.h"
 #include "runtime/core/RtException.h"
 #include "tests/support/LibraryTest.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace zemtra::testing {
 
@@ -65,14 +66,18 @@ class RecordingModule : public RtStaticModule {
     void record(std::string call);
 };
 
-// Decodes "FAKEIMG <width> <height> <RRGGBB>" into a one-colour image; anything else fails.
+// Decodes "FAKEIMG <width> <height> <RRGGBB>" into a one-colour image; anything else fails. The
+// display's scale is whatever the test sets.
 class FakeImageCodec final : public platform::ImageCodec {
   public:
     std::optional<platform::Image> decode(std::span<const uint8_t> bytes) const override;
     std::optional<std::vector<uint8_t>> encode(const platform::Image& image,
                                                platform::ImageFormat format,
                                                int quality) const override;
+    float displayScale() const override { return scale; }
     static std::string imageText(int width, int height, uint32_t rgb);
+
+    float scale = 1;
 };
 
 // A fresh runtime (virtual clock, queue, log capture), a fresh screen with the fake codec, a
@@ -86,15 +91,16 @@ class UiTest : public LibraryTest {
         return StaticModules::New<RecordingModule>();
     }
     // Writes a file into the assets folder (the name as given).
-    void writeAsset(const std::string& name, const std::string& bytes) const;
-    void writeAsset(const std::string& name, const std::vector<uint8_t>& bytes) const;
+    void writeAsset(const std::string& name, std::string_view bytes) const {
+        writeFile(assets / name, bytes);
+    }
     // Compiles a readable layout into the assets folder as "<name>.lyt" (lower-cased, as assets
     // are stored).
     void writeLayout(const std::string& name, const std::string& source) const;
     // Runs every ready task.
     void settle() { queue.runUntilIdle(); }
 
-    std::filesystem::path assets;
+    TemporaryFolder assets{"zemtra-ui-test"};
     FakeImageCodec codec;
 };
 

@@ -98,29 +98,18 @@ TEST_F(ViewModelTest, ARendererHearsOfChangesInsideTheWindowOnly) {
     label->setText(u"outside");
     EXPECT_EQ(renderer.events.size(), 1u);
 
-    const auto window = Screen::main().window();
-    window->addSubview(std::static_pointer_cast<UiView>(label->object()));
-    label->SetLayoutAnimated(250, 0.5f, 1, 2, 3, 4);
-    label->RemoveViewFromParent();
-    label->setText(u"gone");
-    Screen::main().setRenderer(nullptr);
-    EXPECT_EQ(renderer.events, (Calls{"root", "inserted label at 0", "changed label 1 animated 250",
-                                      "removing label (attached)", "no root"}));
-}
-
-TEST_F(ViewModelTest, AFrameSetAtOnceAfterAnAnimationIsAnnouncedEvenWhenUnchanged) {
-    RecordingRenderer renderer;
-    Screen::main().setRenderer(&renderer);
-    const auto label = make<RtLabelWrapper>(u"x");
     Screen::main().window()->addSubview(std::static_pointer_cast<UiView>(label->object()));
     label->SetLayoutAnimated(250, 0.5f, 1, 2, 3, 4);
-    // The model holds the frame already, but the renderer may still be moving there.
+    // The model holds the frame already, but the renderer may still be moving there: told once.
     label->SetLayoutAnimated(0, 0.5f, 1, 2, 3, 4);
     label->SetLayoutAnimated(0, 0.5f, 1, 2, 3, 4);
     label->setLeft(1);
+    label->RemoveViewFromParent();
+    label->setText(u"gone");
     Screen::main().setRenderer(nullptr);
-    EXPECT_EQ(renderer.events, (Calls{"root", "inserted label at 0", "changed label 1 animated 250",
-                                      "changed label 1 animated 0", "no root"}));
+    EXPECT_EQ(renderer.events,
+              (Calls{"root", "inserted label at 0", "changed label 1 animated 250",
+                     "changed label 1 animated 0", "removing label (attached)", "no root"}));
 }
 
 TEST_F(ViewModelTest, RootPanelColourAlsoColoursThePage) {
@@ -140,49 +129,37 @@ TEST_F(ViewModelTest, ATapIsQueuedToTheNearestViewWithAClickHandler) {
     const auto outer = panel(u"pnl");
     const auto label = make<RtLabelWrapper>(u"nothandled");
     const auto handled = make<RtLabelWrapper>(u"lbl");
-    outer->AddView(Value(label), 0, 0, 50, 20);
-    outer->AddView(Value(handled), 0, 30, 50, 20);
+    const auto unhandledButton = make<RtButtonWrapper>(u"none");
+    const auto button = make<RtButtonWrapper>(u"btn");
+    for (const auto& view : {Value(label), Value(handled), Value(unhandledButton), Value(button)})
+        outer->AddView(view, 0, 0, 50, 20);
     Screen::main().window()->addSubview(std::static_pointer_cast<UiView>(outer->object()));
 
-    // A label without a handler does not intercept the tap: the panel behind it gets it.
+    // A label without a handler does not intercept the tap: the panel behind it gets it. A control
+    // takes its taps, with or without a handler.
     label->view().tap();
     handled->view().tap();
+    unhandledButton->view().tap();
+    button->view().tap();
     EXPECT_TRUE(module()->calls.empty()) << "clicks are queued, not raised during the tap";
     settle();
-    EXPECT_EQ(module()->calls, (Calls{"pnl_click", "lbl_click"}));
+    EXPECT_EQ(module()->calls, (Calls{"pnl_click", "lbl_click", "btn_click"}));
     EXPECT_EQ(module()->senders[1].object(), handled->object());
     EXPECT_FALSE(label->UserInteractionEnabled());
     EXPECT_TRUE(handled->UserInteractionEnabled());
 
-    // Hidden views and views inside hidden panels take no taps.
-    outer->setVisible(false);
-    handled->view().tap();
-    settle();
-    EXPECT_EQ(module()->calls.size(), 2u);
-}
-
-TEST_F(ViewModelTest, ControlsTakeTheirTapsAndDisabledOnesRaiseNothing) {
-    const auto outer = panel(u"pnl");
-    const auto unhandled = make<RtButtonWrapper>(u"none");
-    const auto button = make<RtButtonWrapper>(u"btn");
-    outer->AddView(Value(unhandled), 0, 0, 50, 20);
-    outer->AddView(Value(button), 0, 30, 50, 20);
-    unhandled->view().tap();
-    button->view().tap();
+    // Disabled controls, hidden views and views inside hidden panels take no taps.
     button->setEnabled(false);
     button->view().tap();
+    button->setEnabled(true);
+    outer->setVisible(false);
+    handled->view().tap();
+    button->view().tap();
     settle();
-    EXPECT_EQ(module()->calls, (Calls{"btn_click"}));
+    EXPECT_EQ(module()->calls.size(), 3u);
 }
 
-TEST_F(ViewModelTest, LongPressRaisesLongClickOnce) {
-    const auto label = make<RtLabelWrapper>(u"lbl");
-    label->view().longPress();
-    settle();
-    EXPECT_EQ(module()->calls, (Calls{"lbl_longclick"}));
-}
-
-TEST_F(ViewModelTest, OnlyViewsALongClickHandlerWaitsForRecogniseALongPress) {
+TEST_F(ViewModelTest, OnlyViewsALongClickHandlerWaitsForRecogniseALongPressAndRaiseItOnce) {
     const auto handled = make<RtLabelWrapper>(u"lbl");
     const auto button = make<RtButtonWrapper>(u"btn");
     const auto outer = panel(u"lbl");  // the module has lbl_longclick: the panel waits for one
@@ -196,6 +173,9 @@ TEST_F(ViewModelTest, OnlyViewsALongClickHandlerWaitsForRecogniseALongPress) {
     EXPECT_TRUE(inside->view().recognisesLongPress()) << "the press reaches the panel's handler";
     EXPECT_FALSE(button->view().recognisesLongPress()) << "a click-only button";
     EXPECT_FALSE(insidePlain->view().recognisesLongPress()) << "a panel with a click handler only";
+    handled->view().longPress();
+    settle();
+    EXPECT_EQ(module()->calls, (Calls{"lbl_longclick"})) << "once, and no click";
     outer->setVisible(false);
     EXPECT_FALSE(inside->view().recognisesLongPress());
 }
@@ -347,43 +327,22 @@ TEST_F(ViewModelTest, HitTestingSkipsHiddenAndNonInteractiveViewsAndHonoursClipp
     EXPECT_EQ(root.hitTest(110, 20), nullptr);
 }
 
-TEST_F(ViewModelTest, BitmapsPreferTheDoubleSizeFileOnDenseScreens) {
-    writeAsset("meter.png", FakeImageCodec::imageText(10, 6, 0xFF0000));
-    writeAsset("meter@2x.png", FakeImageCodec::imageText(20, 12, 0x00FF00));
-    writeAsset("only@2x.png", FakeImageCodec::imageText(8, 8, 0x0000FF));
-    writeAsset("broken.png", "not an image");
-    const String folder = fromUtf8(assets.string());
-
-    RtBitmap bitmap;
-    bitmap.Initialize(folder, u"meter.png");
-    EXPECT_FLOAT_EQ(bitmap.Width(), 10);
-    EXPECT_EQ(bitmap.image().pixels()->argb.front(), 0xFFFF0000u);
-
-    Screen::main().setScale(2);
-    bitmap.Initialize(folder, u"meter.png");
-    EXPECT_FLOAT_EQ(bitmap.Width(), 10) << "20 pixels at scale 2";
-    EXPECT_FLOAT_EQ(bitmap.image().scale(), 2);
-    EXPECT_EQ(bitmap.image().pixels()->argb.front(), 0xFF00FF00u);
-
-    Screen::main().setScale(1);
-    bitmap.Initialize(folder, u"only@2x.png");
-    EXPECT_FLOAT_EQ(bitmap.Width(), 4) << "a name ending in @2x is scale 2 anywhere";
-
-    // Through streams: read from bytes, written back in the codec's format.
+TEST_F(ViewModelTest, BitmapsComeFromStreamsAndGoBackInTheCodecsFormat) {
     const std::string text = FakeImageCodec::imageText(3, 5, 0x123456);
     auto input = std::make_shared<RtInputStream>();
     input->InitializeFromBytesArray(RtArray::ofBytes({text.begin(), text.end()}), 0,
                                     static_cast<int32_t>(text.size()));
+    RtBitmap bitmap;
     bitmap.Initialize2(input);
     EXPECT_FLOAT_EQ(bitmap.Height(), 5);
     auto output = std::make_shared<RtOutputStream>();
     output->InitializeToBytesArray(0);
     bitmap.WriteToStream(output, 80, u"PNG");
-    const auto written = output->ToBytesArray();
-    EXPECT_EQ(written->Length(), static_cast<int32_t>(text.size()));
+    EXPECT_EQ(output->ToBytesArray()->Length(), static_cast<int32_t>(text.size()));
 
+    writeAsset("broken.png", "not an image");
     try {
-        bitmap.Initialize(folder, u"broken.png");
+        bitmap.Initialize(fromUtf8(assets.path().string()), u"broken.png");
         FAIL();
     } catch (const RtException& error) {
         EXPECT_EQ(error.reason(), u"Error loading image.");
