@@ -211,11 +211,11 @@ int main(int argc, char** argv) {
     // Sensors first: a bad replay file is reported before a sound card is opened.
     const auto sensors =
         platform::sensors::createMotionSource(options.sensors, sensorClock(*clock));
-    if (!sensors.source) {
-        std::cerr << "zemtra: " << sensors.error << '\n';
+    if (!sensors) {
+        std::cerr << "zemtra: " << sensors.error() << '\n';
         return 2;
     }
-    scope.add<platform::MotionSource>(sensors.source);
+    scope.add<platform::MotionSource>(*sensors);
 
     MainQueueAccess speechQueue(queue);
     auto speech = platform::espeak::createSpeechOutput(options.speech, speechQueue);

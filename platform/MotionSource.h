@@ -11,13 +11,32 @@
 //   delivered stays the latest.
 // - Units: magnetic field in microtesla; user acceleration in g with gravity removed; attitude in
 //   radians. Axes are the device's own: x to the right of the screen, y to its top, z out of it.
+//
+// MotionUpdates is that counting, kept once for every source and for the users that track what
+// they started.
 #pragma once
 
+#include <array>
+#include <atomic>
+#include <cstddef>
 #include <optional>
 
 namespace zemtra::platform {
 
 enum class MotionKind { magnetometer, deviceMotion };
+inline constexpr std::array<MotionKind, 2> kMotionKinds = {MotionKind::magnetometer,
+                                                           MotionKind::deviceMotion};
+
+// One T for each kind of update.
+template <class T>
+class PerMotionKind {
+  public:
+    T& operator[](MotionKind kind) { return values_[static_cast<size_t>(kind)]; }
+    const T& operator[](MotionKind kind) const { return values_[static_cast<size_t>(kind)]; }
+
+  private:
+    std::array<T, kMotionKinds.size()> values_{};
+};
 
 struct MagneticField {
     double x = 0, y = 0, z = 0;  // microtesla
@@ -46,6 +65,48 @@ class MotionSource {
 
     virtual std::optional<MagneticField> latestMagneticField() const = 0;
     virtual std::optional<DeviceMotion> latestDeviceMotion() const = 0;
+};
+
+// Counted starts and stops per kind: a kind runs while it has had more starts than stops.
+// start(), stop() and lastStart() are for the main thread; the other questions may be asked on
+// any thread (a source's own thread asks what to deliver).
+class MotionUpdates {
+  public:
+    // True when updates of the kind begin with this start.
+    bool start(MotionKind kind) {
+        Count& count = counts_[kind];
+        count.everStarted.store(true, std::memory_order_release);
+        if (count.starts++ > 0) return false;
+        count.running.store(true, std::memory_order_release);
+        return true;
+    }
+    // True when updates of the kind end with this stop; a stop without a start does nothing.
+    bool stop(MotionKind kind) {
+        Count& count = counts_[kind];
+        if (count.starts == 0 || --count.starts > 0) return false;
+        count.running.store(false, std::memory_order_release);
+        return true;
+    }
+    // Whether the next stop of the kind ends its updates.
+    bool lastStart(MotionKind kind) const { return counts_[kind].starts == 1; }
+
+    bool running(MotionKind kind) const {
+        return counts_[kind].running.load(std::memory_order_acquire);
+    }
+    bool anyRunning() const {
+        return running(MotionKind::magnetometer) || running(MotionKind::deviceMotion);
+    }
+    bool everStarted(MotionKind kind) const {
+        return counts_[kind].everStarted.load(std::memory_order_acquire);
+    }
+
+  private:
+    struct Count {
+        int starts = 0;
+        std::atomic<bool> running{false};
+        std::atomic<bool> everStarted{false};
+    };
+    PerMotionKind<Count> counts_;
 };
 
 }  // namespace zemtra::platform

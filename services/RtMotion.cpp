@@ -24,37 +24,26 @@ MotionManager::MotionManager(std::shared_ptr<platform::MotionSource> source)
     : source_(std::move(source)) {}
 
 MotionManager::~MotionManager() {
-    if (magnetometer_.running) source_->stop(MotionKind::magnetometer);
-    if (deviceMotion_.running) source_->stop(MotionKind::deviceMotion);
+    for (const MotionKind kind : platform::kMotionKinds) stop(kind);
 }
 
-MotionManager::KindState& MotionManager::state(MotionKind kind) {
-    return kind == MotionKind::magnetometer ? magnetometer_ : deviceMotion_;
-}
-
-// The source counts starts, so each manager starts and stops a kind at most once in turn.
 void MotionManager::start(MotionKind kind) {
-    KindState& kindState = state(kind);
-    if (kindState.running) return;
-    kindState.running = true;
-    kindState.everStarted = true;
+    if (updates_.running(kind)) return;
+    updates_.start(kind);
     source_->start(kind);
 }
 
 void MotionManager::stop(MotionKind kind) {
-    KindState& kindState = state(kind);
-    if (!kindState.running) return;
-    kindState.running = false;
-    source_->stop(kind);
+    if (updates_.stop(kind)) source_->stop(kind);
 }
 
 std::optional<platform::MagneticField> MotionManager::magneticField() const {
-    if (!magnetometer_.everStarted) return std::nullopt;
+    if (!updates_.everStarted(MotionKind::magnetometer)) return std::nullopt;
     return source_->latestMagneticField();
 }
 
 std::optional<platform::DeviceMotion> MotionManager::deviceMotion() const {
-    if (!deviceMotion_.everStarted) return std::nullopt;
+    if (!updates_.everStarted(MotionKind::deviceMotion)) return std::nullopt;
     return source_->latestDeviceMotion();
 }
 

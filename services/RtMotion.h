@@ -33,15 +33,9 @@ class MotionManager final : public Object {
     std::optional<platform::DeviceMotion> deviceMotion() const;
 
   private:
-    struct KindState {
-        bool running = false;
-        bool everStarted = false;
-    };
-    KindState& state(platform::MotionKind kind);
-
     std::shared_ptr<platform::MotionSource> source_;
-    KindState magnetometer_;
-    KindState deviceMotion_;
+    // This manager's own starts: at most one at a time per kind, as the source counts each.
+    platform::MotionUpdates updates_;
 };
 
 class RtMotion final : public RtObjectWrapper {

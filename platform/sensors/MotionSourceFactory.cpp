@@ -3,13 +3,15 @@
 
 #include <charconv>
 
-#include "platform/sensors/IioMotionSource.h"
+#include "platform/sensors/IioDevice.h"
+#include "platform/sensors/PolledMotionSource.h"
 #include "platform/sensors/ReplayMotionSource.h"
 #include "platform/sensors/SimulatedMotionSource.h"
 
 namespace zemtra::platform::sensors {
 
-MotionSourceChoice createMotionSource(const std::string& name, const SensorClock& clock) {
+Result<std::shared_ptr<MotionSource>> createMotionSource(const std::string& name,
+                                                         const SensorClock& clock) {
     const auto colon = name.find(':');
     const std::string kind = name.substr(0, colon);
     const bool hasArgument = colon != std::string::npos;
@@ -22,24 +24,28 @@ MotionSourceChoice createMotionSource(const std::string& name, const SensorClock
                 std::from_chars(argument.data(), argument.data() + argument.size(), seed);
             if (argument.empty() || error != std::errc() ||
                 end != argument.data() + argument.size()) {
-                return {nullptr,
-                        "--sensors sim:SEED needs a whole number as SEED, got '" + argument + "'"};
+                return fail("--sensors sim:SEED needs a whole number as SEED, got '" + argument +
+                            "'");
             }
         }
-        return {std::make_shared<SimulatedMotionSource>(seed, clock), ""};
+        return std::shared_ptr<MotionSource>(std::make_shared<SimulatedMotionSource>(seed, clock));
     }
+    // The reason of a back end that cannot be made, after the option that asked for it.
+    const auto refused = [&name](const Failure& failure) {
+        return fail("--sensors " + name + ": " + failure.reason, failure.code);
+    };
     if (kind == "iio" && !(hasArgument && argument.empty())) {
-        auto opened = IioMotionSource::open(hasArgument ? argument : "/sys");
-        if (!opened.source) return {nullptr, "--sensors " + name + ": " + opened.error};
-        return {std::move(opened.source), ""};
+        auto opened = IioDevice::open(hasArgument ? argument : "/sys");
+        if (!opened) return refused(opened.failure());
+        return std::shared_ptr<MotionSource>(
+            std::make_shared<PolledMotionSource>(std::move(opened).value(), IioDevice::kPeriod));
     }
     if (kind == "replay" && !argument.empty()) {
         auto loaded = ReplayMotionSource::load(argument, clock);
-        if (!loaded.source) return {nullptr, "--sensors " + name + ": " + loaded.error};
-        return {std::move(loaded.source), ""};
+        if (!loaded) return refused(loaded.failure());
+        return std::shared_ptr<MotionSource>(std::move(loaded).value());
     }
-    return {nullptr,
-            "--sensors takes sim[:SEED], iio[:SYSFS_ROOT] or replay:FILE, got '" + name + "'"};
+    return fail("--sensors takes sim[:SEED], iio[:SYSFS_ROOT] or replay:FILE, got '" + name + "'");
 }
 
 }  // namespace zemtra::platform::sensors

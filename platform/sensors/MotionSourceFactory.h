@@ -7,15 +7,12 @@
 #include <string>
 
 #include "platform/MotionSource.h"
+#include "platform/Result.h"
 #include "platform/sensors/SensorClock.h"
 
 namespace zemtra::platform::sensors {
 
-struct MotionSourceChoice {
-    std::shared_ptr<MotionSource> source;  // null when `error` says why
-    std::string error;
-};
-
-MotionSourceChoice createMotionSource(const std::string& name, const SensorClock& clock);
+Result<std::shared_ptr<MotionSource>> createMotionSource(const std::string& name,
+                                                         const SensorClock& clock);
 
 }  // namespace zemtra::platform::sensors

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <system_error>
 
 namespace zemtra::platform::sensors {
 
@@ -52,12 +53,10 @@ std::optional<double> decimal(const std::string& text) {
 
 }  // namespace
 
-ReplayParse parseReplay(std::istream& in, const std::string& name) {
-    ReplayParse result;
-    const auto fail = [&](size_t line, const std::string& problem) {
-        result.rows.clear();
-        result.error = name + ":" + std::to_string(line) + ": " + problem;
-        return result;
+Result<std::vector<ReplayRow>> parseReplay(std::istream& in, const std::string& name) {
+    std::vector<ReplayRow> rows;
+    const auto problemAt = [&](size_t line, const std::string& problem) {
+        return platform::fail(name + ":" + std::to_string(line) + ": " + problem);
     };
 
     std::string line;
@@ -70,88 +69,83 @@ ReplayParse parseReplay(std::istream& in, const std::string& name) {
         if (trimmed(line).empty()) continue;
         if (!headerSeen) {
             if (trimmed(line) != kHeader) {
-                return fail(number,
-                            std::string("expected the header ") + kHeader + ", got '" + line + "'");
+                return problemAt(
+                    number, std::string("expected the header ") + kHeader + ", got '" + line + "'");
             }
             headerSeen = true;
             continue;
         }
         const std::vector<std::string> fields = splitFields(line);
         if (fields.size() != kFieldNames.size()) {
-            return fail(number, "expected 10 fields, got " + std::to_string(fields.size()));
+            return problemAt(number, "expected 10 fields, got " + std::to_string(fields.size()));
         }
         std::array<double, 10> values{};
         const bool noMagnetometer = fields[1].empty() && fields[2].empty() && fields[3].empty();
         for (size_t i = 0; i < fields.size(); ++i) {
             if (noMagnetometer && i >= 1 && i <= 3) continue;
             if (fields[i].empty()) {
-                return fail(number, std::string(kFieldNames[i]) + " is empty" +
-                                        (i >= 1 && i <= 3
-                                             ? " (mx, my and mz are empty together or not at all)"
-                                             : ""));
+                return problemAt(
+                    number,
+                    std::string(kFieldNames[i]) + " is empty" +
+                        (i >= 1 && i <= 3 ? " (mx, my and mz are empty together or not at all)"
+                                          : ""));
             }
             const auto value = decimal(fields[i]);
             if (!value) {
-                return fail(number,
-                            std::string(kFieldNames[i]) + " is not a number: '" + fields[i] + "'");
+                return problemAt(
+                    number, std::string(kFieldNames[i]) + " is not a number: '" + fields[i] + "'");
             }
             values[i] = *value;
         }
-        if (values[0] < 0) return fail(number, "t_ms is negative: '" + fields[0] + "'");
-        if (!result.rows.empty() && values[0] < result.rows.back().timeMs) {
-            return fail(number,
-                        "t_ms goes back in time: '" + fields[0] + "' after '" + previousTime + "'");
+        if (values[0] < 0) return problemAt(number, "t_ms is negative: '" + fields[0] + "'");
+        if (!rows.empty() && values[0] < rows.back().timeMs) {
+            return problemAt(
+                number, "t_ms goes back in time: '" + fields[0] + "' after '" + previousTime + "'");
         }
         ReplayRow row{.timeMs = values[0],
                       .magneticField = std::nullopt,
                       .motion = {.userAcceleration = {values[4], values[5], values[6]},
                                  .attitude = {values[7], values[8], values[9]}}};
         if (!noMagnetometer) row.magneticField = MagneticField{values[1], values[2], values[3]};
-        result.rows.push_back(row);
+        rows.push_back(row);
         previousTime = fields[0];
     }
-    if (in.bad()) return fail(number + 1, "read error");
+    if (in.bad()) return problemAt(number + 1, "read error");
     if (!headerSeen) {
-        return fail(1, std::string("expected the header ") + kHeader + ", the file is empty");
+        return problemAt(1, std::string("expected the header ") + kHeader + ", the file is empty");
     }
-    return result;
+    return rows;
 }
 
 ReplayMotionSource::ReplayMotionSource(std::vector<ReplayRow> rows, SensorClock clock)
     : rows_(std::move(rows)), clock_(std::move(clock)) {}
 
-ReplayMotionSource::LoadResult ReplayMotionSource::load(const std::filesystem::path& file,
-                                                        SensorClock clock) {
+Result<std::unique_ptr<ReplayMotionSource>> ReplayMotionSource::load(
+    const std::filesystem::path& file, SensorClock clock) {
     std::ifstream in(file);
     if (!in) {
-        return {nullptr,
-                "cannot open the replay file " + file.string() + ": " + std::strerror(errno)};
+        const int error = errno;
+        return fail("cannot open the replay file " + file.string() + ": " + std::strerror(error),
+                    std::error_code(error, std::generic_category()));
     }
-    ReplayParse parsed = parseReplay(in, file.string());
-    if (!parsed.error.empty()) return {nullptr, std::move(parsed.error)};
-    return {std::make_unique<ReplayMotionSource>(std::move(parsed.rows), std::move(clock)), ""};
-}
-
-ReplayMotionSource::Channel& ReplayMotionSource::channel(MotionKind kind) {
-    return kind == MotionKind::magnetometer ? magnetometer_ : deviceMotion_;
+    auto rows = parseReplay(in, file.string());
+    if (!rows) return rows.failure();
+    return std::make_unique<ReplayMotionSource>(std::move(rows).value(), std::move(clock));
 }
 
 void ReplayMotionSource::start(MotionKind kind) {
-    Channel& started = channel(kind);
-    started.everStarted.store(true);
-    started.updates.start();
+    updates_.start(kind);
 }
 
 void ReplayMotionSource::stop(MotionKind kind) {
-    Channel& stopped = channel(kind);
-    if (stopped.updates.lastStart()) stopped.stoppedAt.store(clock_.sinceStartup().count());
-    stopped.updates.stop();
+    if (updates_.lastStart(kind)) stoppedAt_[kind].store(clock_.sinceStartup().count());
+    updates_.stop(kind);
 }
 
-const ReplayRow* ReplayMotionSource::rowFor(const Channel& channel) const {
-    if (!channel.everStarted.load()) return nullptr;
+const ReplayRow* ReplayMotionSource::rowFor(MotionKind kind) const {
+    if (!updates_.everStarted(kind)) return nullptr;
     const int64_t nanos =
-        channel.updates.running() ? clock_.sinceStartup().count() : channel.stoppedAt.load();
+        updates_.running(kind) ? clock_.sinceStartup().count() : stoppedAt_[kind].load();
     const double nowMs = static_cast<double>(nanos) / 1e6;
     // The first row after now; the one before it is in force.
     const auto after =
@@ -162,13 +156,13 @@ const ReplayRow* ReplayMotionSource::rowFor(const Channel& channel) const {
 }
 
 std::optional<MagneticField> ReplayMotionSource::latestMagneticField() const {
-    const ReplayRow* row = rowFor(magnetometer_);
+    const ReplayRow* row = rowFor(MotionKind::magnetometer);
     if (!row) return std::nullopt;
     return row->magneticField;
 }
 
 std::optional<DeviceMotion> ReplayMotionSource::latestDeviceMotion() const {
-    const ReplayRow* row = rowFor(deviceMotion_);
+    const ReplayRow* row = rowFor(MotionKind::deviceMotion);
     if (!row) return std::nullopt;
     return row->motion;
 }

@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "platform/MotionSource.h"
+#include "platform/Result.h"
 #include "platform/sensors/SensorClock.h"
-#include "platform/sensors/UpdateSwitch.h"
 
 namespace zemtra::platform::sensors {
 
@@ -33,21 +33,14 @@ struct ReplayRow {
 };
 
 // The rows of a replay file, or the first problem as "NAME:LINE: what is wrong".
-struct ReplayParse {
-    std::vector<ReplayRow> rows;
-    std::string error;
-};
-ReplayParse parseReplay(std::istream& in, const std::string& name);
+Result<std::vector<ReplayRow>> parseReplay(std::istream& in, const std::string& name);
 
 class ReplayMotionSource final : public MotionSource {
   public:
     ReplayMotionSource(std::vector<ReplayRow> rows, SensorClock clock);
 
-    struct LoadResult {
-        std::unique_ptr<ReplayMotionSource> source;
-        std::string error;
-    };
-    static LoadResult load(const std::filesystem::path& file, SensorClock clock);
+    static Result<std::unique_ptr<ReplayMotionSource>> load(const std::filesystem::path& file,
+                                                            SensorClock clock);
 
     void start(MotionKind kind) override;
     void stop(MotionKind kind) override;
@@ -55,22 +48,13 @@ class ReplayMotionSource final : public MotionSource {
     std::optional<DeviceMotion> latestDeviceMotion() const override;
 
   private:
-    static constexpr int64_t kNever = -1;
-
-    struct Channel {
-        UpdateSwitch updates;
-        std::atomic<int64_t> stoppedAt{kNever};  // nanoseconds since start-up
-        std::atomic<bool> everStarted{false};
-    };
-
-    Channel& channel(MotionKind kind);
-    // The row in force for the channel now, or nullptr.
-    const ReplayRow* rowFor(const Channel& channel) const;
+    // The row in force for the kind now, or nullptr.
+    const ReplayRow* rowFor(MotionKind kind) const;
 
     const std::vector<ReplayRow> rows_;
     const SensorClock clock_;
-    Channel magnetometer_;
-    Channel deviceMotion_;
+    MotionUpdates updates_;
+    PerMotionKind<std::atomic<int64_t>> stoppedAt_;  // nanoseconds since start-up
 };
 
 }  // namespace zemtra::platform::sensors

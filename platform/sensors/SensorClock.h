@@ -1,6 +1,6 @@
 // The program's clock as the sensor sources see it: time since start-up, and whether it is the
-// virtual clock (then a source derives its samples from this time instead of real time, so a
-// run repeats exactly).
+// virtual clock. The simulated and the replayed source derive their samples from this time, so a
+// run under the virtual clock repeats exactly.
 #pragma once
 
 #include <chrono>

@@ -126,23 +126,6 @@ DeviceMotion SimulatedMotionSource::deviceMotionAt(uint64_t seed, int64_t index)
 SimulatedMotionSource::SimulatedMotionSource(uint64_t seed, SensorClock clock)
     : seed_(seed), clock_(std::move(clock)) {}
 
-SimulatedMotionSource::~SimulatedMotionSource() {
-    {
-        const std::lock_guard lock(mutex_);
-        quit_ = true;
-    }
-    changed_.notify_all();
-    if (thread_.joinable()) thread_.join();
-}
-
-SimulatedMotionSource::Channel& SimulatedMotionSource::channel(MotionKind kind) {
-    return kind == MotionKind::magnetometer ? magnetometer_ : deviceMotion_;
-}
-
-const SimulatedMotionSource::Channel& SimulatedMotionSource::channel(MotionKind kind) const {
-    return kind == MotionKind::magnetometer ? magnetometer_ : deviceMotion_;
-}
-
 int64_t SimulatedMotionSource::indexNow() const {
     const auto elapsed = clock_.sinceStartup();
     if (elapsed.count() < 0) return 0;
@@ -150,63 +133,35 @@ int64_t SimulatedMotionSource::indexNow() const {
 }
 
 void SimulatedMotionSource::start(MotionKind kind) {
-    Channel& started = channel(kind);
-    if (!started.updates.running()) started.firstIndex.store(indexNow() + 1);
-    if (!started.updates.start() || clock_.isVirtual) return;
-    // Taking the lock between the change and the notification: the thread either sees the
-    // change before it waits or is woken by it.
-    {
-        const std::lock_guard lock(mutex_);
-        if (!thread_.joinable()) thread_ = std::thread([this] { deliverLoop(); });
-    }
-    changed_.notify_all();
+    if (!updates_.running(kind)) streams_[kind].firstIndex.store(indexNow() + 1);
+    updates_.start(kind);
 }
 
 void SimulatedMotionSource::stop(MotionKind kind) {
-    Channel& stopped = channel(kind);
-    // Under the virtual clock the sample of the moment of the stop is kept as the latest.
-    if (clock_.isVirtual && stopped.updates.lastStart()) {
-        stopped.deliveredIndex.store(latestIndex(stopped));
-    }
-    stopped.updates.stop();
+    // The sample of the moment of the stop is kept as the latest.
+    if (updates_.lastStart(kind)) streams_[kind].keptIndex.store(latestIndex(kind));
+    updates_.stop(kind);
 }
 
-int64_t SimulatedMotionSource::latestIndex(const Channel& channel) const {
-    if (clock_.isVirtual && channel.updates.running()) {
+int64_t SimulatedMotionSource::latestIndex(MotionKind kind) const {
+    const Stream& stream = streams_[kind];
+    if (updates_.running(kind)) {
         const int64_t index = indexNow();
-        if (index >= channel.firstIndex.load()) return index;
+        if (index >= stream.firstIndex.load()) return index;
     }
-    return channel.deliveredIndex.load();
+    return stream.keptIndex.load();
 }
 
 std::optional<MagneticField> SimulatedMotionSource::latestMagneticField() const {
-    const int64_t index = latestIndex(magnetometer_);
+    const int64_t index = latestIndex(MotionKind::magnetometer);
     if (index == kNone) return std::nullopt;
     return magneticFieldAt(seed_, index);
 }
 
 std::optional<DeviceMotion> SimulatedMotionSource::latestDeviceMotion() const {
-    const int64_t index = latestIndex(deviceMotion_);
+    const int64_t index = latestIndex(MotionKind::deviceMotion);
     if (index == kNone) return std::nullopt;
     return deviceMotionAt(seed_, index);
-}
-
-void SimulatedMotionSource::deliverLoop() {
-    std::unique_lock lock(mutex_);
-    while (!quit_) {
-        if (!magnetometer_.updates.running() && !deviceMotion_.updates.running()) {
-            changed_.wait(lock);
-            continue;
-        }
-        const int64_t index = indexNow();
-        for (Channel* each : {&magnetometer_, &deviceMotion_}) {
-            if (each->updates.running() && index >= each->firstIndex.load()) {
-                each->deliveredIndex.store(index);
-            }
-        }
-        const auto nextDue = std::chrono::nanoseconds(kPeriod) * (index + 1);
-        changed_.wait_for(lock, nextDue - clock_.sinceStartup());
-    }
 }
 
 }  // namespace zemtra::platform::sensors

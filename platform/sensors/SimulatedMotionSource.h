@@ -3,34 +3,29 @@
 // second.
 //
 // The stream is a pure function of the seed and the sample number (sample n is taken n × 20 ms
-// after start-up), so a seed always gives the same stream. Under the real clock a thread of its
-// own delivers the samples as their time comes; under the virtual clock a read derives the
-// latest sample from the program's clock, so a run repeats exactly. Either way the first sample
-// after a start is the one due after the moment of the start, and a stop keeps the last one.
+// after start-up), so a seed always gives the same stream. A read derives the latest sample from
+// the program's clock, real or virtual, so no thread is needed and a run under the virtual clock
+// repeats exactly. The first sample after a start is the one due after the moment of the start,
+// and a stop keeps the last one.
 #pragma once
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
-#include <thread>
+#include <optional>
 
 #include "platform/MotionSource.h"
 #include "platform/sensors/SensorClock.h"
-#include "platform/sensors/UpdateSwitch.h"
 
 namespace zemtra::platform::sensors {
 
 class SimulatedMotionSource final : public MotionSource {
   public:
+    // The spacing of the stream: sample n is due n periods after start-up.
     static constexpr std::chrono::milliseconds kPeriod{20};
     static constexpr uint64_t kDefaultSeed = 1;
 
     SimulatedMotionSource(uint64_t seed, SensorClock clock);
-    SimulatedMotionSource(const SimulatedMotionSource&) = delete;
-    SimulatedMotionSource& operator=(const SimulatedMotionSource&) = delete;
-    ~SimulatedMotionSource() override;
 
     void start(MotionKind kind) override;
     void stop(MotionKind kind) override;
@@ -44,31 +39,21 @@ class SimulatedMotionSource final : public MotionSource {
   private:
     static constexpr int64_t kNone = -1;
 
-    struct Channel {
-        UpdateSwitch updates;
+    // Where the stream of a kind stands.
+    struct Stream {
         std::atomic<int64_t> firstIndex{0};  // the first sample due after the latest start
-        // The latest sample delivered (kNone: none yet); under the virtual clock only the one
-        // kept from before the latest start or from the stop.
-        std::atomic<int64_t> deliveredIndex{kNone};
+        // The sample kept from the latest stop (kNone: none yet).
+        std::atomic<int64_t> keptIndex{kNone};
     };
 
-    Channel& channel(MotionKind kind);
-    const Channel& channel(MotionKind kind) const;
     int64_t indexNow() const;
-    // The number of the latest sample of the channel, or kNone.
-    int64_t latestIndex(const Channel& channel) const;
-    void deliverLoop();
+    // The number of the latest sample of the kind, or kNone.
+    int64_t latestIndex(MotionKind kind) const;
 
     const uint64_t seed_;
     const SensorClock clock_;
-    Channel magnetometer_;
-    Channel deviceMotion_;
-
-    // The delivering thread (real clock only), started with the first start.
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool quit_ = false;
-    std::thread thread_;
+    MotionUpdates updates_;
+    PerMotionKind<Stream> streams_;
 };
 
 }  // namespace zemtra::platform::sensors

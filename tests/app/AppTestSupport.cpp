@@ -82,7 +82,7 @@ void AppTest::start() {
 void AppTest::replay(const std::string& rows) {
     std::istringstream csv("t_ms,mx,my,mz,ax,ay,az,yaw,pitch,roll\n" + rows);
     auto parsed = platform::sensors::parseReplay(csv, "replay.csv");
-    ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+    ASSERT_TRUE(parsed) << parsed.error();
     const auto startup = clock.monotonicNow();
     platform::sensors::SensorClock sensorClock{
         [this, startup, time = sensorTime_] {
@@ -91,7 +91,7 @@ void AppTest::replay(const std::string& rows) {
         },
         true};
     scope.add<platform::MotionSource>(std::make_shared<platform::sensors::ReplayMotionSource>(
-        std::move(parsed.rows), std::move(sensorClock)));
+        std::move(parsed).value(), std::move(sensorClock)));
 }
 
 void AppTest::writeWordList(const std::string& text) const {

@@ -6,11 +6,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <set>
-#include <string>
-#include <thread>
-
-#include "tests/platform/sensors/ManualClock.h"
 
 namespace zemtra::platform::sensors {
 namespace {
@@ -25,38 +22,45 @@ std::vector<double> numbers(uint64_t seed, int64_t index) {
     return {f.x, f.y, f.z, a.x, a.y, a.z, m.attitude.yaw, m.attitude.pitch, m.attitude.roll};
 }
 
-TEST(SimulatedMotionSource, SameSeedSameStreamOnTheProgramsClock) {
-    testing::ManualClock clock;
-    Sim first(42, clock.sensorClock()), second(42, clock.sensorClock());
-    for (Sim* source : {&first, &second}) {
-        source->start(MotionKind::magnetometer);
-        source->start(MotionKind::deviceMotion);
-    }
-    for (const std::chrono::milliseconds time : {20ms, 1013ms, 3600000ms}) {
-        clock.set(time);
-        const int64_t index = time / Sim::kPeriod;  // the latest 20 ms step
-        EXPECT_EQ(first.latestMagneticField()->z, Sim::magneticFieldAt(42, index).z);
-        EXPECT_EQ(first.latestDeviceMotion()->attitude.roll,
-                  Sim::deviceMotionAt(42, index).attitude.roll);
-        EXPECT_EQ(second.latestMagneticField()->z, first.latestMagneticField()->z);
-        EXPECT_NE(numbers(42, index), numbers(43, index));
-    }
+TEST(SimulatedMotionSource, FollowsTheProgramsClockFromTheStepAfterAStart) {
+    std::chrono::nanoseconds now = 1010ms;
+    const SensorClock clock{[&now] { return now; }, true};
+    Sim source(5, clock);
+    source.start(MotionKind::magnetometer);
+    const auto fieldX = [&] { return source.latestMagneticField().value().x; };
+    EXPECT_FALSE(source.latestMagneticField()) << "the first sample comes at the next step";
+    EXPECT_FALSE(source.latestDeviceMotion()) << "only the magnetometer was started";
+    now = 1020ms;
+    EXPECT_EQ(fieldX(), Sim::magneticFieldAt(5, 51).x);
+    now = 1h + 13ms;  // the latest 20 ms step is sample 180000
+    EXPECT_EQ(fieldX(), Sim::magneticFieldAt(5, 180000).x);
+    EXPECT_NE(numbers(5, 180000), numbers(6, 180000)) << "each seed has a stream of its own";
+    source.stop(MotionKind::magnetometer);
+    now = 2h;
+    EXPECT_EQ(fieldX(), Sim::magneticFieldAt(5, 180000).x) << "stopped: the last sample stays";
+    source.start(MotionKind::magnetometer);
+    EXPECT_EQ(fieldX(), Sim::magneticFieldAt(5, 180000).x) << "until the next step";
+    now = 2h + 20ms;
+    EXPECT_EQ(fieldX(), Sim::magneticFieldAt(5, 360001).x);
+    source.start(MotionKind::deviceMotion);
+    now = 2h + 40ms;
+    EXPECT_EQ(source.latestDeviceMotion()->attitude.roll,
+              Sim::deviceMotionAt(5, 360002).attitude.roll);
 }
 
 // The word generator takes one of the first eight digits after the point of each reading printed
 // with 16 significant digits: each reading must have eight, and they must change.
 TEST(SimulatedMotionSource, ReadingsVaryInTheirLowDigitsAndStayPlausible) {
-    std::vector<std::vector<std::set<char>>> digitsSeen(6, std::vector<std::set<char>>(9));
+    std::set<char> digits[6][9];  // by reading and position after the point
     for (int64_t index = 0; index < 200; ++index) {
         const auto values = numbers(7, index);
         for (size_t reading = 0; reading < 6; ++reading) {
             char text[64];
             std::snprintf(text, sizeof text, "%.16g", std::fabs(values[reading]));
-            const std::string printed(text);
-            const auto point = printed.find('.');
-            ASSERT_TRUE(point != std::string::npos && printed.size() - point >= 9) << printed;
+            const char* point = std::strchr(text, '.');
+            ASSERT_TRUE(point && std::strlen(point) >= 9) << text;
             for (size_t position = 4; position <= 8; ++position) {
-                digitsSeen[reading][position].insert(printed[point + position]);
+                digits[reading][position].insert(point[position]);
             }
         }
         // The Earth's field (25 to 65 µT); a device lying still (small noise around 0 g).
@@ -66,59 +70,9 @@ TEST(SimulatedMotionSource, ReadingsVaryInTheirLowDigitsAndStayPlausible) {
     }
     for (size_t reading = 0; reading < 6; ++reading) {
         for (size_t position = 4; position <= 8; ++position) {
-            EXPECT_EQ(digitsSeen[reading][position].size(), 10u)
-                << "reading " << reading << " position " << position;
+            EXPECT_EQ(digits[reading][position].size(), 10u) << reading << ", " << position;
         }
     }
-}
-
-TEST(SimulatedMotionSource, StartsAtTheNextStepCountsUsersAndKeepsTheLastSample) {
-    testing::ManualClock clock;
-    Sim source(5, clock.sensorClock());
-    const auto fieldX = [&] { return source.latestMagneticField().value().x; };
-    clock.set(1010ms);
-    source.start(MotionKind::magnetometer);
-    EXPECT_FALSE(source.latestMagneticField()) << "the first sample comes at the next step";
-    EXPECT_FALSE(source.latestDeviceMotion()) << "only the magnetometer was started";
-    clock.set(1020ms);
-    EXPECT_EQ(fieldX(), Sim::magneticFieldAt(5, 51).x);
-
-    source.start(MotionKind::magnetometer);  // a second user
-    source.stop(MotionKind::magnetometer);
-    clock.set(1100ms);
-    EXPECT_EQ(fieldX(), Sim::magneticFieldAt(5, 55).x) << "one user still runs it";
-    source.stop(MotionKind::magnetometer);
-    source.stop(MotionKind::magnetometer);  // unmatched: ignored
-    clock.set(5000ms);
-    EXPECT_EQ(fieldX(), Sim::magneticFieldAt(5, 55).x) << "stopped: the last sample stays";
-    source.start(MotionKind::magnetometer);
-    EXPECT_EQ(fieldX(), Sim::magneticFieldAt(5, 55).x);
-    clock.set(5020ms);
-    EXPECT_EQ(fieldX(), Sim::magneticFieldAt(5, 251).x);
-}
-
-// Under the real clock a thread delivers whole samples of the seeded stream at 50 Hz, and the
-// source ends cleanly while it runs.
-TEST(SimulatedMotionSource, DeliversOnItsOwnThreadUnderTheRealClock) {
-    const auto startup = std::chrono::steady_clock::now();
-    Sim source(9, {[startup] { return std::chrono::steady_clock::now() - startup; }, false});
-    source.start(MotionKind::deviceMotion);
-    std::set<int64_t> indexes;
-    const auto deadline = startup + 10s;
-    while (indexes.size() < 3 && std::chrono::steady_clock::now() < deadline) {
-        if (const auto motion = source.latestDeviceMotion()) {
-            int64_t index = (std::chrono::steady_clock::now() - startup) / Sim::kPeriod + 1;
-            while (index >= 0 &&
-                   Sim::deviceMotionAt(9, index).userAcceleration.x != motion->userAcceleration.x) {
-                --index;
-            }
-            ASSERT_GE(index, 0) << "not a sample of the stream";
-            EXPECT_EQ(Sim::deviceMotionAt(9, index).attitude.roll, motion->attitude.roll);
-            indexes.insert(index);
-        }
-        std::this_thread::yield();
-    }
-    EXPECT_EQ(indexes.size(), 3u);
 }
 
 }  // namespace
