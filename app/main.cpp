@@ -18,9 +18,9 @@
 #include "app/zm_main.h"
 #include "platform/espeak/SpeechOutputFactory.h"
 #include "platform/qt/QtDesktop.h"
-#include "platform/qt/QtMailDrafts.h"
 #include "platform/qt/QtMailWindow.h"
 #include "platform/sensors/MotionSourceFactory.h"
+#include "platform/smtp/FileMailDrafts.h"
 #include "platform/smtp/SmtpTransport.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
@@ -134,21 +134,23 @@ class SpeechOutputClosing {
 
 // The mail back ends in the program's scope: the window and drafts always, the transport only with
 // a mail server (--smtp), which is what lets the composer send. They leave the scope before the
-// desktop goes, so the window ends with Qt still there and the transport's end (which waits for
-// a send in progress) happens while the program is whole.
+// desktop goes, so the window ends with Qt still there; the transport's end (which keeps what it
+// could not send in the same drafts folder) happens while the program is whole.
 class MailServices {
   public:
     MailServices(RuntimeScope& scope, const app::Options& options, platform::Window& window)
         : scope_(scope) {
         scope_.add<platform::MailScreen>(std::make_shared<platform::qt::QtMailWindow>(&window));
-        scope_.add<platform::MailDrafts>(std::make_shared<platform::qt::QtMailDrafts>());
+        const auto drafts =
+            std::make_shared<platform::smtp::FileMailDrafts>(options.dataDirectory + "Drafts/");
+        scope_.add<platform::MailDrafts>(drafts);
         if (options.smtpUrl.empty()) return;
         platform::smtp::SmtpSettings settings;
         settings.url = options.smtpUrl;
         settings.sender = options.mailFrom;
         settings.takeCredentialsFromEnvironment();
         scope_.add<platform::MailTransport>(
-            std::make_shared<platform::smtp::SmtpTransport>(settings));
+            std::make_shared<platform::smtp::SmtpTransport>(settings, drafts));
     }
     ~MailServices() {
         scope_.add<platform::MailTransport>(nullptr);

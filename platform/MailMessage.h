@@ -4,7 +4,6 @@
 // fails the checks must never reach a header.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -128,51 +127,13 @@ inline std::optional<std::string> problemWith(const MailMessage& message, bool n
     return std::nullopt;
 }
 
-// Whether `text` may stand in a header as it is: ASCII, no NUL.
-inline bool isPlainHeaderText(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80 || c == '\0') return false;
-    }
-    return true;
-}
-
-// Base64 of a few bytes, for the encoded words of a header.
-inline std::string base64(std::string_view bytes) {
-    static constexpr char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+// Addresses as one header field or text field shows them: "ann@example.org, bob@example.org".
+// The one joiner of address lists (the message writer folds the result at its spaces).
+inline std::string joinAddresses(const std::vector<std::string>& addresses) {
     std::string out;
-    size_t i = 0;
-    for (; i + 2 < bytes.size(); i += 3) {
-        const uint32_t n =
-            (uint8_t(bytes[i]) << 16) | (uint8_t(bytes[i + 1]) << 8) | uint8_t(bytes[i + 2]);
-        out += {kAlphabet[n >> 18], kAlphabet[(n >> 12) & 63], kAlphabet[(n >> 6) & 63],
-                kAlphabet[n & 63]};
-    }
-    if (i + 1 == bytes.size()) {
-        const uint32_t n = uint8_t(bytes[i]) << 16;
-        out += {kAlphabet[n >> 18], kAlphabet[(n >> 12) & 63], '=', '='};
-    } else if (i + 2 == bytes.size()) {
-        const uint32_t n = (uint8_t(bytes[i]) << 16) | (uint8_t(bytes[i + 1]) << 8);
-        out += {kAlphabet[n >> 18], kAlphabet[(n >> 12) & 63], kAlphabet[(n >> 6) & 63], '='};
-    }
-    return out;
-}
-
-// A header value (the subject) as it is written: the text itself when plain, else RFC 2047 "B"
-// encoded words of at most 45 bytes of text each (so each word stays within 75 characters), never
-// splitting a UTF-8 sequence between words. Shared by every back end that writes headers.
-inline std::string headerText(std::string_view text) {
-    if (isPlainHeaderText(text)) return std::string(text);
-    std::string out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = std::min(text.size(), start + 45);
-        while (end < text.size() && end > start && (static_cast<uint8_t>(text[end]) & 0xC0) == 0x80)
-            --end;
-        if (end == start) end = std::min(text.size(), start + 45);
-        if (!out.empty()) out += ' ';
-        out += "=?UTF-8?B?" + base64(text.substr(start, end - start)) + "?=";
-        start = end;
+    for (const std::string& address : addresses) {
+        if (!out.empty()) out += ", ";
+        out += address;
     }
     return out;
 }

@@ -1,7 +1,8 @@
 // The mail composer: module code fills in a message (recipients, subject, body, attachments read
 // from files), shows it on the mail screen over a page, and learns by the event prefix +
 // "_complete:" how the person left it: RESULT_CANCELLED, RESULT_SAVED (written as a draft into
-// "Drafts/" under the documents directory), RESULT_SENT or RESULT_FAILED (the reason in the log).
+// the drafts folder, "Drafts/" under the documents directory in the program), RESULT_SENT or
+// RESULT_FAILED (the reason in the log).
 //
 // The back ends come from the installed runtime scope: platform::MailTransport (registered only
 // when a mail server is set up, so it also answers CanSendMail), platform::MailScreen and

@@ -4,11 +4,9 @@
 #include "platform/MailDrafts.h"
 #include "platform/MailTransport.h"
 #include "runtime/core/MainQueue.h"
-#include "runtime/core/RtCommon.h"
 #include "runtime/core/RtCore.h"
 #include "runtime/core/RuntimeScope.h"
 #include "runtime/core/Text.h"
-#include "runtime/lib/RtFile.h"
 #include "services/RtMailComposer.h"
 
 namespace zemtra {
@@ -67,20 +65,22 @@ void RtMailComposerDelegate::sendRequested(const platform::MailMessage& message)
     // Keeps a virtual clock from jumping past the send; released by the task that reports it.
     auto work = std::make_shared<MainQueue::ExternalWork>(queue);
     // Runs on the transport's thread: it only hands the outcome to the main queue.
-    transport->send(message, [&queue, self = weakSelf(),
-                              work = std::move(work)](platform::MailOutcome outcome) mutable {
-        queue.post([self = std::move(self), work = std::move(work),
-                    outcome = std::move(outcome)]() mutable {
-            work.reset();
-            const auto delegate = self.lock();
-            if (!delegate) return;
-            if (!outcome.sent) {
-                RtCore::shared()->LogError(u"Mail was not sent: " + fromUtf8(outcome.failure));
-            }
-            delegate->finish(outcome.sent ? RtMailComposer::kResultSent
-                                          : RtMailComposer::kResultFailed);
+    transport->send(
+        message, queue.clock().nowTicks(),
+        [&queue, self = weakSelf(),
+         work = std::move(work)](platform::Result<void> outcome) mutable {
+            queue.post([self = std::move(self), work = std::move(work),
+                        outcome = std::move(outcome)]() mutable {
+                work.reset();
+                const auto delegate = self.lock();
+                if (!delegate) return;
+                if (!outcome) {
+                    RtCore::shared()->LogError(u"Mail was not sent: " + fromUtf8(outcome.error()));
+                }
+                delegate->finish(outcome ? RtMailComposer::kResultSent
+                                         : RtMailComposer::kResultFailed);
+            });
         });
-    });
 }
 
 void RtMailComposerDelegate::saveRequested(const platform::MailMessage& message) {
@@ -90,15 +90,11 @@ void RtMailComposerDelegate::saveRequested(const platform::MailMessage& message)
     RuntimeScope& scope = RuntimeScope::current();
     const auto drafts = scope.get<platform::MailDrafts>();
     const auto transport = scope.find<platform::MailTransport>();
-    const std::string folder =
-        toUtf8(RtCommon::New()->service<RtFile>()->DirDocuments()) + "Drafts/";
-    const platform::DraftOutcome outcome =
+    const platform::Result<std::string> draft =
         drafts->save(message, transport ? transport->sender() : std::string(),
-                     MainQueue::current().clock().nowTicks(), folder);
-    if (!outcome.saved) {
-        RtCore::shared()->LogError(u"The draft was not saved: " + fromUtf8(outcome.failure));
-    }
-    finishLater(outcome.saved ? RtMailComposer::kResultSaved : RtMailComposer::kResultFailed);
+                     MainQueue::current().clock().nowTicks());
+    if (!draft) RtCore::shared()->LogError(u"The draft was not saved: " + fromUtf8(draft.error()));
+    finishLater(draft ? RtMailComposer::kResultSaved : RtMailComposer::kResultFailed);
 }
 
 void RtMailComposerDelegate::cancelRequested() {

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,12 +22,6 @@
 namespace zemtra::platform::qt {
 
 namespace {
-
-QString joined(const std::vector<std::string>& addresses) {
-    QStringList parts;
-    for (const std::string& address : addresses) parts << QString::fromStdString(address);
-    return parts.join(", ");
-}
 
 // Closing the dialog by its frame or Escape is the person's cancel.
 class MailDialog final : public QDialog {
@@ -53,7 +48,7 @@ struct QtMailWindow::Dialog {
         }
         void set(const std::vector<std::string>& addresses) {
             given = addresses;
-            edit->setText(joined(addresses));
+            edit->setText(QString::fromStdString(mail::joinAddresses(addresses)));
             shown = edit->text();
         }
     };
@@ -187,7 +182,8 @@ bool QtMailWindow::present(const MailMessage& message, std::weak_ptr<MailScreenL
     d.setProblem(mail::problemWith(message, false).value_or(""));
     d.showing = true;
     d.dialog->show();
-    d.dialog->raise();
+    // The offscreen platform has no stacking and says so on standard error.
+    if (QGuiApplication::platformName() != "offscreen") d.dialog->raise();
     d.to.edit->setFocus();
     return true;
 }
@@ -236,49 +232,45 @@ bool QtMailWindow::typeRecipient(std::string_view address) {
 }
 
 bool QtMailWindow::pressSend() {
-    Dialog& d = *dialog_;
-    if (!d.showing) return false;
-    if (d.sending) return true;
-    const MailMessage message = d.edited();
-    if (const auto problem = mail::problemWith(message, true)) {
-        d.setProblem(*problem);
-        return true;
-    }
-    d.setProblem("");
-    if (const auto listener = d.listener.lock()) {
-        listener->sendRequested(message);
-    } else {
-        dismiss();
-    }
-    return true;
+    return decide(Decision::send);
 }
 
 bool QtMailWindow::pressSave() {
+    return decide(Decision::save);
+}
+
+bool QtMailWindow::pressCancel() {
+    return decide(Decision::cancel);
+}
+
+bool QtMailWindow::decide(Decision decision) {
     Dialog& d = *dialog_;
     if (!d.showing) return false;
     if (d.sending) return true;
     const MailMessage message = d.edited();
-    if (const auto problem = mail::problemWith(message, false)) {
-        d.setProblem(*problem);
+    if (decision != Decision::cancel) {
+        // Only a send needs a recipient; a draft may be finished later.
+        if (const auto problem = mail::problemWith(message, decision == Decision::send)) {
+            d.setProblem(*problem);
+            return true;
+        }
+        d.setProblem("");
+    }
+    const auto listener = d.listener.lock();
+    if (!listener) {
+        dismiss();
         return true;
     }
-    d.setProblem("");
-    if (const auto listener = d.listener.lock()) {
-        listener->saveRequested(message);
-    } else {
-        dismiss();
-    }
-    return true;
-}
-
-bool QtMailWindow::pressCancel() {
-    Dialog& d = *dialog_;
-    if (!d.showing) return false;
-    if (d.sending) return true;
-    if (const auto listener = d.listener.lock()) {
-        listener->cancelRequested();
-    } else {
-        dismiss();
+    switch (decision) {
+        case Decision::send:
+            listener->sendRequested(message);
+            break;
+        case Decision::save:
+            listener->saveRequested(message);
+            break;
+        case Decision::cancel:
+            listener->cancelRequested();
+            break;
     }
     return true;
 }

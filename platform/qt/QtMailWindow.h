@@ -38,6 +38,10 @@ class QtMailWindow final : public MailScreen {
     bool showsProgress() const;
 
   private:
+    enum class Decision { send, save, cancel };
+    // The person's decision: a send or save is checked first and refused on the screen.
+    bool decide(Decision decision);
+
     struct Dialog;
     std::unique_ptr<Dialog> dialog_;
 };

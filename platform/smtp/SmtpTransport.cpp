@@ -2,30 +2,32 @@
 #include "platform/smtp/SmtpTransport.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <memory>
+#include <cstring>
 #include <utility>
 
 #include <curl/curl.h>
+
+#include "platform/Diagnostics.h"
+#include "platform/smtp/MessageWriter.h"
 
 namespace zemtra::platform::smtp {
 
 namespace {
 
+using namespace std::chrono_literals;
+
 struct CurlDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-struct MimeDeleter {
-    void operator()(curl_mime* mime) const { curl_mime_free(mime); }
 };
 struct ListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
-using MimeHandle = std::unique_ptr<curl_mime, MimeDeleter>;
 using ListHandle = std::unique_ptr<curl_slist, ListDeleter>;
+
+// Marks the failure of a transfer that the end of the transport cut off.
+const std::error_code kCutOff = std::make_error_code(std::errc::operation_canceled);
 
 // Appends to a libcurl string list; false when libcurl is out of memory (the list is kept).
 bool append(ListHandle& list, const std::string& text) {
@@ -36,67 +38,72 @@ bool append(ListHandle& list, const std::string& text) {
     return true;
 }
 
-std::string joined(const std::vector<std::string>& addresses) {
-    std::string out;
-    for (const std::string& address : addresses) {
-        if (!out.empty()) out += ", ";
-        out += address;
-    }
-    return out;
+// The message text as libcurl's upload reads it.
+struct Upload {
+    const std::string& text;
+    size_t sent = 0;
+};
+
+size_t readUpload(char* buffer, size_t size, size_t count, void* data) {
+    auto& upload = *static_cast<Upload*>(data);
+    const size_t length = std::min(size * count, upload.text.size() - upload.sent);
+    std::memcpy(buffer, upload.text.data() + upload.sent, length);
+    upload.sent += length;
+    return length;
 }
 
-// RFC 5322 date in UTC, written without the C library's locale-dependent names.
-std::string rfc5322Date(std::chrono::system_clock::time_point date) {
-    static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(date);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[64];
-    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d +0000", kDays[utc.tm_wday],
-                  utc.tm_mday, kMonths[utc.tm_mon], utc.tm_year + 1900, utc.tm_hour, utc.tm_min,
-                  utc.tm_sec);
-    return text;
-}
-
-int abortWhenAsked(void* flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<std::atomic<bool>*>(flag)->load() ? 1 : 0;
+int abortWhenCutOff(void* cutOff, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return *static_cast<const bool*>(cutOff) ? 1 : 0;
 }
 
 }  // namespace
+
+// The multi handle the transfers run on: unlike a blocking easy transfer, its wait can be woken
+// from the destructor's thread, so a transfer is cut off the moment its time is up.
+struct SmtpTransport::Multi {
+    CURLM* handle = curl_multi_init();
+    ~Multi() { curl_multi_cleanup(handle); }
+};
 
 void SmtpSettings::takeCredentialsFromEnvironment() {
     if (const char* value = std::getenv("ZEMTRA_SMTP_USER")) user = value;
     if (const char* value = std::getenv("ZEMTRA_SMTP_PASSWORD")) password = value;
 }
 
-SmtpTransport::SmtpTransport(SmtpSettings settings) : settings_(std::move(settings)) {
+SmtpTransport::SmtpTransport(SmtpSettings settings, std::shared_ptr<MailDrafts> drafts)
+    : settings_(std::move(settings)), drafts_(std::move(drafts)) {
     // Reference-counted by libcurl; called here, before the worker exists, because it is not
     // safe to call while other threads use libcurl.
     curl_global_init(CURL_GLOBAL_DEFAULT);
+    multi_ = std::make_unique<Multi>();
     worker_ = std::thread([this] { work(); });
 }
 
 SmtpTransport::~SmtpTransport() {
     {
-        std::unique_lock lock(mutex_);
+        const std::lock_guard lock(mutex_);
         stopping_ = true;
+        cutOffAt_ = std::chrono::steady_clock::now() + settings_.shutdownGrace;
         changed_.notify_all();
-        if (!changed_.wait_for(lock, settings_.shutdownGrace,
-                               [this] { return !busy_ && jobs_.empty(); })) {
-            abort_ = true;
-            jobs_.clear();
-        }
     }
+    if (multi_->handle) curl_multi_wakeup(multi_->handle);
     worker_.join();
+    multi_.reset();
     curl_global_cleanup();
 }
 
-void SmtpTransport::send(MailMessage message, std::function<void(MailOutcome)> done) {
+void SmtpTransport::send(MailMessage message, int64_t epochMillis,
+                         std::function<void(Result<void>)> done) {
     const std::lock_guard lock(mutex_);
-    jobs_.push_back(Job{std::move(message), std::move(done)});
+    jobs_.push_back(Job{std::move(message), epochMillis, std::move(done)});
     changed_.notify_all();
+}
+
+std::optional<std::chrono::milliseconds> SmtpTransport::timeBeforeCutOff() {
+    const std::lock_guard lock(mutex_);
+    if (!stopping_) return std::nullopt;
+    return std::max(0ms, std::chrono::ceil<std::chrono::milliseconds>(
+                             cutOffAt_ - std::chrono::steady_clock::now()));
 }
 
 void SmtpTransport::work() {
@@ -104,43 +111,44 @@ void SmtpTransport::work() {
     for (;;) {
         changed_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
         if (jobs_.empty()) return;
-        Job job = std::move(jobs_.front());
+        const Job job = std::move(jobs_.front());
         jobs_.pop_front();
-        busy_ = true;
         lock.unlock();
-        const MailOutcome outcome = deliver(job.message);
-        if (job.done) job.done(outcome);
+        const auto left = timeBeforeCutOff();
+        Result<void> outcome = left && *left == 0ms ? fail("cut off", kCutOff) : deliver(job);
+        if (!outcome && outcome.failure().code == kCutOff) outcome = keepAsDraft(job);
+        if (job.done) job.done(std::move(outcome));
         lock.lock();
-        busy_ = false;
-        changed_.notify_all();
     }
 }
 
-std::vector<std::string> SmtpTransport::headersFor(const MailMessage& message,
-                                                   const std::string& sender,
-                                                   std::chrono::system_clock::time_point date) {
-    std::vector<std::string> headers{"Date: " + rfc5322Date(date), "From: " + sender};
-    if (!message.to.empty()) headers.push_back("To: " + joined(message.to));
-    if (!message.cc.empty()) headers.push_back("Cc: " + joined(message.cc));
-    // Bcc recipients get the message through the envelope only.
-    if (!message.subject.empty()) {
-        headers.push_back("Subject: " + mail::headerText(message.subject));
+Result<void> SmtpTransport::keepAsDraft(const Job& job) {
+    const Result<std::string> draft =
+        drafts_ ? drafts_->save(job.message, settings_.sender, job.epochMillis)
+                : Result<std::string>(fail("no drafts folder is set up"));
+    if (!draft) {
+        const std::string reason =
+            "The program ended before a mail was sent, and it could not be kept as a draft: " +
+            draft.error();
+        diagnostics::error(reason);
+        return fail(reason, kCutOff);
     }
-    return headers;
+    const std::string reason =
+        "The program ended before a mail was sent; it is kept as a draft: " + *draft;
+    diagnostics::warning(reason);
+    return fail(reason, kCutOff);
 }
 
-MailOutcome SmtpTransport::deliver(const MailMessage& message) {
-    if (const auto problem = mail::problemWith(message, true)) return {false, *problem};
-    if (settings_.sender.empty()) {
-        return {false, "No sender address is set up (--mail-from)."};
-    }
+Result<void> SmtpTransport::deliver(const Job& job) {
+    const MailMessage& message = job.message;
+    if (const auto problem = mail::problemWith(message, true)) return fail(*problem);
+    if (settings_.sender.empty()) return fail("No sender address is set up (--mail-from).");
     if (!mail::isValidAddress(settings_.sender)) {
-        return {false,
-                "The sender address \"" + settings_.sender + "\" is not a valid mail address."};
+        return fail("The sender address \"" + settings_.sender + "\" is not a valid mail address.");
     }
 
     CurlHandle curl(curl_easy_init());
-    if (!curl) return {false, "libcurl could not start a transfer."};
+    if (!curl || !multi_->handle) return fail("libcurl could not start a transfer.");
     CURL* handle = curl.get();
     char errorText[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
@@ -151,9 +159,6 @@ MailOutcome SmtpTransport::deliver(const MailMessage& message) {
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME,
                      static_cast<long>(settings_.stallTimeout.count()));
-    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &abortWhenAsked);
-    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &abort_);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
     const bool login = !settings_.user.empty();
@@ -169,57 +174,53 @@ MailOutcome SmtpTransport::deliver(const MailMessage& message) {
     ListHandle recipients;
     for (const auto* list : {&message.to, &message.cc, &message.bcc}) {
         for (const std::string& address : *list) {
-            if (!append(recipients, "<" + address + ">")) return {false, "Out of memory."};
+            if (!append(recipients, "<" + address + ">")) return fail("Out of memory.");
         }
     }
     curl_easy_setopt(handle, CURLOPT_MAIL_RCPT, recipients.get());
 
-    ListHandle headers;
-    for (const std::string& header :
-         headersFor(message, settings_.sender, std::chrono::system_clock::now())) {
-        if (!append(headers, header)) return {false, "Out of memory."};
-    }
-    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
+    const std::string text =
+        writeMessage(message, settings_.sender, job.epochMillis, MessageUse::sending);
+    Upload upload{text};
+    curl_easy_setopt(handle, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(handle, CURLOPT_READFUNCTION, &readUpload);
+    curl_easy_setopt(handle, CURLOPT_READDATA, &upload);
+    curl_easy_setopt(handle, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(text.size()));
 
-    MimeHandle mime(curl_mime_init(handle));
-    if (!mime) return {false, "Out of memory."};
-    curl_mimepart* body = curl_mime_addpart(mime.get());
-    CURLcode status = body ? CURLE_OK : CURLE_OUT_OF_MEMORY;
-    if (status == CURLE_OK) status = curl_mime_data(body, message.body.data(), message.body.size());
-    if (status == CURLE_OK) {
-        status = curl_mime_type(
-            body, message.bodyIsHtml ? "text/html; charset=UTF-8" : "text/plain; charset=UTF-8");
-    }
-    if (status == CURLE_OK) status = curl_mime_encoder(body, "quoted-printable");
-    for (const MailAttachment& attachment : message.attachments) {
-        if (status != CURLE_OK) break;
-        curl_mimepart* part = curl_mime_addpart(mime.get());
-        if (!part) {
+    // Once the time is up the progress callback (called on every step of the transfer) aborts
+    // it: a transfer merely taken off the multi handle would first finish its exchange with the
+    // server, which is what a stalled server never lets happen.
+    bool cutOff = false;
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &abortWhenCutOff);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &cutOff);
+    CURLM* multi = multi_->handle;
+    if (curl_multi_add_handle(multi, handle) != CURLM_OK) return fail("Out of memory.");
+    CURLcode status = CURLE_OK;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
             status = CURLE_OUT_OF_MEMORY;
             break;
         }
-        // A null pointer would leave the part without data at all; an empty file is zero bytes.
-        const char* bytes =
-            attachment.bytes.empty() ? "" : reinterpret_cast<const char*>(attachment.bytes.data());
-        status = curl_mime_data(part, bytes, attachment.bytes.size());
-        if (status == CURLE_OK) status = curl_mime_type(part, attachment.mimeType.c_str());
-        if (status == CURLE_OK) status = curl_mime_filename(part, attachment.fileName.c_str());
-        if (status == CURLE_OK) status = curl_mime_encoder(part, "base64");
+        if (running == 0) {
+            int left = 0;
+            while (const CURLMsg* done = curl_multi_info_read(multi, &left)) {
+                if (done->msg == CURLMSG_DONE) status = done->data.result;
+            }
+            break;
+        }
+        const auto left = timeBeforeCutOff();
+        cutOff = left && *left == 0ms;
+        const auto wait = cutOff ? 10ms : std::min(left.value_or(1000ms), 1000ms);
+        curl_multi_poll(multi, nullptr, 0, static_cast<int>(wait.count()), nullptr);
     }
-    if (status != CURLE_OK) {
-        return {false, std::string("The message could not be put together: ") +
-                           curl_easy_strerror(status)};
-    }
-    curl_easy_setopt(handle, CURLOPT_MIMEPOST, mime.get());
-
-    status = curl_easy_perform(handle);
-    if (status == CURLE_OK) return {true, {}};
-    if (status == CURLE_ABORTED_BY_CALLBACK) {
-        return {false, "The send was cut off because the program ended."};
-    }
+    curl_multi_remove_handle(multi, handle);
+    if (status == CURLE_OK) return {};
+    if (status == CURLE_ABORTED_BY_CALLBACK) return fail("cut off", kCutOff);
     std::string reason = errorText[0] ? errorText : curl_easy_strerror(status);
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
-    return {false, reason + " (libcurl error " + std::to_string(static_cast<int>(status)) + ")"};
+    return fail(reason + " (libcurl error " + std::to_string(static_cast<int>(status)) + ")");
 }
 
 }  // namespace zemtra::platform::smtp

@@ -1,20 +1,21 @@
 // The mail transport over SMTP with libcurl: smtp:// (upgraded with STARTTLS when the server
-// offers it, and required when a password is sent) or smtps://, certificates verified, the body
-// quoted-printable and attachments base64 through libcurl's MIME parts, a non-ASCII subject as
-// RFC 2047 encoded words. Sends run one at a time on a worker thread owned by the transport (see
-// MailTransport.h for the contract).
+// offers it, and required when a password is sent) or smtps://, certificates verified. What goes
+// out is exactly the message writer's text (MessageWriter.h), uploaded as it is; blind copies are
+// in the envelope only. Sends run one at a time on a worker thread owned by the transport (see
+// MailTransport.h for the contract); the end of the transport wakes the transfer at once, so a
+// stalled server never holds the program up for longer than the shutdown grace.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
+#include "platform/MailDrafts.h"
 #include "platform/MailTransport.h"
 
 namespace zemtra::platform::smtp {
@@ -27,8 +28,8 @@ struct SmtpSettings {
     std::chrono::milliseconds connectTimeout{10000};
     // A transfer that moves no data for this long is given up.
     std::chrono::seconds stallTimeout{60};
-    // How long destroying the transport waits for a send in progress before cutting it off.
-    std::chrono::milliseconds shutdownGrace{30000};
+    // How long destroying the transport lets a send in progress finish before cutting it off.
+    std::chrono::milliseconds shutdownGrace{500};
 
     // Reads the login from ZEMTRA_SMTP_USER and ZEMTRA_SMTP_PASSWORD.
     void takeCredentialsFromEnvironment();
@@ -36,37 +37,39 @@ struct SmtpSettings {
 
 class SmtpTransport final : public MailTransport {
   public:
-    explicit SmtpTransport(SmtpSettings settings);
+    // `drafts` keeps what the end of the transport leaves unsent (the folder the mail window saves
+    // drafts to).
+    SmtpTransport(SmtpSettings settings, std::shared_ptr<MailDrafts> drafts);
     ~SmtpTransport() override;
     SmtpTransport(const SmtpTransport&) = delete;
     SmtpTransport& operator=(const SmtpTransport&) = delete;
 
     const std::string& sender() const override { return settings_.sender; }
-    void send(MailMessage message, std::function<void(MailOutcome)> done) override;
-
-    // The message's top-level headers as they are sent (without the MIME ones libcurl adds);
-    // exposed for tests of the header encoding.
-    static std::vector<std::string> headersFor(const MailMessage& message,
-                                               const std::string& sender,
-                                               std::chrono::system_clock::time_point date);
+    void send(MailMessage message, int64_t epochMillis,
+              std::function<void(Result<void>)> done) override;
 
   private:
     struct Job {
         MailMessage message;
-        std::function<void(MailOutcome)> done;
+        int64_t epochMillis = 0;
+        std::function<void(Result<void>)> done;
     };
+    struct Multi;
 
     void work();
-    MailOutcome deliver(const MailMessage& message);
+    Result<void> deliver(const Job& job);
+    // Nothing while the transport runs; else the time left before transfers are cut off.
+    std::optional<std::chrono::milliseconds> timeBeforeCutOff();
+    Result<void> keepAsDraft(const Job& job);
 
     const SmtpSettings settings_;
+    const std::shared_ptr<MailDrafts> drafts_;
+    std::unique_ptr<Multi> multi_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Job> jobs_;
-    bool busy_ = false;
     bool stopping_ = false;
-    // Read by libcurl's progress callback on the worker: set when the grace time ran out.
-    std::atomic<bool> abort_{false};
+    std::chrono::steady_clock::time_point cutOffAt_;
     std::thread worker_;
 };
 

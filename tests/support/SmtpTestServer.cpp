@@ -1,0 +1,122 @@
+// Mail test support: aiosmtpd on a socket the test made, a silent listener, Python's email parser.
+#include "tests/support/SmtpTestServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace zemtra::testing {
+
+namespace {
+
+// The Python halves of the helpers, beside this file.
+std::string script(const char* name) {
+    return std::string(ZEMTRA_TEST_SUPPORT_DIR) + "/" + name;
+}
+
+}  // namespace
+
+LocalListener::LocalListener() {
+    // Inheritable (no SOCK_CLOEXEC): the test server takes it over.
+    socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (::bind(socket_, reinterpret_cast<const sockaddr*>(&address), size) != 0 ||
+        ::listen(socket_, 16) != 0 ||
+        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        ADD_FAILURE() << "cannot listen on 127.0.0.1";
+    }
+    port_ = ntohs(address.sin_port);
+}
+
+LocalListener::~LocalListener() {
+    close();
+}
+
+void LocalListener::close() {
+    if (socket_ >= 0) ::close(socket_);
+    socket_ = -1;
+}
+
+SmtpTestServer::SmtpTestServer() {
+    LocalListener listener;
+    url_ = listener.url();
+    ProgramOptions server;
+    server.arguments = {"/usr/bin/python3", script("smtp_test_server.py"),
+                        std::to_string(listener.descriptor()), folder_.path().string()};
+    server_ = std::make_unique<ChildProcess>(server);
+    // The child holds the socket now; the test's copy goes, so that stop() really stops it.
+}
+
+SmtpTestServer::~SmtpTestServer() {
+    stop();
+}
+
+void SmtpTestServer::stop() {
+    if (!server_) return;
+    server_->signal(SIGTERM);
+    server_->wait(std::chrono::seconds(5));
+}
+
+std::vector<ReceivedMail> SmtpTestServer::waitForMessages(size_t count,
+                                                          std::chrono::milliseconds limit) const {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    std::vector<std::filesystem::path> files;
+    for (;;) {
+        files.clear();
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) {
+            if (entry.path().extension() == ".mail") files.push_back(entry.path());
+        }
+        if (files.size() >= count || std::chrono::steady_clock::now() > deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<ReceivedMail> mails;
+    for (const auto& file : files) {
+        const std::string bytes = readFile(file);
+        const size_t split = bytes.find("\n\n");
+        ReceivedMail mail{bytes.substr(split + 2), bytes.substr(0, bytes.find('\n')), {}};
+        for (size_t start = mail.sender.size() + 1; start < split;) {
+            const size_t end = bytes.find('\n', start);
+            mail.recipients.push_back(bytes.substr(start, end - start));
+            start = end + 1;
+        }
+        mails.push_back(std::move(mail));
+    }
+    return mails;
+}
+
+std::optional<std::string> describeMessage(const std::string& text) {
+    const TemporaryFolder folder("zemtra-mail");
+    writeFile(folder / "message.eml", text);
+    ProgramOptions options;
+    options.arguments = {"/usr/bin/python3", script("describe_message.py"),
+                         folder.file("message.eml")};
+    const ProgramOutcome outcome = runProgram(options, std::chrono::seconds(30));
+    if (outcome.status != 0) {
+        ADD_FAILURE() << "python failed: " << outcome.err;
+        return std::nullopt;
+    }
+    return outcome.out;
+}
+
+std::string hex(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (const char c : bytes) {
+        out += kDigits[static_cast<uint8_t>(c) >> 4];
+        out += kDigits[static_cast<uint8_t>(c) & 15];
+    }
+    return out;
+}
+
+}  // namespace zemtra::testing
