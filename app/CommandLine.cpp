@@ -79,12 +79,10 @@ std::string withTrailingSlash(std::string directory) {
     return directory;
 }
 
-ParseResult parseCommandLine(const std::vector<std::string>& arguments,
-                             std::optional<std::string> (*environment)(const char* name)) {
+platform::Result<Options> parseCommandLine(
+    const std::vector<std::string>& arguments,
+    std::optional<std::string> (*environment)(const char* name)) {
     Options options;
-    const auto fail = [](std::string message) {
-        return ParseResult{std::nullopt, std::move(message)};
-    };
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const auto value = [&](std::string& target) -> bool {
@@ -105,18 +103,18 @@ ParseResult parseCommandLine(const std::vector<std::string>& arguments,
         } else if (argument == "--data" || argument == "--assets" || argument == "--sensors" ||
                    argument == "--speech" || argument == "--clock" || argument == "--smtp" ||
                    argument == "--mail-from" || argument == "--script") {
-            if (!value(text)) return fail(argument + " needs a value; see --help");
+            if (!value(text)) return platform::fail(argument + " needs a value; see --help");
             if (argument == "--data") {
-                if (text.empty()) return fail("--data needs a directory");
+                if (text.empty()) return platform::fail("--data needs a directory");
                 options.dataDirectory = withTrailingSlash(text);
             } else if (argument == "--assets") {
-                if (text.empty()) return fail("--assets needs a directory");
+                if (text.empty()) return platform::fail("--assets needs a directory");
                 options.assetsDirectory = withTrailingSlash(text);
             } else if (argument == "--sensors") {
-                if (auto problem = checkSensors(text)) return fail(*problem);
+                if (auto problem = checkSensors(text)) return platform::fail(*problem);
                 options.sensors = text;
             } else if (argument == "--speech") {
-                if (auto problem = checkSpeech(text)) return fail(*problem);
+                if (auto problem = checkSpeech(text)) return platform::fail(*problem);
                 options.speech = text;
             } else if (argument == "--clock") {
                 if (text == "real") {
@@ -126,13 +124,13 @@ ParseResult parseCommandLine(const std::vector<std::string>& arguments,
                 } else if (startsWith(text, "virtual:")) {
                     const auto start = parseClockStart(text.substr(8));
                     if (!start) {
-                        return fail(
+                        return platform::fail(
                             "--clock virtual:START needs START as epoch milliseconds or local "
                             "YYYY-MM-DDTHH:MM:SS, got '" +
                             text.substr(8) + "'");
                     }
                     if (*start < kFirstClockStart || *start > kLastClockStart) {
-                        return fail(
+                        return platform::fail(
                             "--clock virtual:START must lie between 0001-01-01 and 9999-12-31 "
                             "(epoch milliseconds " +
                             std::to_string(kFirstClockStart) + " to " +
@@ -142,11 +140,13 @@ ParseResult parseCommandLine(const std::vector<std::string>& arguments,
                     options.clockStartTicks = *start;
                     options.clockStartGiven = true;
                 } else {
-                    return fail("--clock takes real or virtual[:START], got '" + text + "'");
+                    return platform::fail("--clock takes real or virtual[:START], got '" + text +
+                                          "'");
                 }
             } else if (argument == "--smtp") {
                 if (!startsWith(text, "smtp://") && !startsWith(text, "smtps://")) {
-                    return fail("--smtp takes a smtp:// or smtps:// URL, got '" + text + "'");
+                    return platform::fail("--smtp takes a smtp:// or smtps:// URL, got '" + text +
+                                          "'");
                 }
                 options.smtpUrl = text;
             } else if (argument == "--mail-from") {
@@ -155,13 +155,13 @@ ParseResult parseCommandLine(const std::vector<std::string>& arguments,
                 options.script = text;
             }
         } else {
-            return fail("unknown option '" + argument + "'; see --help");
+            return platform::fail("unknown option '" + argument + "'; see --help");
         }
     }
     if (options.dataDirectory.empty()) {
         options.dataDirectory = toUtf8(FileLocations::defaults(environment).documents);
     }
-    return ParseResult{options, {}};
+    return options;
 }
 
 std::string usageText() {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Result.h"
+
 namespace zemtra::app {
 
 struct Options {
@@ -27,15 +29,11 @@ struct Options {
     bool switchOn = false;
 };
 
-struct ParseResult {
-    std::optional<Options> options;
-    std::string error;  // what is wrong and how to fix it, when options is empty
-};
-
-// `environment` looks up a variable (XDG_DATA_HOME, HOME); injected so tests need not touch the
-// process environment.
-ParseResult parseCommandLine(const std::vector<std::string>& arguments,
-                             std::optional<std::string> (*environment)(const char* name));
+// The options, or what is wrong and how to fix it. `environment` looks up a variable
+// (XDG_DATA_HOME, HOME); injected so tests need not touch the process environment.
+platform::Result<Options> parseCommandLine(
+    const std::vector<std::string>& arguments,
+    std::optional<std::string> (*environment)(const char* name));
 
 std::string usageText();
 

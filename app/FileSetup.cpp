@@ -34,13 +34,14 @@ std::string defaultAssets(const std::string& executablePath) {
 
 }  // namespace
 
-std::optional<std::string> setUpFiles(const Options& options, const std::string& executablePath) {
+platform::Result<void> setUpFiles(const Options& options, const std::string& executablePath) {
     std::error_code error;
     std::filesystem::create_directories(options.dataDirectory, error);
     if (error || !std::filesystem::is_directory(options.dataDirectory)) {
-        return "cannot use the documents directory " + options.dataDirectory + ": " +
-               (error ? error.message() : std::string("it is not a directory")) +
-               "; choose another with --data DIR";
+        return platform::fail("cannot use the documents directory " + options.dataDirectory + ": " +
+                                  (error ? error.message() : std::string("it is not a directory")) +
+                                  "; choose another with --data DIR",
+                              error);
     }
     FileLocations locations = FileLocations::defaults();
     // The command line has already given both directories their trailing "/".
@@ -48,7 +49,7 @@ std::optional<std::string> setUpFiles(const Options& options, const std::string&
     locations.assets = fromUtf8(options.assetsDirectory.empty() ? defaultAssets(executablePath)
                                                                 : options.assetsDirectory);
     RtCommon::New()->service<RtFile>()->setLocations(std::move(locations));
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace zemtra::app

@@ -3,14 +3,14 @@
 // the build tree's assets beside the executable.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "app/CommandLine.h"
+#include "platform/Result.h"
 
 namespace zemtra::app {
 
-// Answers an error message for the user when the documents directory cannot be made.
-std::optional<std::string> setUpFiles(const Options& options, const std::string& executablePath);
+// Fails with a message for the user when the documents directory cannot be made.
+platform::Result<void> setUpFiles(const Options& options, const std::string& executablePath);
 
 }  // namespace zemtra::app

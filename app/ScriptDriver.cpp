@@ -2,9 +2,11 @@
 #include "app/ScriptDriver.h"
 
 #include <cmath>
-#include <istream>
+#include <fstream>
+#include <iostream>
 #include <sstream>
 
+#include "platform/Diagnostics.h"
 #include "ui/Screen.h"
 #include "ui/UiAlertView.h"
 #include "ui/UiSlider.h"
@@ -12,10 +14,6 @@
 namespace zemtra::app {
 
 namespace {
-
-// A virtual wait is run in steps of at most this much, so that a window's own event loop gets its
-// turn between them; the steps together do what one wait does.
-constexpr std::chrono::milliseconds kVirtualStep{1000};
 
 std::optional<double> numberOf(const std::string& text) {
     if (text.empty()) return std::nullopt;
@@ -115,8 +113,8 @@ std::shared_ptr<UiView> shownView(const std::string& name, std::string& problem)
 
 }  // namespace
 
-ScriptParse parseScript(std::istream& input) {
-    ScriptParse parse;
+platform::Result<Script> parseScript(std::istream& input) {
+    Script commands;
     std::string line;
     int number = 0;
     while (std::getline(input, line)) {
@@ -129,23 +127,53 @@ ScriptParse parseScript(std::istream& input) {
         std::istringstream words(line);
         words >> command.verb;
         for (std::string word; words >> word;) command.words.push_back(word);
-        if (const auto problem = shape(command, line)) {
-            parse.error = "line " + std::to_string(number) + ": " + *problem;
-            parse.commands.clear();
-            return parse;
-        }
-        parse.commands.push_back(std::move(command));
+        if (const auto problem = shape(command, line))
+            return platform::fail("line " + std::to_string(number) + ": " + *problem);
+        commands.push_back(std::move(command));
     }
-    return parse;
+    return commands;
 }
 
-ScriptDriver::ScriptDriver(MainQueue& queue, std::vector<ScriptCommand> commands, ScriptHooks hooks)
+platform::Result<Script> readScript(const std::string& source) {
+    if (source == "-") return parseScript(std::cin);
+    std::ifstream file(source);
+    if (!file) return platform::fail("cannot read the script " + source);
+    return parseScript(file);
+}
+
+ScriptDriver::ScriptDriver(MainQueue& queue, Script commands, ScriptHooks hooks)
     : queue_(queue), commands_(std::move(commands)), hooks_(std::move(hooks)) {}
 
-void ScriptDriver::fail(const ScriptCommand& command, const std::string& reason) {
-    if (hooks_.report) hooks_.report("script line " + std::to_string(command.line) + ": " + reason);
-    next_ = commands_.size();
-    queue_.quit(1);
+void ScriptDriver::start() {
+    postNext(MainQueue::Nanos::zero());
+}
+
+void ScriptDriver::postNext(MainQueue::Nanos delay) {
+    queue_.postWhenIdle(delay, [self = std::weak_ptr<ScriptDriver*>(self_)] {
+        if (const auto driver = self.lock()) (*driver)->step();
+    });
+}
+
+void ScriptDriver::step() {
+    if (queue_.quitRequested()) return;
+    if (next_ >= commands_.size()) {
+        queue_.quit(0);
+        return;
+    }
+    const ScriptCommand& command = commands_[next_++];
+    if (command.verb == "wait") {
+        postNext(std::chrono::duration_cast<MainQueue::Nanos>(
+            std::chrono::duration<double, std::milli>(command.number)));
+        return;
+    }
+    if (const auto problem = execute(command)) {
+        platform::diagnostics::error("script line " + std::to_string(command.line) + ": " +
+                                     *problem);
+        queue_.quit(1);
+        return;
+    }
+    // The next command comes after what this one set going.
+    postNext(MainQueue::Nanos::zero());
 }
 
 std::optional<std::string> ScriptDriver::execute(const ScriptCommand& command) {
@@ -198,8 +226,8 @@ std::optional<std::string> ScriptDriver::execute(const ScriptCommand& command) {
     }
     if (verb == "screenshot") {
         if (!hooks_.screenshot) return std::string("screenshots are not available");
-        const std::string error = hooks_.screenshot(command.words[0]);
-        if (!error.empty()) return error;
+        const auto saved = hooks_.screenshot(command.words[0]);
+        if (!saved) return saved.error();
         return std::nullopt;
     }
     if (verb == "quit") {
@@ -208,70 +236,6 @@ std::optional<std::string> ScriptDriver::execute(const ScriptCommand& command) {
         return std::nullopt;
     }
     return "unknown command \"" + verb + "\"";
-}
-
-void ScriptDriver::runCommands() {
-    while (next_ < commands_.size() && !queue_.quitRequested()) {
-        const ScriptCommand& command = commands_[next_++];
-        if (command.verb == "wait") {
-            const auto duration = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                std::chrono::duration<double, std::milli>(command.number));
-            if (queue_.clock().isVirtual()) {
-                waitLeft_ = duration;
-            } else {
-                waitUntil_ = queue_.clock().monotonicNow() + duration;
-            }
-            return;
-        }
-        if (const auto problem = execute(command)) {
-            fail(command, *problem);
-            return;
-        }
-        // The next command comes after what this one set going.
-        queue_.runUntilIdle();
-    }
-    if (next_ >= commands_.size() && !queue_.quitRequested()) queue_.quit(0);
-}
-
-void ScriptDriver::runReadyTasks() {
-    queue_.runUntilIdle();
-    if (queue_.quitRequested()) return;
-    if (queue_.clock().isVirtual()) {
-        if (waitLeft_) {
-            const auto step = std::min<std::chrono::nanoseconds>(*waitLeft_, kVirtualStep);
-            queue_.runFor(step);
-            *waitLeft_ -= step;
-            if (*waitLeft_ <= std::chrono::nanoseconds::zero()) waitLeft_.reset();
-            return;
-        }
-        runCommands();
-        return;
-    }
-    if (waitUntil_) {
-        if (queue_.clock().monotonicNow() < *waitUntil_) return;
-        waitUntil_.reset();
-    }
-    runCommands();
-}
-
-std::optional<std::chrono::nanoseconds> ScriptDriver::timeUntilNextTask() const {
-    if (queue_.clock().isVirtual()) return std::chrono::nanoseconds::zero();
-    const auto now = queue_.clock().monotonicNow();
-    std::optional<std::chrono::nanoseconds> due = queue_.nextReadyTime();
-    const auto scriptDue = waitUntil_ ? *waitUntil_ : now;
-    if (!due || scriptDue < *due) due = scriptDue;
-    return std::max(std::chrono::nanoseconds::zero(), *due - now);
-}
-
-int ScriptDriver::run() {
-    while (!queue_.quitRequested()) {
-        if (!queue_.clock().isVirtual()) {
-            const auto wait = timeUntilNextTask();
-            if (wait && *wait > std::chrono::nanoseconds::zero()) queue_.runFor(*wait);
-        }
-        runReadyTasks();
-    }
-    return queue_.exitStatus();
 }
 
 }  // namespace zemtra::app

@@ -7,6 +7,7 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <system_error>
 
@@ -18,29 +19,48 @@ bool endsTheProgram(int signal) {
     return signal == SIGINT || signal == SIGTERM || signal == SIGHUP;
 }
 
-[[noreturn]] void fail(const char* what) {
-    throw std::system_error(errno, std::generic_category(), what);
+[[noreturn]] void fail(int error, const char* what) {
+    throw std::system_error(error, std::generic_category(), what);
 }
+
+// Blocks the watched signals in the calling thread and puts the previous mask back unless the
+// set-up completes.
+class SignalBlock {
+  public:
+    explicit SignalBlock(const sigset_t& signals) {
+        pthread_sigmask(SIG_BLOCK, &signals, &previous_);
+    }
+    ~SignalBlock() {
+        if (!kept_) pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+    SignalBlock(const SignalBlock&) = delete;
+    SignalBlock& operator=(const SignalBlock&) = delete;
+    void keep() { kept_ = true; }
+
+  private:
+    sigset_t previous_{};
+    bool kept_ = false;
+};
 
 }  // namespace
 
 SignalWatcher::SignalWatcher(MainQueue& queue) {
-    sigemptyset(&signals_);
+    sigset_t signals;
+    sigemptyset(&signals);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2, SIGPIPE})
-        sigaddset(&signals_, signal);
-    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
-    signalDescriptor_ = ::signalfd(-1, &signals_, SFD_CLOEXEC);
-    if (signalDescriptor_ < 0) fail("signalfd");
-    stopDescriptor_ = ::eventfd(0, EFD_CLOEXEC);
-    if (stopDescriptor_ < 0) {
-        ::close(signalDescriptor_);
-        fail("eventfd");
-    }
+        sigaddset(&signals, signal);
+    SignalBlock block(signals);
+    signalDescriptor_ = FileDescriptor(::signalfd(-1, &signals, SFD_CLOEXEC));
+    if (!signalDescriptor_.isOpen()) fail(errno, "signalfd");
+    stopDescriptor_ = FileDescriptor(::eventfd(0, EFD_CLOEXEC));
+    if (!stopDescriptor_.isOpen()) fail(errno, "eventfd");
+    // std::thread throws std::system_error itself; the descriptors close as the members go.
     thread_ = std::thread([this, &queue] { watch(queue); });
+    block.keep();
 }
 
 void SignalWatcher::watch(MainQueue& queue) {
-    pollfd watched[2] = {{signalDescriptor_, POLLIN, 0}, {stopDescriptor_, POLLIN, 0}};
+    pollfd watched[2] = {{signalDescriptor_.get(), POLLIN, 0}, {stopDescriptor_.get(), POLLIN, 0}};
     for (;;) {
         if (::poll(watched, 2, -1) < 0) {
             if (errno == EINTR) continue;
@@ -49,7 +69,7 @@ void SignalWatcher::watch(MainQueue& queue) {
         if (watched[1].revents != 0) return;
         if (watched[0].revents == 0) continue;
         signalfd_siginfo info{};
-        const ssize_t got = ::read(signalDescriptor_, &info, sizeof info);
+        const ssize_t got = ::read(signalDescriptor_.get(), &info, sizeof info);
         if (got != static_cast<ssize_t>(sizeof info)) continue;
         const int signal = static_cast<int>(info.ssi_signo);
         if (!endsTheProgram(signal)) continue;
@@ -62,12 +82,10 @@ void SignalWatcher::watch(MainQueue& queue) {
 
 SignalWatcher::~SignalWatcher() {
     const uint64_t one = 1;
-    if (::write(stopDescriptor_, &one, sizeof one) < 0) {
+    if (::write(stopDescriptor_.get(), &one, sizeof one) < 0) {
         // An eventfd write fails only on overflow, which one write cannot reach.
     }
     thread_.join();
-    ::close(stopDescriptor_);
-    ::close(signalDescriptor_);
 }
 
 }  // namespace zemtra::app

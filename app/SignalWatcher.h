@@ -7,13 +7,16 @@
 // nobody uses but that would end the process (SIGUSR1, SIGUSR2, SIGPIPE) are taken and ignored
 // too. Every other signal keeps its usual effect and never reaches the watcher. The signals stay
 // blocked after the watcher ends, so none can kill the program on its last steps out.
+//
+// When the watcher cannot be set up (no descriptor, no thread), the constructor throws and leaves
+// nothing behind: its descriptors are closed and the signal mask is as it was.
 #pragma once
 
 #include <atomic>
-#include <csignal>
 #include <thread>
 
 #include "runtime/core/MainQueue.h"
+#include "runtime/lib/PosixFile.h"
 
 namespace zemtra::app {
 
@@ -32,9 +35,8 @@ class SignalWatcher {
   private:
     void watch(MainQueue& queue);
 
-    sigset_t signals_{};
-    int signalDescriptor_ = -1;
-    int stopDescriptor_ = -1;
+    FileDescriptor signalDescriptor_;
+    FileDescriptor stopDescriptor_;
     std::atomic<int> received_{0};
     std::thread thread_;
 };

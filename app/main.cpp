@@ -1,14 +1,17 @@
 // Process entry: reads the command line, chooses the clock, the window or headless back end and
 // the device services, launches the host with the word generator's module, runs the main queue
-// (driven by a script when one is given) and, at an orderly end, saves the recent-word memory.
+// (with a script delivering its commands between the queue's tasks when one is given) and, at an
+// orderly end, saves the recent-word memory. Its own diagnostics go to the diagnostics channel.
 //
 // A headless run drives the queue itself: nobody looks at a window, so the toolkit's event loop
 // has nothing to do, and the views are mirrored into widgets only for a screenshot.
 #include <cstdlib>
 #include <exception>
-#include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
 
 #include "app/CommandLine.h"
 #include "app/DeviceServices.h"
@@ -16,6 +19,7 @@
 #include "app/ScriptDriver.h"
 #include "app/SignalWatcher.h"
 #include "app/zm_main.h"
+#include "platform/Diagnostics.h"
 #include "platform/espeak/SpeechOutputFactory.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtMailWindow.h"
@@ -93,12 +97,13 @@ class ScreenAttachment {
     ScreenAttachment(const ScreenAttachment&) = delete;
     ScreenAttachment& operator=(const ScreenAttachment&) = delete;
 
-    // Saves the window as it looks now; answers an error text, empty on success.
-    std::string screenshot(const std::string& path, bool mirrored) {
+    // Saves the window as it looks now.
+    platform::Result<void> screenshot(const std::string& path, bool mirrored) {
         if (!mirrored) screen_.setRenderer(&desktop_.renderer());
         const bool saved = desktop_.screenshot().saveScreenshot(path);
         if (!mirrored) screen_.setRenderer(nullptr);
-        return saved ? std::string() : "cannot save a screenshot to " + path;
+        if (!saved) return platform::fail("cannot save a screenshot to " + path);
+        return {};
     }
 
   private:
@@ -106,16 +111,19 @@ class ScreenAttachment {
     platform::qt::QtDesktop& desktop_;
 };
 
-std::optional<app::ScriptParse> readScript(const std::string& source) {
-    if (source.empty()) return std::nullopt;
-    if (source == "-") return app::parseScript(std::cin);
-    std::ifstream file(source);
-    if (!file) {
-        app::ScriptParse failed;
-        failed.error = "cannot read the script " + source;
-        return failed;
-    }
-    return app::parseScript(file);
+// The person's actions on the program as a script carries them out.
+app::ScriptHooks scriptHooks(ScreenAttachment& attachment, bool headless,
+                             const std::shared_ptr<platform::MailScreen>& mailScreen) {
+    app::ScriptHooks hooks;
+    hooks.screenshot = [&attachment, headless](const std::string& path) {
+        return attachment.screenshot(path, !headless);
+    };
+    hooks.mailScreenShowing = [mailScreen] { return mailScreen->isShowing(); };
+    hooks.mailTo = [mailScreen](const std::string& address) { mailScreen->typeRecipient(address); };
+    hooks.mailSend = [mailScreen] { mailScreen->pressSend(); };
+    hooks.mailSave = [mailScreen] { mailScreen->pressSave(); };
+    hooks.mailCancel = [mailScreen] { mailScreen->pressCancel(); };
+    return hooks;
 }
 
 // Ends the speech output when main ends (a recording stops at that moment), before the queue and
@@ -168,12 +176,12 @@ class MailServices {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    const app::ParseResult parsed = app::parseCommandLine(arguments, environmentVariable);
-    if (!parsed.options) {
-        std::cerr << "zemtra: " << parsed.error << '\n';
+    const auto parsed = app::parseCommandLine(arguments, environmentVariable);
+    if (!parsed) {
+        platform::diagnostics::error(parsed.error());
         return 2;
     }
-    const app::Options& options = *parsed.options;
+    const app::Options& options = *parsed;
     if (options.help) {
         std::cout << app::usageText();
         return 0;
@@ -182,10 +190,14 @@ int main(int argc, char** argv) {
         std::cout << "zemtra " << ZEMTRA_VERSION << '\n';
         return 0;
     }
-    const auto script = readScript(options.script);
-    if (script && !script->error.empty()) {
-        std::cerr << "zemtra: script " << script->error << '\n';
-        return 1;
+    std::optional<app::Script> script;
+    if (!options.script.empty()) {
+        auto read = app::readScript(options.script);
+        if (!read) {
+            platform::diagnostics::error("script " + read.error());
+            return 1;
+        }
+        script = std::move(read).value();
     }
 
     std::unique_ptr<Clock> clock;
@@ -197,15 +209,21 @@ int main(int argc, char** argv) {
     MainQueue queue(*clock);
     const MainQueue::Installation installation(queue);
     // Before any other thread exists, so that every thread inherits the blocked signals.
-    const app::SignalWatcher signals(queue);
+    std::optional<app::SignalWatcher> signals;
+    try {
+        signals.emplace(queue);
+    } catch (const std::system_error& error) {
+        platform::diagnostics::error(std::string("cannot watch for signals: ") + error.what());
+        return 1;
+    }
 
     // The process-wide services of this run, each registered with its back end. They live until
     // the end of main, after the queue's last task, and go before the queue itself.
     RuntimeScope scope;
     registerStandardServices(scope);
     scope.add(std::make_shared<RtDialogs>());
-    if (const auto problem = app::setUpFiles(options, argv[0])) {
-        std::cerr << "zemtra: " << *problem << '\n';
+    if (const auto files = app::setUpFiles(options, argv[0]); !files) {
+        platform::diagnostics::error(files.error());
         return 1;
     }
 
@@ -221,24 +239,24 @@ int main(int argc, char** argv) {
 
     MainQueueAccess speechQueue(queue);
     auto speech = platform::espeak::createSpeechOutput(options.speech, speechQueue);
-    if (!speech.output) {
-        std::cerr << "zemtra: " << speech.error << '\n';
+    if (!speech) {
+        platform::diagnostics::error(speech.error());
         return 2;
     }
-    scope.add<platform::SpeechOutput>(speech.output);
-    const SpeechOutputClosing speechClosing(std::move(speech.output));
+    scope.add<platform::SpeechOutput>(*speech);
+    const SpeechOutputClosing speechClosing(std::move(speech).value());
 
     bool headless = options.headless;
     if (!headless && !displayAvailable()) {
-        std::cerr << "zemtra: no display (DISPLAY and WAYLAND_DISPLAY are not set); running "
-                     "headless\n";
+        platform::diagnostics::warning(
+            "no display (DISPLAY and WAYLAND_DISPLAY are not set); running headless");
         headless = true;
     }
     platform::qt::QtDesktop desktop(argv[0], headless, static_cast<int>(Screen::kDesignWidth),
                                     static_cast<int>(Screen::kDesignHeight));
     if (desktop.fellBackToHeadless()) {
-        std::cerr << "zemtra: cannot open the display (" << displayDescription()
-                  << "); running headless\n";
+        platform::diagnostics::warning("cannot open the display (" + displayDescription() +
+                                       "); running headless");
         headless = true;
     }
     ScreenAttachment attachment(Screen::main(), desktop, !headless);
@@ -254,36 +272,20 @@ int main(int argc, char** argv) {
         host.didFinishLaunching();
         // Switched on as by a tap, once start-up is done.
         if (options.switchOn) module->bi->raiseUIEvent(Value(), u"label1_click");
-        int status = 0;
+        // One loop runs the queue, with or without a window; a script only posts its commands.
+        std::optional<app::ScriptDriver> driver;
         if (script) {
-            app::ScriptHooks hooks;
-            hooks.screenshot = [&attachment, headless](const std::string& path) {
-                return attachment.screenshot(path, !headless);
-            };
-            hooks.report = [](const std::string& message) {
-                std::cerr << "zemtra: " << message << '\n';
-            };
-            // The person's actions on the mail screen that is showing.
-            const auto mailScreen = scope.get<platform::MailScreen>();
-            hooks.mailScreenShowing = [mailScreen] { return mailScreen->isShowing(); };
-            hooks.mailTo = [mailScreen](const std::string& address) {
-                mailScreen->typeRecipient(address);
-            };
-            hooks.mailSend = [mailScreen] { mailScreen->pressSend(); };
-            hooks.mailSave = [mailScreen] { mailScreen->pressSave(); };
-            hooks.mailCancel = [mailScreen] { mailScreen->pressCancel(); };
-            app::ScriptDriver driver(queue, script->commands, std::move(hooks));
-            status = headless ? driver.run() : desktop.run(driver);
-        } else if (headless) {
-            status = queue.run();
-        } else {
-            QueueTaskSource tasks(queue);
-            status = desktop.run(tasks);
+            driver.emplace(queue, std::move(*script),
+                           scriptHooks(attachment, headless, scope.get<platform::MailScreen>()));
+            driver->start();
         }
+        QueueTaskSource tasks(queue);
+        const int status = headless ? queue.run() : desktop.run(tasks);
         if (status == 0) module->orderlyEnd();
         return status;
     } catch (const std::exception& error) {
-        std::cerr << "zemtra: the program ended after an error: " << error.what() << '\n';
+        platform::diagnostics::error(std::string("the program ended after an error: ") +
+                                     error.what());
         return 1;
     }
 }

@@ -4,6 +4,7 @@
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
+#include <string>
 
 namespace zemtra::platform::espeak {
 
@@ -25,20 +26,19 @@ constexpr int kWaitMilliseconds =
     5;  // how often the player looks for a cut while the device is full
 }  // namespace
 
-std::unique_ptr<AlsaSink> AlsaSink::open(int sampleRate, std::string& problem) {
+Result<std::unique_ptr<AlsaSink>> AlsaSink::open(int sampleRate) {
     snd_lib_error_set_handler(quietAlsaErrors);
     auto device = std::make_unique<Device>();
     int status = snd_pcm_open(&device->pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (status < 0) {
         device->pcm = nullptr;
-        problem = std::string("no sound card for speech (") + snd_strerror(status) + ")";
-        return nullptr;
+        return fail(std::string("no sound card for speech (") + snd_strerror(status) + ")");
     }
     status = snd_pcm_set_params(device->pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
                                 1, static_cast<unsigned>(sampleRate), 1, kLatencyMicroseconds);
     if (status < 0) {
-        problem = std::string("the sound card refuses speech audio (") + snd_strerror(status) + ")";
-        return nullptr;
+        return fail(std::string("the sound card refuses speech audio (") + snd_strerror(status) +
+                    ")");
     }
     return std::make_unique<AlsaSink>(std::move(device));
 }

@@ -10,17 +10,17 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <string>
 #include <thread>
 
+#include "platform/Result.h"
 #include "platform/espeak/AudioSink.h"
 
 namespace zemtra::platform::espeak {
 
 class AlsaSink final : public AudioSink {
   public:
-    // The sink on the default device, or nullptr with the reason when there is no sound card.
-    static std::unique_ptr<AlsaSink> open(int sampleRate, std::string& problem);
+    // The sink on the default device, or the reason there is none (no sound card).
+    static Result<std::unique_ptr<AlsaSink>> open(int sampleRate);
     ~AlsaSink() override;
 
     void play(int64_t start, std::vector<int16_t> samples) override;

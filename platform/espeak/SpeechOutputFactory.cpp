@@ -1,14 +1,14 @@
 // The choice of speech back end.
 #include "platform/espeak/SpeechOutputFactory.h"
 
-#include <iostream>
-#include <stdexcept>
-
+#include "platform/Diagnostics.h"
 #include "platform/espeak/AlsaSink.h"
 #include "platform/espeak/EspeakEngine.h"
 #include "platform/espeak/EspeakSpeechOutput.h"
 #include "platform/espeak/NoSpeechOutput.h"
 #include "platform/espeak/WavFileSink.h"
+
+#include <stdexcept>
 
 namespace zemtra::platform::espeak {
 
@@ -24,32 +24,34 @@ class SilentSink final : public AudioSink {
 
 }  // namespace
 
-SpeechOutputChoice createSpeechOutput(const std::string& option, ProgramQueue& queue) {
-    if (option == "none") return {std::make_shared<NoSpeechOutput>(queue), {}};
+Result<std::shared_ptr<SpeechOutput>> createSpeechOutput(const std::string& option,
+                                                         ProgramQueue& queue) {
+    if (option == "none")
+        return std::shared_ptr<SpeechOutput>(std::make_shared<NoSpeechOutput>(queue));
     const bool toFile = option.starts_with("wav:");
     if (option != "espeak" && !toFile)
-        return {nullptr, "--speech takes espeak, wav:FILE or none, got '" + option + "'"};
-    if (toFile && option.size() == 4) return {nullptr, "--speech wav: needs a file name"};
+        return fail("--speech takes espeak, wav:FILE or none, got '" + option + "'");
+    if (toFile && option.size() == 4) return fail("--speech wav: needs a file name");
 
     EspeakEngine* engine = nullptr;
     try {
         engine = &EspeakEngine::instance();
     } catch (const std::runtime_error& error) {
-        return {nullptr, error.what()};
+        return fail(error.what());
     }
     std::unique_ptr<AudioSink> sink;
-    std::string problem;
     if (toFile) {
-        sink = WavFileSink::create(option.substr(4), engine->sampleRate(), problem);
-        if (!sink) return {nullptr, problem};
+        auto file = WavFileSink::create(option.substr(4), engine->sampleRate());
+        if (!file) return file.failure();
+        sink = std::move(file).value();
+    } else if (auto card = AlsaSink::open(engine->sampleRate())) {
+        sink = std::move(card).value();
     } else {
-        sink = AlsaSink::open(engine->sampleRate(), problem);
-        if (!sink) {
-            std::cerr << "zemtra: " << problem << "; speech goes on silently\n";
-            sink = std::make_unique<SilentSink>();
-        }
+        diagnostics::warning(card.error() + "; speech goes on silently");
+        sink = std::make_unique<SilentSink>();
     }
-    return {EspeakSpeechOutput::create(queue, *engine, std::move(sink)), {}};
+    return std::shared_ptr<SpeechOutput>(
+        EspeakSpeechOutput::create(queue, *engine, std::move(sink)));
 }
 
 }  // namespace zemtra::platform::espeak

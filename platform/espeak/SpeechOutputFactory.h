@@ -5,17 +5,15 @@
 #include <string>
 
 #include "platform/ProgramQueue.h"
+#include "platform/Result.h"
 #include "platform/SpeechOutput.h"
 
 namespace zemtra::platform::espeak {
 
-struct SpeechOutputChoice {
-    std::shared_ptr<SpeechOutput> output;  // null when `error` says why
-    std::string error;
-};
-
-// `espeak` without a sound card says so once on standard error and speaks silently. The back end
-// keeps `queue` (and its clock) and must be destroyed before them.
-SpeechOutputChoice createSpeechOutput(const std::string& option, ProgramQueue& queue);
+// The back end, or why there is none. `espeak` without a sound card says so once on the
+// diagnostics channel and speaks silently. The back end keeps `queue` (and its clock) and must be
+// destroyed before them.
+Result<std::shared_ptr<SpeechOutput>> createSpeechOutput(const std::string& option,
+                                                         ProgramQueue& queue);
 
 }  // namespace zemtra::platform::espeak

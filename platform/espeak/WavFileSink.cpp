@@ -5,8 +5,9 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <iostream>
 #include <limits>
+
+#include "platform/Diagnostics.h"
 
 namespace zemtra::platform::espeak {
 
@@ -23,18 +24,15 @@ void putLittleEndian(std::array<unsigned char, kHeaderBytes>& header, size_t at,
 
 }  // namespace
 
-std::unique_ptr<WavFileSink> WavFileSink::create(const std::string& path, int sampleRate,
-                                                 std::string& error) {
+Result<std::unique_ptr<WavFileSink>> WavFileSink::create(const std::string& path, int sampleRate) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file) {
-        error = "cannot write the speech recording " + path + ": " + std::strerror(errno);
-        return nullptr;
+        const int error = errno;
+        return fail("cannot write the speech recording " + path + ": " + std::strerror(error),
+                    std::error_code(error, std::generic_category()));
     }
     auto sink = std::make_unique<WavFileSink>(Passkey{}, std::move(file), sampleRate);
-    if (sink->failed_) {
-        error = "cannot write the speech recording " + path;
-        return nullptr;
-    }
+    if (sink->failed_) return fail("cannot write the speech recording " + path);
     return sink;
 }
 
@@ -105,7 +103,7 @@ void WavFileSink::advanceTo(int64_t now) {
         }
         ahead_.erase(ahead_.begin(), ahead_.begin() + static_cast<std::ptrdiff_t>(fromAudio));
         if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
-            std::cerr << "zemtra: writing the speech recording failed; it ends here\n";
+            diagnostics::error("writing the speech recording failed; it ends here");
             failed_ = true;
             return;
         }

@@ -6,9 +6,9 @@
 
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
 
+#include "platform/Result.h"
 #include "platform/espeak/AudioSink.h"
 
 namespace zemtra::platform::espeak {
@@ -16,8 +16,7 @@ namespace zemtra::platform::espeak {
 class WavFileSink final : public AudioSink {
   public:
     // The sink, or the reason the file cannot be written.
-    static std::unique_ptr<WavFileSink> create(const std::string& path, int sampleRate,
-                                               std::string& error);
+    static Result<std::unique_ptr<WavFileSink>> create(const std::string& path, int sampleRate);
     ~WavFileSink() override;
 
     void play(int64_t start, std::vector<int16_t> samples) override;

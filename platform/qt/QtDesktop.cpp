@@ -9,9 +9,9 @@
 
 #include <QApplication>
 #include <QScopeGuard>
-#include <cstdio>
 #include <vector>
 
+#include "platform/Diagnostics.h"
 #include "platform/qt/QtImageCodec.h"
 #include "platform/qt/QtQueueDriver.h"
 #include "platform/qt/QtTextMetrics.h"
@@ -72,6 +72,19 @@ bool offscreenAskedFor() {
     return platforms && std::string_view(platforms).starts_with("offscreen");
 }
 
+// Qt's own messages go into the program's diagnostics channel, so standard error carries only
+// what the program has to say: Qt's notes and warnings (the offscreen platform's "does not
+// support raise()" when a window opens, among others) are debug messages, seen with ZEMTRA_DEBUG;
+// critical and fatal ones are errors.
+void toDiagnostics(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    std::string line = "Qt";
+    if (context.category && std::string_view(context.category) != "default")
+        line += std::string(" (") + context.category + ")";
+    line += ": " + text.toStdString();
+    const bool matters = type == QtCriticalMsg || type == QtFatalMsg;
+    diagnostics::report(matters ? Severity::error : Severity::debug, line);
+}
+
 // Holds back Qt's messages while the application object picks its platform: when the window
 // platforms fail and the offscreen one is taken, their complaints are replaced by one line of
 // the program's; otherwise they are passed on as they came. Qt's message handler is a plain
@@ -80,21 +93,22 @@ class PlatformMessages {
   public:
     PlatformMessages() {
         active_ = this;
-        previous_ = qInstallMessageHandler(&PlatformMessages::hold);
+        qInstallMessageHandler(&PlatformMessages::hold);
     }
     ~PlatformMessages() { release(false); }
     PlatformMessages(const PlatformMessages&) = delete;
     PlatformMessages& operator=(const PlatformMessages&) = delete;
 
-    // Stops holding; the held messages are dropped or passed on.
+    // Stops holding; the held messages are dropped or passed on. From here on Qt's messages go
+    // straight to the diagnostics channel.
     void release(bool drop) {
         if (active_ != this) return;
-        qInstallMessageHandler(previous_);
+        qInstallMessageHandler(&toDiagnostics);
         active_ = nullptr;
         if (drop) return;
         for (const Held& message : held_) {
             const QMessageLogContext context(nullptr, 0, nullptr, message.category.c_str());
-            qt_message_output(message.type, context, message.text);
+            toDiagnostics(message.type, context, message.text);
         }
     }
 
@@ -112,21 +126,12 @@ class PlatformMessages {
         if (type != QtFatalMsg) return;
         // Not even the offscreen platform started: Qt ends the process next; say why first.
         for (const Held& message : capture->held_)
-            std::fprintf(stderr, "%s\n", message.text.toLocal8Bit().constData());
+            diagnostics::error("Qt: " + message.text.toStdString());
     }
 
     static inline PlatformMessages* active_ = nullptr;
-    QtMessageHandler previous_ = nullptr;
     std::vector<Held> held_;
 };
-
-// The offscreen platform says on every shown window that it cannot pass size hints on; that is
-// what a run without a screen means, so headless runs keep standard error for what matters.
-void dropOffscreenSizeHintNotes(QtMsgType type, const QMessageLogContext& context,
-                                const QString& text) {
-    if (text.contains(QStringLiteral("does not support propagateSizeHints"))) return;
-    qt_message_output(type, context, text);
-}
 
 }  // namespace
 
@@ -139,10 +144,12 @@ struct QtDesktop::Parts {
                    QGuiApplication::platformName() == "offscreen"),
           window(width, height, "Zemtra") {
         messages.release(fellBack);
-        if (QGuiApplication::platformName() == "offscreen")
-            qInstallMessageHandler(&dropOffscreenSizeHintNotes);
     }
 
+    // Qt's messages go back to Qt's own handler once everything of Qt here has gone.
+    struct MessageRouting {
+        ~MessageRouting() { qInstallMessageHandler(nullptr); }
+    } routing;
     std::string program;
     int argumentCount = 1;
     char* arguments[2];

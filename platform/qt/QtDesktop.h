@@ -1,7 +1,9 @@
 // The program's Qt side in one object: the application object, the window, the image codec and
 // text metrics, and the loop that runs the task queue. Headless runs use Qt's offscreen platform,
 // so they keep the same views, images and text measurements as a window and can still take
-// screenshots; nothing appears on a screen. No Qt header leaks out of this one.
+// screenshots; nothing appears on a screen. Qt's own messages go into the diagnostics channel
+// (debug, or error for critical and fatal ones), so standard error carries only the program's
+// diagnostics. No Qt header leaks out of this one.
 #pragma once
 
 #include <functional>

@@ -25,16 +25,36 @@ void MainQueue::post(Task task) {
     wake();
 }
 
-void MainQueue::postDelayed(Nanos delay, Task task) {
+MainQueue::Nanos MainQueue::dueIn(Nanos delay) const {
     const Nanos now = clock_.monotonicNow();
     const Nanos wait = std::max(delay, Nanos::zero());
     // A due time past the clock's range is never reached; it must not wrap round to the past.
-    const Nanos due = wait > Nanos::max() - now ? Nanos::max() : now + wait;
+    return wait > Nanos::max() - now ? Nanos::max() : now + wait;
+}
+
+void MainQueue::postDelayed(Nanos delay, Task task) {
+    const Nanos due = dueIn(delay);
     {
         std::lock_guard lock(mutex_);
         delayed_.push(Delayed{due, ++sequence_, std::move(task)});
     }
     wake();
+}
+
+void MainQueue::postWhenIdle(Nanos delay, Task task) {
+    const Nanos due = dueIn(delay);
+    {
+        std::lock_guard lock(mutex_);
+        idle_.push(Delayed{due, ++sequence_, std::move(task)});
+    }
+    wake();
+}
+
+std::optional<MainQueue::Nanos> MainQueue::nextDue() const {
+    std::optional<Nanos> due;
+    if (!delayed_.empty()) due = delayed_.top().due;
+    if (!idle_.empty() && (!due || idle_.top().due < *due)) due = idle_.top().due;
+    return due;
 }
 
 void MainQueue::wake() {
@@ -54,10 +74,12 @@ std::optional<MainQueue::Task> MainQueue::takeReady(std::unique_lock<std::mutex>
         posted_.pop_front();
         return task;
     }
-    if (!delayed_.empty() && delayed_.top().due <= clock_.monotonicNow()) {
-        // priority_queue::top() is const; the element is popped right after, so moving is safe.
-        Task task = std::move(const_cast<Delayed&>(delayed_.top()).task);
-        delayed_.pop();
+    const Nanos now = clock_.monotonicNow();
+    // priority_queue::top() is const; the element is popped right after, so moving is safe.
+    for (DelayedHeap* heap : {&delayed_, &idle_}) {
+        if (heap->empty() || heap->top().due > now) continue;
+        Task task = std::move(const_cast<Delayed&>(heap->top()).task);
+        heap->pop();
         return task;
     }
     return std::nullopt;
@@ -85,11 +107,11 @@ bool MainQueue::waitForWork(std::optional<Nanos> limit) {
     if (!clock_.isVirtual()) {
         while (!quit_ && posted_.empty()) {
             const Nanos now = clock_.monotonicNow();
-            if (!delayed_.empty() && delayed_.top().due <= now) return true;
+            const std::optional<Nanos> due = nextDue();
+            if (due && *due <= now) return true;
             if (limit && *limit <= now) return false;
             std::optional<Nanos> wakeAt = limit;
-            if (!delayed_.empty())
-                wakeAt = wakeAt ? std::min(*wakeAt, delayed_.top().due) : delayed_.top().due;
+            if (due) wakeAt = wakeAt ? std::min(*wakeAt, *due) : *due;
             if (wakeAt) {
                 // Bounded: the standard library adds the wait to its own clock reading, which
                 // overflows for a task due at the end of the clock's range; the loop waits again.
@@ -105,11 +127,12 @@ bool MainQueue::waitForWork(std::optional<Nanos> limit) {
     // before letting virtual time jump past it.
     changed_.wait(lock, [this] { return quit_ || !posted_.empty() || externalWork_ == 0; });
     if (quit_ || !posted_.empty()) return true;
-    if (delayed_.empty() || (limit && delayed_.top().due > *limit)) {
+    const std::optional<Nanos> due = nextDue();
+    if (!due || (limit && *due > *limit)) {
         if (limit) virtualClock.advanceTo(*limit);
         return false;
     }
-    virtualClock.advanceTo(delayed_.top().due);
+    virtualClock.advanceTo(*due);
     return true;
 }
 
@@ -158,13 +181,12 @@ int MainQueue::exitStatus() const {
 std::optional<MainQueue::Nanos> MainQueue::nextReadyTime() const {
     std::lock_guard lock(mutex_);
     if (!posted_.empty()) return clock_.monotonicNow();
-    if (delayed_.empty()) return std::nullopt;
-    return delayed_.top().due;
+    return nextDue();
 }
 
 size_t MainQueue::pendingCount() const {
     std::lock_guard lock(mutex_);
-    return posted_.size() + delayed_.size();
+    return posted_.size() + delayed_.size() + idle_.size();
 }
 
 MainQueue::ExternalWork::ExternalWork(MainQueue& queue) : queue_(queue) {

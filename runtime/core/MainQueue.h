@@ -7,8 +7,11 @@
 //   times run in posting order (one sequence number counts every post).
 // - All tasks posted now run before the next due delayed task, so a task posted by a tick runs
 //   before another tick due at the same moment.
-// - post() and postDelayed() may be called from any thread; everything else from the queue's
-//   thread only. Tasks are move-only, so a back-end thread can hand over what it owns.
+// - A task posted for when the queue is idle runs once its time has come and nothing else is
+//   ready: after every task due up to and including its moment, whenever it was posted, and
+//   after the tasks those post. Such tasks run in due-time order, then posting order.
+// - post(), postDelayed() and postWhenIdle() may be called from any thread; everything else from
+//   the queue's thread only. Tasks are move-only, so a back-end thread can hand over what it owns.
 //
 // Under a real clock an idle queue sleeps until its next due task or a post wakes it (no polling).
 // Under a virtual clock an idle queue jumps the clock to the next due task, unless other threads
@@ -45,6 +48,10 @@ class MainQueue {
     void post(Task task);
     // Due `delay` from now; a delay of 0 or less is due now (still after the posted tasks).
     void postDelayed(Nanos delay, Task task);
+    // Due `delay` from now, but run only when the queue is idle then (see the ordering contract):
+    // the way input from outside, such as a script's next command, comes between tasks. A virtual
+    // clock jumps to it as to a delayed task.
+    void postWhenIdle(Nanos delay, Task task);
 
     // Runs the next ready task, if any; answers whether one ran. Does not move a virtual clock.
     bool runOne();
@@ -111,6 +118,11 @@ class MainQueue {
         }
     };
 
+    using DelayedHeap = std::priority_queue<Delayed, std::vector<Delayed>, Later>;
+
+    Nanos dueIn(Nanos delay) const;
+    // The earliest due time of the delayed and the idle tasks, if any; under the lock.
+    std::optional<Nanos> nextDue() const;
     std::optional<Task> takeReady(std::unique_lock<std::mutex>& lock);
     // Blocks (real clock) or jumps the virtual clock until a task is ready, `limit` passes or quit
     // is requested; answers false when a virtual queue can never make progress again.
@@ -121,7 +133,8 @@ class MainQueue {
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Task> posted_;
-    std::priority_queue<Delayed, std::vector<Delayed>, Later> delayed_;
+    DelayedHeap delayed_;
+    DelayedHeap idle_;
     uint64_t sequence_ = 0;
     int externalWork_ = 0;
     bool quit_ = false;

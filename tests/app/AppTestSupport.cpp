@@ -1,9 +1,9 @@
 // Application test helpers.
 #include "tests/app/AppTestSupport.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
 #include <sstream>
 
 #include "platform/sensors/ReplayMotionSource.h"
@@ -44,13 +44,9 @@ AppTest::AppTest() {
     tzset();
     Screen::resetForTesting();
     scope.add(std::make_shared<RtDialogs>());
-    char documentsPattern[] = "/tmp/zemtra-app-docs-XXXXXX";
-    documents = mkdtemp(documentsPattern);
-    char assetsPattern[] = "/tmp/zemtra-app-assets-XXXXXX";
-    assets = mkdtemp(assetsPattern);
+    std::filesystem::create_directories(documents);
     std::filesystem::copy(ZEMTRA_BUILD_ASSETS_DIR, assets,
-                          std::filesystem::copy_options::recursive |
-                              std::filesystem::copy_options::overwrite_existing);
+                          std::filesystem::copy_options::recursive);
     FileLocations locations = FileLocations::defaults();
     locations.documents = fromUtf8(documents.string() + "/");
     locations.assets = fromUtf8(assets.string() + "/");
@@ -60,7 +56,11 @@ AppTest::AppTest() {
     ClassRegistry::instance().add(u"RtTTS", [this] { return ObjectRef(speech); });
     StaticModules::registerClass<app::zm_main>(u"zm_main");
     module_ = StaticModules::New<app::zm_main>();
-    writeNumberedWordList();
+    // Word i is "wi", so a log line names the selection that chose it.
+    std::string words;
+    for (int index = 0; index < app::zm_main::kWordSlots; ++index)
+        words += "w" + std::to_string(index) + "\n";
+    writeWordList(words);
 }
 
 AppTest::~AppTest() {
@@ -70,8 +70,6 @@ AppTest::~AppTest() {
     module_.reset();
     Screen::resetForTesting();
     ClassRegistry::instance().resetForTesting();
-    std::filesystem::remove_all(documents);
-    std::filesystem::remove_all(assets);
 }
 
 void AppTest::start() {
@@ -84,40 +82,14 @@ void AppTest::replay(const std::string& rows) {
     auto parsed = platform::sensors::parseReplay(csv, "replay.csv");
     ASSERT_TRUE(parsed) << parsed.error();
     const auto startup = clock.monotonicNow();
-    platform::sensors::SensorClock sensorClock{
-        [this, startup, time = sensorTime_] {
-            if (!time->ended) time->last = clock.monotonicNow() - startup;
-            return time->last;
-        },
-        true};
+    platform::sensors::SensorClock sensorClock{[this, startup, time = sensorTime_] {
+                                                   if (!time->ended)
+                                                       time->last = clock.monotonicNow() - startup;
+                                                   return time->last;
+                                               },
+                                               true};
     scope.add<platform::MotionSource>(std::make_shared<platform::sensors::ReplayMotionSource>(
         std::move(parsed).value(), std::move(sensorClock)));
-}
-
-void AppTest::writeWordList(const std::string& text) const {
-    std::ofstream(assets / "wordlist.txt", std::ios::binary) << text;
-}
-
-void AppTest::writeNumberedWordList() const {
-    std::string text;
-    for (int index = 0; index < app::zm_main::kWordSlots; ++index)
-        text += "w" + std::to_string(index) + "\n";
-    writeWordList(text);
-}
-
-void AppTest::writeDocument(const std::string& name, const std::string& bytes) const {
-    std::ofstream(documents / name, std::ios::binary) << bytes;
-}
-
-std::string AppTest::readDocument(const std::string& name) const {
-    std::ifstream file(documents / name, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-bool AppTest::documentExists(const std::string& name) const {
-    return std::filesystem::exists(documents / name);
 }
 
 std::vector<std::string> AppTest::documentNames() const {

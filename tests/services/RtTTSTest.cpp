@@ -45,11 +45,11 @@ class SpeakingModule final : public RtStaticModule {
 class RtTTSTest : public testing::RuntimeTest {
   protected:
     RtTTSTest() {
-        std::string error;
         output = platform::espeak::EspeakSpeechOutput::create(
             queueAccess, EspeakEngine::instance(),
             platform::espeak::WavFileSink::create(folder.file("speech.wav"),
-                                                  EspeakEngine::instance().sampleRate(), error));
+                                                  EspeakEngine::instance().sampleRate())
+                .value());
         scope.add<platform::SpeechOutput>(output);
         tts->Initialize(module->bi, u"TALK");
     }

@@ -1,12 +1,10 @@
-// Test helpers for speech recordings: a file in a private temporary folder, the WAV reader, and
-// measurements taken from the samples themselves.
+// Test helpers for speech recordings: the WAV reader, and measurements taken from the samples
+// themselves.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,11 +14,6 @@
 
 namespace zemtra::testing {
 
-inline std::vector<char> readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 struct WavData {
     int sampleRate = 0;
     std::vector<int16_t> samples;
@@ -29,7 +22,7 @@ struct WavData {
 // Reads a 16-bit mono PCM file as the sinks write it (44-byte header) and checks the header's
 // sizes against the file's.
 inline WavData readWav(const std::string& path) {
-    const std::vector<char> bytes = readBytes(path);
+    const std::string bytes = readFile(path);
     WavData wav;
     if (bytes.size() < 44) {
         ADD_FAILURE() << path << " is too short for a WAV file";

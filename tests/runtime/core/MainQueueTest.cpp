@@ -68,6 +68,47 @@ TEST_F(MainQueueTest, TaskPostedByATickRunsBeforeAnotherTickDueAtTheSameTime) {
     EXPECT_EQ(order, "tpu");
 }
 
+// A script's next command comes this way: after everything due up to its moment, including
+// ticks posted after it and the tasks those post, with a virtual clock at exactly that moment.
+TEST_F(MainQueueTest, AnIdleTaskWaitsForEverythingDueUpToItsMoment) {
+    queue.postWhenIdle(20ms, [this] {
+        order += 'i';
+        EXPECT_EQ(Now(), kStartTicks + 20);
+    });
+    queue.postDelayed(20ms, [this] {
+        order += 'd';
+        queue.post(mark('p'));
+    });
+    queue.postDelayed(10ms, [this] {
+        order += 'e';
+        queue.postDelayed(10ms, mark('l'));
+    });
+    queue.postDelayed(30ms, mark('x'));
+    queue.postWhenIdle(40ms, mark('j'));
+    queue.postWhenIdle(40ms, mark('k'));
+    queue.runFor(35ms);
+    EXPECT_EQ(order, "edplix");
+    EXPECT_EQ(queue.pendingCount(), 2u);
+    // Nothing else is due: the clock jumps to the idle tasks, as to delayed ones.
+    EXPECT_EQ(queue.run(), 0);
+    EXPECT_EQ(order, "edplixjk");
+    EXPECT_EQ(Now(), kStartTicks + 40);
+}
+
+TEST_F(MainQueueTest, AnIdleTaskDueNowRunsAfterTheChainOfPostedTasks) {
+    queue.postWhenIdle(0ms, mark('i'));
+    queue.post([this] {
+        order += 'a';
+        queue.post([this] {
+            order += 'b';
+            queue.postDelayed(0ms, mark('c'));
+        });
+    });
+    queue.runUntilIdle();
+    EXPECT_EQ(order, "abci");
+    EXPECT_EQ(Now(), kStartTicks);
+}
+
 TEST_F(MainQueueTest, DelayedTaskNeverRunsEarly) {
     queue.postDelayed(1000ms, mark('x'));
     queue.runFor(999ms);
@@ -182,6 +223,16 @@ TEST(RealClockQueue, DelayedTaskRunsNoEarlierThanItsDelay) {
     });
     queue.run();
     EXPECT_GE(ranAt - start, 20ms);
+}
+
+TEST(RealClockQueue, AnIdleQueueWakesForAnIdleTaskAtItsTime) {
+    RealClock clock;
+    MainQueue queue(clock);
+    testing::Watchdog watchdog(queue);
+    const auto start = clock.monotonicNow();
+    queue.postWhenIdle(20ms, [&] { queue.quit(0); });
+    queue.run();
+    EXPECT_GE(clock.monotonicNow() - start, 20ms);
 }
 
 // The owner of a wake handler (the Qt driver) replaces it when it goes away while other threads
