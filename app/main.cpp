@@ -232,7 +232,7 @@ int main(int argc, char** argv) {
     const auto sensors =
         platform::sensors::createMotionSource(options.sensors, sensorClock(*clock));
     if (!sensors) {
-        std::cerr << "zemtra: " << sensors.error() << '\n';
+        platform::diagnostics::error(sensors.error());
         return 2;
     }
     scope.add<platform::MotionSource>(*sensors);
