@@ -114,6 +114,18 @@ class zm_main final : public RtStaticModule {
     // The display name of a machine identifier (the table, then the fallback rules).
     static String deviceNameOf(StringView machine);
 
+    // ---- notices: what went wrong that the person must know (a write that failed, sensors lost,
+    // speech failing), shown on the main screen in the notice line until it is cleared. Each kind
+    // holds one text; the line shows the newest two. A text is logged when it is new for its kind,
+    // so a failure that repeats at every tick is logged once, and again only after it cleared.
+    enum class NoticeKind { wordLog, settings, memory, journal, sensors, speech, mail, files };
+    void showNotice(NoticeKind kind, const String& text);
+    // Takes the kind's text off the line; `logText`, when given and a notice was showing, is
+    // logged ("Sensors found again").
+    void clearNotice(NoticeKind kind, const String& logText = String());
+    // The text showing for the kind, empty when none.
+    String notice(NoticeKind kind) const;
+
     // ---- the program's orderly end (window closed, quit, end of script, a signal): the memory
     // is saved so that no accepted word is forgotten.
     void orderlyEnd();
@@ -170,7 +182,8 @@ class zm_main final : public RtStaticModule {
     ObjectRef _mailc;  // mail composer (an RtMailComposer)
     std::shared_ptr<RtPanelWrapper> _pnlinfo;
     std::shared_ptr<RtButtonWrapper> _btnlog;
-    int32_t _dn = 0;  // device kind: 1 on an iPod
+    int32_t _dn = 0;                             // device kind: 1 on an iPod
+    std::shared_ptr<RtLabelWrapper> _lblnotice;  // the main screen's notice line
 
     // Property access by name: `Get<&zm_main::_x>` and `Set<&zm_main::_x>` back the getter "_x"
     // and the setter "set_x:" of every global.
@@ -208,6 +221,9 @@ class zm_main final : public RtStaticModule {
     // Memory slots 0 to 1024 as this run last saved them (empty before the first save).
     std::vector<int32_t> savedMemory_;
     void setVoiceFromSliders();
+    void showNotices();
+    // The notices showing, oldest first.
+    std::vector<std::pair<NoticeKind, String>> notices_;
 };
 
 }  // namespace zemtra::app

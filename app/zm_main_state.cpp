@@ -139,6 +139,7 @@ const MethodTable* zm_main::methods() const {
         ZM_GLOBAL(_pnlinfo),
         ZM_GLOBAL(_btnlog),
         ZM_GLOBAL(_dn),
+        ZM_GLOBAL(_lblnotice),
     };
     return &table;
 }
@@ -216,6 +217,8 @@ String zm_main::_process_globals() {
     _pnlinfo = std::make_shared<RtPanelWrapper>();
     _btnlog = std::make_shared<RtButtonWrapper>();
     _dn = 0;
+    _lblnotice = std::make_shared<RtLabelWrapper>();
+    notices_.clear();
     return String();
 }
 

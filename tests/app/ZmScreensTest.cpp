@@ -2,6 +2,8 @@
 // service.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "runtime/core/TickClock.h"
 #include "tests/app/AppTestSupport.h"
 #include "ui/Screen.h"
@@ -92,6 +94,29 @@ TEST_F(ScreensTest, MailWithoutAMailServiceReportsNotSentAndCarriesOn) {
     EXPECT_NE(std::find(log.lines.begin(), log.lines.end(),
                         "Mail cannot be sent: this program has no mail service"),
               log.lines.end());
+}
+
+TEST_F(ScreensTest, TheNoticeLineShowsTheNewestTwoKindsAndLogsEachTextOnce) {
+    using Kind = app::zm_main::NoticeKind;
+    const auto line = [this] { return toUtf8(module()._lblnotice->Text()); };
+    const auto logged = [this](const std::string& text) {
+        return std::count(log.lines.begin(), log.lines.end(), text);
+    };
+    module().showNotice(Kind::wordLog, u"Word log not written: the disk is full");
+    module().showNotice(Kind::wordLog, u"Word log not written: the disk is full");
+    module().showNotice(Kind::sensors, u"Sensors lost: no new sample for 2 s");
+    module().showNotice(Kind::speech, u"Speech failed: no sound card");
+    EXPECT_EQ(line(), "Speech failed: no sound card\nSensors lost: no new sample for 2 s");
+    EXPECT_EQ(logged("Word log not written: the disk is full"), 1);
+
+    module().clearNotice(Kind::speech);
+    module().clearNotice(Kind::sensors, u"Sensors found again");
+    EXPECT_EQ(line(), "Word log not written: the disk is full");
+    EXPECT_EQ(logged("Sensors found again"), 1);
+    module().clearNotice(Kind::wordLog);
+    EXPECT_EQ(line(), "");
+    module().showNotice(Kind::wordLog, u"Word log not written: the disk is full");
+    EXPECT_EQ(logged("Word log not written: the disk is full"), 2) << "new again once cleared";
 }
 
 }  // namespace
