@@ -67,20 +67,10 @@ TEST_F(SpeechHealthTest, ASpeechFailureIsShownAndLoggedOnceWordsGoOnAndItClearsW
     EXPECT_EQ(logged("Speech works again"), 1);
     output->close();
 
-    // w5 and w7 are heard when they were said; w6, due while the file could not grow, is lost.
-    const auto wav = testing::readWav(recording).samples;
-    EXPECT_GT(testing::audibleSpan(wav, sampleAt(300), sampleAt(2500)).length(), 0u);
-    EXPECT_EQ(testing::audibleSpan(wav, sampleAt(2500), sampleAt(6000)).length(), 0u);
-    const auto w7 = testing::audibleSpan(wav, sampleAt(6000));
+    // The word said once speech was back is in the recording, when it was said.
+    const auto w7 = testing::audibleSpan(testing::readWav(recording).samples, sampleAt(6000));
     EXPECT_GT(w7.length(), static_cast<size_t>(sampleAt(150)));
     EXPECT_LT(static_cast<int64_t>(w7.begin), sampleAt(6150));
-}
-
-TEST_F(SpeechHealthTest, AServiceWithoutAStatusCountsAsWorking) {
-    module()._talk = speech;  // the stand-in answers no Status
-    module().showNotice(app::zm_main::NoticeKind::speech, u"Speech failed: earlier");
-    module().checkDevices();
-    EXPECT_EQ(text("lblnotice"), "");
 }
 
 }  // namespace
