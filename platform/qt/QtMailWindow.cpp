@@ -193,7 +193,9 @@ void QtMailWindow::showSending() {
 }
 
 void QtMailWindow::showProblem(const std::string& text) {
-    if (dialog_->showing) dialog_->setProblem(text);
+    if (!dialog_->showing) return;
+    dialog_->setBusy(false);
+    dialog_->setProblem(text);
 }
 
 void QtMailWindow::dismiss() {
