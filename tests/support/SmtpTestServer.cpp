@@ -149,6 +149,23 @@ std::vector<ReceivedMail> SmtpTestServer::waitForMessages(size_t count,
     return mails;
 }
 
+std::string writeStandInXdgEmail(const TemporaryFolder& folder, int status, int seconds) {
+    const std::string record = folder.path().string();
+    std::filesystem::create_directories(folder / "attached");
+    writeFile(folder / "bin/xdg-email",
+              "#!/bin/sh\n"
+              "printf '%s\\n' \"$@\" > '" + record + "/arguments'\n"
+              "while [ $# -gt 0 ]; do\n"
+              "  if [ \"$1\" = --attach ]; then cp \"$2\" '" + record + "/attached/'; fi\n"
+              "  shift\n"
+              "done\n"
+              "sleep " + std::to_string(seconds) + "\n"
+              "echo 'xdg-email: stand-in ending with status " + std::to_string(status) + "' >&2\n"
+              "exit " + std::to_string(status) + "\n");
+    std::filesystem::permissions(folder / "bin/xdg-email", std::filesystem::perms::owner_all);
+    return (folder / "bin/xdg-email").string();
+}
+
 std::optional<std::string> describeMessage(const std::string& text) {
     const TemporaryFolder folder("zemtra-mail");
     writeFile(folder / "message.eml", text);

@@ -80,6 +80,11 @@ class SmtpTestServer {
     std::unique_ptr<ChildProcess> server_;
 };
 
+// A stand-in for xdg-email in `folder` (folder/bin/xdg-email, for PATH or as the program itself):
+// it writes its arguments, one per line, to folder/arguments, copies each --attach file into
+// folder/attached/, waits `seconds`, and exits with `status`.
+std::string writeStandInXdgEmail(const TemporaryFolder& folder, int status = 0, int seconds = 0);
+
 // Reads a message with Python's email package and describes it in lines "key=value": subject
 // (decoded), headers (the names present, lower case, sorted), to, body (type, hex of the
 // decoded bytes, line ends as LF) and one "attachment=" line per attachment (file name, type,
