@@ -114,10 +114,15 @@ class ScreenAttachment {
 
 // The person's actions on the program as a script carries them out.
 app::ScriptHooks scriptHooks(ScreenAttachment& attachment, bool headless,
-                             const std::shared_ptr<platform::MailScreen>& mailScreen) {
+                             const std::shared_ptr<platform::qt::QtMailWindow>& mailScreen) {
     app::ScriptHooks hooks;
-    hooks.screenshot = [&attachment, headless](const std::string& path) {
-        return attachment.screenshot(path, !headless);
+    // The mail window, while it shows, is what the person looks at.
+    hooks.screenshot = [&attachment, headless,
+                        mailScreen](const std::string& path) -> platform::Result<void> {
+        if (!mailScreen->isShowing()) return attachment.screenshot(path, !headless);
+        if (!mailScreen->saveScreenshot(path))
+            return platform::fail("cannot save a screenshot to " + path);
+        return {};
     };
     hooks.mailScreenShowing = [mailScreen] { return mailScreen->isShowing(); };
     hooks.mailTo = [mailScreen](const std::string& address) { mailScreen->typeRecipient(address); };
@@ -151,8 +156,8 @@ class MailServices {
   public:
     MailServices(RuntimeScope& scope, const app::Options& options, platform::Window& window,
                  bool onDesktop)
-        : scope_(scope) {
-        scope_.add<platform::MailScreen>(std::make_shared<platform::qt::QtMailWindow>(&window));
+        : scope_(scope), screen_(std::make_shared<platform::qt::QtMailWindow>(&window)) {
+        scope_.add<platform::MailScreen>(screen_);
         const auto drafts =
             std::make_shared<platform::smtp::FileMailDrafts>(options.dataDirectory + "Drafts/");
         scope_.add<platform::MailDrafts>(drafts);
@@ -183,8 +188,11 @@ class MailServices {
     MailServices(const MailServices&) = delete;
     MailServices& operator=(const MailServices&) = delete;
 
+    const std::shared_ptr<platform::qt::QtMailWindow>& screen() const { return screen_; }
+
   private:
     RuntimeScope& scope_;
+    const std::shared_ptr<platform::qt::QtMailWindow> screen_;
 };
 
 }  // namespace
@@ -291,7 +299,7 @@ int main(int argc, char** argv) {
         std::optional<app::ScriptDriver> driver;
         if (script) {
             driver.emplace(queue, std::move(*script),
-                           scriptHooks(attachment, headless, scope.get<platform::MailScreen>()));
+                           scriptHooks(attachment, headless, mail.screen()));
             driver->start();
         }
         QueueTaskSource tasks(queue);

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QPixmap>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -219,6 +220,11 @@ std::string QtMailWindow::problemText() const {
 
 bool QtMailWindow::showsProgress() const {
     return dialog_->showing && dialog_->sending;
+}
+
+bool QtMailWindow::saveScreenshot(const std::string& path) const {
+    if (!dialog_->showing || !dialog_->dialog) return false;
+    return dialog_->dialog->grab().save(QString::fromStdString(path), "PNG");
 }
 
 bool QtMailWindow::typeRecipient(std::string_view address) {

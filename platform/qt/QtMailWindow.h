@@ -37,6 +37,8 @@ class QtMailWindow final : public MailScreen {
 
     // Whether the busy bar shows (for tests).
     bool showsProgress() const;
+    // Saves a PNG of the mail window as it looks now; false when none shows or it cannot be saved.
+    bool saveScreenshot(const std::string& path) const;
 
   private:
     enum class Decision { send, save, cancel };

@@ -130,7 +130,8 @@ std::string plainReason(CURLcode status, const char* errorText, const Exchange& 
         exchange.reply.empty() ? std::string() : " (the server said \"" + exchange.reply + "\")";
     switch (status) {
         case CURLE_COULDNT_RESOLVE_HOST:
-            return "No connection to the mail server: the name of " + server + " is not known.";
+            return "No connection to the mail server: the name " + server.substr(0, server.rfind(':')) +
+                   " is not known.";
         case CURLE_COULDNT_CONNECT:
             return "No connection to the mail server " + server + " (" + detail + ").";
         case CURLE_OPERATION_TIMEDOUT:
@@ -143,7 +144,10 @@ std::string plainReason(CURLcode status, const char* errorText, const Exchange& 
             return "The certificate authority file " + settings.certificateAuthority +
                    " cannot be used (" + detail + ").";
         case CURLE_SSL_CONNECT_ERROR:
-            return "No secure connection to the mail server could be made (" + detail + ").";
+            return "No secure connection to the mail server could be made (" + detail + ")" +
+                   (settings.url.starts_with("smtps:")
+                        ? "; if the server upgrades with STARTTLS instead, use smtp://."
+                        : ".");
         case CURLE_USE_SSL_FAILED:
             return "The mail server " + server +
                    " offers no secure connection (STARTTLS), and the password is sent over none "
