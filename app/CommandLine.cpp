@@ -103,8 +103,7 @@ platform::Result<Options> parseCommandLine(
             options.switchOn = true;
         } else if (argument == "--data" || argument == "--assets" || argument == "--sensors" ||
                    argument == "--speech" || argument == "--clock" || argument == "--smtp" ||
-                   argument == "--mail-from" || argument == "--smtp-ca" ||
-                   argument == "--script") {
+                   argument == "--mail-from" || argument == "--smtp-ca" || argument == "--script") {
             if (!value(text)) return platform::fail(argument + " needs a value; see --help");
             if (argument == "--data") {
                 if (text.empty()) return platform::fail("--data needs a directory");

@@ -163,9 +163,9 @@ class MailServices {
         scope_.add<platform::MailDrafts>(drafts);
         if (options.smtpUrl.empty()) {
             const char* path = std::getenv("PATH");
-            const auto program =
-                onDesktop ? platform::desktop::findProgram("xdg-email", path ? path : "")
-                          : std::nullopt;
+            const auto program = onDesktop
+                                     ? platform::desktop::findProgram("xdg-email", path ? path : "")
+                                     : std::nullopt;
             if (!program) return;
             scope_.add<platform::MailHandoff>(std::make_shared<platform::desktop::XdgEmailHandoff>(
                 platform::desktop::XdgEmailSettings{*program, platform::desktop::temporaryBase()}));

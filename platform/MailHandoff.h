@@ -24,8 +24,7 @@ namespace zemtra::platform {
 class MailHandoff {
   public:
     virtual ~MailHandoff() = default;
-    virtual void handOver(MailMessage message,
-                          std::function<void(Result<std::string>)> done) = 0;
+    virtual void handOver(MailMessage message, std::function<void(Result<std::string>)> done) = 0;
 };
 
 }  // namespace zemtra::platform

@@ -6,8 +6,8 @@
 // One message is shown at a time. The screen stays up until dismiss(): while a send is under way
 // the owner calls showSending(); when it succeeds the owner dismisses the screen, when it fails
 // the owner shows why with showProblem() and the screen stays, with everything the person typed,
-// for them to correct and retry, save a draft or cancel. Main thread only. The listener is held weakly: when it is gone, a decision closes the screen and goes
-// nowhere.
+// for them to correct and retry, save a draft or cancel. Main thread only. The listener is held
+// weakly: when it is gone, a decision closes the screen and goes nowhere.
 #pragma once
 
 #include <memory>

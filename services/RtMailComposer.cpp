@@ -63,7 +63,8 @@ const MethodTable* RtMailComposer::methods() const {
 bool RtMailComposer::CanSendMail() const {
     const RuntimeScope* scope = RuntimeScope::currentOrNull();
     // A back end registered as empty (taken out at the program's end) is none.
-    return scope && (scope->find<platform::MailTransport>() || scope->find<platform::MailHandoff>());
+    return scope &&
+           (scope->find<platform::MailTransport>() || scope->find<platform::MailHandoff>());
 }
 
 bool RtMailComposer::WasHandedOver() const {

@@ -103,23 +103,22 @@ void RtMailComposerDelegate::sendRequested(const platform::MailMessage& message)
     // Keeps a virtual clock from jumping past the send; released by the task that reports it.
     auto work = std::make_shared<MainQueue::ExternalWork>(queue);
     // Runs on the transport's thread: it only hands the outcome to the main queue.
-    transport->send(
-        message, queue.clock().nowTicks(),
-        [&queue, self = weakSelf(),
-         work = std::move(work)](platform::Result<void> outcome) mutable {
-            queue.post([self = std::move(self), work = std::move(work),
-                        outcome = std::move(outcome)]() mutable {
-                work.reset();
-                const auto delegate = self.lock();
-                if (!delegate) return;
-                if (!outcome) {
-                    // The person corrects it and tries again, saves a draft or cancels.
-                    delegate->showFailure("Mail was not sent: " + outcome.error());
-                    return;
-                }
-                delegate->finish(RtMailComposer::kResultSent);
-            });
-        });
+    transport->send(message, queue.clock().nowTicks(),
+                    [&queue, self = weakSelf(),
+                     work = std::move(work)](platform::Result<void> outcome) mutable {
+                        queue.post([self = std::move(self), work = std::move(work),
+                                    outcome = std::move(outcome)]() mutable {
+                            work.reset();
+                            const auto delegate = self.lock();
+                            if (!delegate) return;
+                            if (!outcome) {
+                                // The person corrects it and tries again, saves a draft or cancels.
+                                delegate->showFailure("Mail was not sent: " + outcome.error());
+                                return;
+                            }
+                            delegate->finish(RtMailComposer::kResultSent);
+                        });
+                    });
 }
 
 void RtMailComposerDelegate::saveRequested(const platform::MailMessage& message) {

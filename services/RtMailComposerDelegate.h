@@ -1,8 +1,9 @@
 // The mail composer's delegate: it hears the mail screen's decisions, sends or saves the message
 // (a failure goes back to the screen, which stays), or hands the message to the desktop's mail
-// program, and turns the person's leaving into the composer's "complete" event. It lives in the controller's
-// attached map under "delegate"; the screen and the transport hold it only weakly, so a composer
-// dropped by the module while its screen shows leaves nothing behind (its outcome goes nowhere).
+// program, and turns the person's leaving into the composer's "complete" event. It lives in the
+// controller's attached map under "delegate"; the screen and the transport hold it only weakly, so
+// a composer dropped by the module while its screen shows leaves nothing behind (its outcome goes
+// nowhere).
 #pragma once
 
 #include <memory>

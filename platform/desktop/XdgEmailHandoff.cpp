@@ -74,7 +74,8 @@ Result<std::pair<std::string, std::vector<std::string>>> writeAttachments(
 std::vector<std::string> argumentsFor(const std::string& program, const MailMessage& message,
                                       const std::vector<std::string>& files) {
     std::vector<std::string> arguments{program, "--utf8"};
-    for (const std::string& address : message.cc) arguments.insert(arguments.end(), {"--cc", address});
+    for (const std::string& address : message.cc)
+        arguments.insert(arguments.end(), {"--cc", address});
     for (const std::string& address : message.bcc)
         arguments.insert(arguments.end(), {"--bcc", address});
     if (!message.subject.empty()) arguments.insert(arguments.end(), {"--subject", message.subject});
@@ -116,7 +117,8 @@ std::optional<std::string> findProgram(std::string_view name, std::string_view s
     size_t start = 0;
     for (;;) {
         const size_t end = searchPath.find(':', start);
-        std::string folder(searchPath.substr(start, end == std::string_view::npos ? end : end - start));
+        std::string folder(
+            searchPath.substr(start, end == std::string_view::npos ? end : end - start));
         // An empty entry is the current folder, which a desktop program does not search.
         if (!folder.empty()) {
             const std::string path = folder + "/" + std::string(name);
@@ -150,8 +152,7 @@ XdgEmailHandoff::~XdgEmailHandoff() {
     worker_.join();
 }
 
-void XdgEmailHandoff::handOver(MailMessage message,
-                               std::function<void(Result<std::string>)> done) {
+void XdgEmailHandoff::handOver(MailMessage message, std::function<void(Result<std::string>)> done) {
     const std::lock_guard lock(mutex_);
     jobs_.push_back(Job{std::move(message), std::move(done)});
     changed_.notify_all();
@@ -219,7 +220,8 @@ std::optional<Result<std::string>> XdgEmailHandoff::run(const MailMessage& messa
 
     const std::vector<std::string> arguments = argumentsFor(settings_.program, message, files);
     std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     pid_t pid = 0;
     const int spawned =
@@ -248,10 +250,9 @@ std::optional<Result<std::string>> XdgEmailHandoff::run(const MailMessage& messa
         if (::waitpid(pid, &status, WNOHANG) == pid) {
             drain();
             if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return folder;
-            std::string reason = WIFEXITED(status)
-                                     ? statusReason(WEXITSTATUS(status))
-                                     : "xdg-email was ended by signal " +
-                                           std::to_string(WTERMSIG(status));
+            std::string reason = WIFEXITED(status) ? statusReason(WEXITSTATUS(status))
+                                                   : "xdg-email was ended by signal " +
+                                                         std::to_string(WTERMSIG(status));
             if (const std::string said = lastLine(errors); !said.empty())
                 reason += " (" + said + ")";
             return fail(reason);

@@ -13,6 +13,7 @@
 // Handoffs run one after the other on a worker thread owned by this object.
 #pragma once
 
+#include <sys/types.h>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -20,7 +21,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <thread>
 #include <vector>
 
@@ -29,8 +29,8 @@
 namespace zemtra::platform::desktop {
 
 struct XdgEmailSettings {
-    std::string program;         // the xdg-email to run (a path)
-    std::string temporaryBase;   // where each handoff's attachment folder is made
+    std::string program;        // the xdg-email to run (a path)
+    std::string temporaryBase;  // where each handoff's attachment folder is made
     std::chrono::milliseconds settleTime{3000};
 };
 

@@ -103,9 +103,10 @@ int watchExchange(CURL*, curl_infotype type, char* data, size_t size, void* targ
             if (verb == "RCPT") {
                 const size_t open = text.find('<');
                 const size_t close = text.find('>', open);
-                exchange.recipient = open == std::string_view::npos || close == std::string_view::npos
-                                         ? std::string()
-                                         : std::string(text.substr(open + 1, close - open - 1));
+                exchange.recipient =
+                    open == std::string_view::npos || close == std::string_view::npos
+                        ? std::string()
+                        : std::string(text.substr(open + 1, close - open - 1));
             }
         }
     }
@@ -124,14 +125,15 @@ std::string serverOf(const std::string& url) {
 // The failure in the person's words (see SmtpTransport.h).
 std::string plainReason(CURLcode status, const char* errorText, const Exchange& exchange,
                         const SmtpSettings& settings) {
-    const std::string detail = withoutLineEnd(errorText[0] ? errorText : curl_easy_strerror(status));
+    const std::string detail =
+        withoutLineEnd(errorText[0] ? errorText : curl_easy_strerror(status));
     const std::string server = serverOf(settings.url);
     const std::string reply =
         exchange.reply.empty() ? std::string() : " (the server said \"" + exchange.reply + "\")";
     switch (status) {
         case CURLE_COULDNT_RESOLVE_HOST:
-            return "No connection to the mail server: the name " + server.substr(0, server.rfind(':')) +
-                   " is not known.";
+            return "No connection to the mail server: the name " +
+                   server.substr(0, server.rfind(':')) + " is not known.";
         case CURLE_COULDNT_CONNECT:
             return "No connection to the mail server " + server + " (" + detail + ").";
         case CURLE_OPERATION_TIMEDOUT:

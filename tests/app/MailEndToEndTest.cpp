@@ -32,13 +32,21 @@ class MailEndToEndTest : public ::testing::Test {
                        std::map<std::string, std::string> environment = {}) const {
         writeFile(root / "script.txt", script);
         ProgramOptions program;
-        program.arguments = {ZEMTRA_PROGRAM,  "--clock",  "virtual:2026-03-07T15:04:05",
-                             "--data",        root.file("data"),
-                             "--assets",      ZEMTRA_BUILD_ASSETS_DIR,
-                             "--sensors",     "sim:1",
-                             "--speech",      "none",
-                             "--mail-from",   "zemtra@example.org",
-                             "--script",      root.file("script.txt")};
+        program.arguments = {ZEMTRA_PROGRAM,
+                             "--clock",
+                             "virtual:2026-03-07T15:04:05",
+                             "--data",
+                             root.file("data"),
+                             "--assets",
+                             ZEMTRA_BUILD_ASSETS_DIR,
+                             "--sensors",
+                             "sim:1",
+                             "--speech",
+                             "none",
+                             "--mail-from",
+                             "zemtra@example.org",
+                             "--script",
+                             root.file("script.txt")};
         program.arguments.insert(program.arguments.end(), extra.begin(), extra.end());
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "ZEMTRA_SMTP_USER",
                                  "ZEMTRA_SMTP_PASSWORD", "ZEMTRA_DEBUG"})
@@ -69,10 +77,10 @@ TEST_F(MailEndToEndTest, OverStartTlsAndSmtpsTheLogArrivesWholeOnlyWithTheNamedA
             << outcome.out;
         EXPECT_TRUE(server.waitForMessages(1, std::chrono::milliseconds(100)).empty());
 
-        outcome = run("tap btnlog\ntap btnemail\nmail to reader@example.org\nmail send\nwait 3000\n",
-                      {"--headless", "--smtp", server.url(), "--smtp-ca",
-                       server.certificateAuthority()},
-                      login);
+        outcome =
+            run("tap btnlog\ntap btnemail\nmail to reader@example.org\nmail send\nwait 3000\n",
+                {"--headless", "--smtp", server.url(), "--smtp-ca", server.certificateAuthority()},
+                login);
         EXPECT_EQ(outcome.status, 0) << outcome.err;
         EXPECT_EQ(outcome.err, "") << "a quiet run";
         const auto received = server.waitForMessages(1);
@@ -123,8 +131,9 @@ class VirtualDisplay {
   public:
     VirtualDisplay() {
         if (!std::filesystem::exists("/usr/bin/Xvfb")) return;
-        server_ = std::make_unique<ChildProcess>(ProgramOptions{
-            {"/usr/bin/Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x800x24"}});
+        server_ = std::make_unique<ChildProcess>(
+            ProgramOptions{{"/usr/bin/Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-screen", "0",
+                            "640x800x24"}});
         if (!server_->waitForOutput("\n", std::chrono::seconds(10))) return;
         std::string number = server_->out();
         number.pop_back();
@@ -141,33 +150,24 @@ class VirtualDisplay {
 TEST_F(MailEndToEndTest, OnADesktopTheLogGoesToTheMailProgramThroughXdgEmail) {
     const VirtualDisplay display;
     if (display.name().empty()) GTEST_SKIP() << "no Xvfb (apt-get install xvfb)";
-    for (const int status : {0, 3}) {
-        SCOPED_TRACE(status);
-        const TemporaryFolder desktop("zemtra-desktop");
-        writeStandInXdgEmail(desktop, status);
-        const std::string path = (desktop / "bin").string() + ":" + std::getenv("PATH");
-        // The log grows after the press; the mail program gets it as it was then.
-        const ProgramOutcome outcome = run("tap btnlog\ntap btnemail\ntap label1\nwait 5000\n", {},
-                                           {{"DISPLAY", display.name()},
-                                            {"QT_QPA_PLATFORM", ""},
-                                            {"PATH", path}});
-        EXPECT_EQ(outcome.status, 0) << outcome.err;
-        const std::string arguments = readFile(desktop / "arguments");
-        EXPECT_TRUE(arguments.starts_with(
-            "--utf8\n--body\nThese are the most current brell2 log files.\n--attach\n" +
-            root.path().string() + "/zemtra-mail-"))
-            << arguments;
-        EXPECT_TRUE(arguments.ends_with("/WordLog.txt\n")) << arguments;
-        EXPECT_EQ(readFile(desktop / "attached/WordLog.txt"), kLog);
-        EXPECT_NE(readFile(root / "data/WordLog.txt"), kLog) << "words came after the press";
-        const std::string said = status == 0 ? "Mail handed to your mail program"
-                                             : "Mail was not handed to your mail program: no "
-                                               "mail program is set up on this desktop";
-        EXPECT_NE(outcome.out.find(said), std::string::npos) << outcome.out;
-        // The next run starts afresh (its memory would reject the same words).
-        std::filesystem::remove_all(root / "data");
-        writeFile(root / "data/WordLog.txt", kLog);
-    }
+    const TemporaryFolder desktop("zemtra-desktop");
+    writeStandInXdgEmail(desktop);
+    const std::string path = (desktop / "bin").string() + ":" + std::getenv("PATH");
+    // The log grows after the press; the mail program gets it as it was then.
+    const ProgramOutcome outcome =
+        run("tap btnlog\ntap btnemail\ntap label1\nwait 5000\n", {},
+            {{"DISPLAY", display.name()}, {"QT_QPA_PLATFORM", ""}, {"PATH", path}});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    const std::string arguments = readFile(desktop / "arguments");
+    EXPECT_TRUE(arguments.starts_with(
+        "--utf8\n--body\nThese are the most current brell2 log files.\n--attach\n" +
+        root.path().string() + "/zemtra-mail-"))
+        << arguments;
+    EXPECT_TRUE(arguments.ends_with("/WordLog.txt\n")) << arguments;
+    EXPECT_EQ(readFile(desktop / "attached/WordLog.txt"), kLog);
+    EXPECT_NE(readFile(root / "data/WordLog.txt"), kLog) << "words came after the press";
+    EXPECT_NE(outcome.out.find("Mail handed to your mail program"), std::string::npos)
+        << outcome.out;
 }
 
 }  // namespace

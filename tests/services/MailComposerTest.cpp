@@ -72,14 +72,10 @@ class MailComposerTest : public testing::LibraryTest {
         scope.add<platform::MailTransport>(nullptr);
     }
 
-    void useServer(const std::string& url, const std::string& password = "") {
+    void useServer(const std::string& url) {
         platform::smtp::SmtpSettings settings;
         settings.url = url;
         settings.sender = "zemtra@example.org";
-        if (!password.empty()) {
-            settings.user = "zemtra";
-            settings.password = password;
-        }
         scope.add<platform::MailTransport>(
             std::make_shared<platform::smtp::SmtpTransport>(settings, drafts));
     }
@@ -147,8 +143,9 @@ TEST_F(MailComposerTest, FailuresStayOnTheScreenUntilThePersonLeavesIt) {
     EXPECT_TRUE(module->results.empty());
     ASSERT_TRUE(screen->isShowing());
     EXPECT_FALSE(screen->showsProgress());
-    EXPECT_TRUE(screen->problemText().starts_with("Mail was not sent: No connection to the mail "
-                                                  "server 127.0.0.1:9"))
+    EXPECT_TRUE(
+        screen->problemText().starts_with("Mail was not sent: No connection to the mail "
+                                          "server 127.0.0.1:9"))
         << screen->problemText();
     EXPECT_TRUE(logged(screen->problemText())) << ::testing::PrintToString(log.lines);
     // Saved from the failed send's screen: the draft has what was shown.
@@ -180,31 +177,12 @@ TEST_F(MailComposerTest, FailuresStayOnTheScreenUntilThePersonLeavesIt) {
     EXPECT_EQ(module->results, std::vector<int32_t>{RtMailComposer::kResultCancelled});
 }
 
-// The person reads which it was, corrects the message and sends it again.
-TEST_F(MailComposerTest, ARefusedLoginOrRecipientSaysWhichAndARetrySends) {
-    using Security = testing::SmtpServerOptions::Security;
-    testing::SmtpTestServer guarded({Security::starttls, "zemtra:secret", {}});
-    platform::smtp::SmtpSettings settings;
-    settings.url = guarded.url();
-    settings.sender = "zemtra@example.org";
-    settings.user = "zemtra";
-    settings.password = "wrong";
-    settings.certificateAuthority = guarded.certificateAuthority();
-    scope.add<platform::MailTransport>(
-        std::make_shared<platform::smtp::SmtpTransport>(settings, drafts));
-    auto composer = showLog({Value(u"ann@example.org")});
-    ASSERT_TRUE(screen->pressSend());
-    runQueue();
-    EXPECT_NE(screen->problemText().find("refused the login"), std::string::npos)
-        << screen->problemText();
-    EXPECT_EQ(screen->problemText().find("wrong"), std::string::npos) << "no password shown";
-    ASSERT_TRUE(screen->pressCancel());
-    runQueue();
-    EXPECT_EQ(module->results, std::vector<int32_t>{RtMailComposer::kResultCancelled});
-
-    testing::SmtpTestServer picky({Security::plain, "", {"bob@example.org"}});
+// The person reads which recipient was refused, corrects the field and sends again.
+TEST_F(MailComposerTest, ARefusedRecipientIsNamedAndARetryWithoutItSends) {
+    testing::SmtpTestServer picky(
+        {testing::SmtpServerOptions::Security::plain, "", {"bob@example.org"}});
     useServer(picky.url());
-    composer = showLog({Value(u"ann@example.org")});
+    const auto composer = showLog({Value(u"ann@example.org")});
     ASSERT_TRUE(screen->typeRecipient("bob@example.org"));
     ASSERT_TRUE(screen->pressSend());
     runQueue();
@@ -221,8 +199,7 @@ TEST_F(MailComposerTest, ARefusedLoginOrRecipientSaysWhichAndARetrySends) {
     to->setText("ann@example.org");
     ASSERT_TRUE(screen->pressSend());
     runQueue();
-    EXPECT_EQ(module->results, (std::vector<int32_t>{RtMailComposer::kResultCancelled,
-                                                     RtMailComposer::kResultSent}));
+    EXPECT_EQ(module->results, std::vector<int32_t>{RtMailComposer::kResultSent});
     const auto received = picky.waitForMessages(1);
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].recipients, std::vector<std::string>{"ann@example.org"});
@@ -290,12 +267,13 @@ TEST_F(MailComposerTest, ADesktopHandsTheMessageToItsMailProgram) {
         int32_t result;
         const char* logged;
     };
-    for (const Case& test : {Case{0, 0, RtMailComposer::kResultSaved, "Mail handed to your mail"},
-                             Case{3, 0, RtMailComposer::kResultFailed,
-                                  "Mail was not handed to your mail program: no mail program is "
-                                  "set up on this desktop (xdg-email found no tool to start one) "
-                                  "(xdg-email: stand-in ending with status 3)"},
-                             Case{0, 5, RtMailComposer::kResultSaved, "Mail handed to your mail"}}) {
+    for (const Case& test :
+         {Case{0, 0, RtMailComposer::kResultSaved, "Mail handed to your mail"},
+          Case{3, 0, RtMailComposer::kResultFailed,
+               "Mail was not handed to your mail program: no mail program is "
+               "set up on this desktop (xdg-email found no tool to start one) "
+               "(xdg-email: stand-in ending with status 3)"},
+          Case{0, 5, RtMailComposer::kResultSaved, "Mail handed to your mail"}}) {
         SCOPED_TRACE(test.status);
         const testing::TemporaryFolder desktop("zemtra-desktop");
         platform::desktop::XdgEmailSettings settings{
@@ -314,7 +292,8 @@ TEST_F(MailComposerTest, ADesktopHandsTheMessageToItsMailProgram) {
         const std::string arguments = testing::readFile(desktop / "arguments");
         EXPECT_TRUE(arguments.starts_with(
             "--utf8\n--subject\nWord log\n--body\nThese are the most current brell2 log "
-            "files.\n--attach\n" + desktop.dir() + "zemtra-mail-"))
+            "files.\n--attach\n" +
+            desktop.dir() + "zemtra-mail-"))
             << arguments;
         EXPECT_TRUE(arguments.ends_with("/WordLog.txt\nann@example.org\n")) << arguments;
         EXPECT_EQ(testing::readFile(desktop / "attached/WordLog.txt"), kLogBytes);

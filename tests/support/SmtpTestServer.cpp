@@ -62,8 +62,9 @@ void makeCertificates(const TemporaryFolder& folder) {
               "extendedKeyUsage = serverAuth\nsubjectKeyIdentifier = hash\n"
               "authorityKeyIdentifier = keyid\n");
     const std::vector<std::string> common = {
-        "req",     "-x509", "-config", folder.file("openssl.cnf"), "-newkey", "ec", "-pkeyopt",
-        "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2"};
+        "req",     "-x509", "-config",  folder.file("openssl.cnf"),
+        "-newkey", "ec",    "-pkeyopt", "ec_paramgen_curve:prime256v1",
+        "-nodes",  "-days", "2"};
     const std::vector<std::vector<std::string>> steps = {
         {"-extensions", "authority", "-subj", "/CN=Zemtra test authority", "-keyout",
          folder.file("authority.key"), "-out", folder.file("authority.pem")},
@@ -136,8 +137,10 @@ std::vector<ReceivedMail> SmtpTestServer::waitForMessages(size_t count,
         const size_t senderEnd = bytes.find('\n', headEnd + 1);
         const std::string head = bytes.substr(0, headEnd);
         const std::string login = head.substr(head.find(' ') + 1);
-        ReceivedMail mail{head.starts_with("tls "), login == "-" ? "" : login,
-                          bytes.substr(split + 2), bytes.substr(headEnd + 1, senderEnd - headEnd - 1),
+        ReceivedMail mail{head.starts_with("tls "),
+                          login == "-" ? "" : login,
+                          bytes.substr(split + 2),
+                          bytes.substr(headEnd + 1, senderEnd - headEnd - 1),
                           {}};
         for (size_t start = senderEnd + 1; start < split;) {
             const size_t end = bytes.find('\n', start);
@@ -154,14 +157,23 @@ std::string writeStandInXdgEmail(const TemporaryFolder& folder, int status, int 
     std::filesystem::create_directories(folder / "attached");
     writeFile(folder / "bin/xdg-email",
               "#!/bin/sh\n"
-              "printf '%s\\n' \"$@\" > '" + record + "/arguments'\n"
-              "while [ $# -gt 0 ]; do\n"
-              "  if [ \"$1\" = --attach ]; then cp \"$2\" '" + record + "/attached/'; fi\n"
-              "  shift\n"
-              "done\n"
-              "sleep " + std::to_string(seconds) + "\n"
-              "echo 'xdg-email: stand-in ending with status " + std::to_string(status) + "' >&2\n"
-              "exit " + std::to_string(status) + "\n");
+              "printf '%s\\n' \"$@\" > '" +
+                  record +
+                  "/arguments'\n"
+                  "while [ $# -gt 0 ]; do\n"
+                  "  if [ \"$1\" = --attach ]; then cp \"$2\" '" +
+                  record +
+                  "/attached/'; fi\n"
+                  "  shift\n"
+                  "done\n"
+                  "sleep " +
+                  std::to_string(seconds) +
+                  "\n"
+                  "echo 'xdg-email: stand-in ending with status " +
+                  std::to_string(status) +
+                  "' >&2\n"
+                  "exit " +
+                  std::to_string(status) + "\n");
     std::filesystem::permissions(folder / "bin/xdg-email", std::filesystem::perms::owner_all);
     return (folder / "bin/xdg-email").string();
 }

@@ -51,8 +51,8 @@ struct ReceivedMail {
 struct SmtpServerOptions {
     enum class Security { plain, starttls, implicitTls };
     Security security = Security::plain;
-    std::string login;                  // "USER:PASSWORD", the one accepted (then required)
-    std::vector<std::string> refused;   // recipients refused with 550
+    std::string login;                 // "USER:PASSWORD", the one accepted (then required)
+    std::vector<std::string> refused;  // recipients refused with 550
 };
 
 class SmtpTestServer {
