@@ -7,7 +7,7 @@
 #include "runtime/lib/ClassRegistry.h"
 #include "runtime/lib/RtArray.h"
 #include "runtime/lib/RtList.h"
-#include "tests/runtime/lib/Raises.h"
+#include "tests/runtime/Raises.h"
 
 namespace zemtra {
 namespace {

@@ -12,7 +12,7 @@
 #include "runtime/lib/RtList.h"
 #include "runtime/lib/zm_dateutils.h"
 #include "tests/runtime/lib/DateTestSupport.h"
-#include "tests/runtime/lib/Raises.h"
+#include "tests/runtime/Raises.h"
 
 namespace zemtra {
 namespace {

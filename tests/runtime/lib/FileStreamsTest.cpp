@@ -11,7 +11,7 @@
 #include "runtime/lib/RtFile.h"
 #include "runtime/lib/TextEncoding.h"
 #include "tests/runtime/lib/FileTestSupport.h"
-#include "tests/runtime/lib/Raises.h"
+#include "tests/runtime/Raises.h"
 #include "tests/support/LibraryTest.h"
 
 namespace zemtra {

@@ -7,7 +7,7 @@
 #include "runtime/core/Record.h"
 #include "runtime/lib/RtList.h"
 #include "runtime/lib/RtMap.h"
-#include "tests/runtime/lib/Raises.h"
+#include "tests/runtime/Raises.h"
 
 namespace zemtra {
 namespace {

@@ -7,7 +7,7 @@
 #include "runtime/lib/RtList.h"
 #include "runtime/lib/RtMap.h"
 #include "runtime/lib/ValueDictionary.h"
-#include "tests/runtime/lib/Raises.h"
+#include "tests/runtime/Raises.h"
 
 namespace zemtra {
 namespace {

@@ -8,7 +8,7 @@
 #include "runtime/core/RtCore.h"
 #include "runtime/core/RtException.h"
 #include "tests/runtime/lib/DateTestSupport.h"
-#include "tests/runtime/lib/Raises.h"
+#include "tests/runtime/Raises.h"
 
 namespace zemtra {
 namespace {

@@ -14,7 +14,7 @@
 #include "runtime/lib/RtInputStream.h"
 #include "runtime/lib/RtOutputStream.h"
 #include "tests/runtime/lib/FileTestSupport.h"
-#include "tests/runtime/lib/Raises.h"
+#include "tests/runtime/Raises.h"
 #include "tests/support/LibraryTest.h"
 
 namespace zemtra {

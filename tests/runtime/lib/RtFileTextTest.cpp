@@ -5,7 +5,7 @@
 #include "runtime/core/RtCommon.h"
 #include "runtime/lib/RtFile.h"
 #include "tests/runtime/lib/FileTestSupport.h"
-#include "tests/runtime/lib/Raises.h"
+#include "tests/runtime/Raises.h"
 #include "tests/support/LibraryTest.h"
 
 namespace zemtra {

@@ -10,7 +10,7 @@
 #include "runtime/core/RtException.h"
 #include "runtime/lib/RtArray.h"
 #include "runtime/lib/RtRegex.h"
-#include "tests/runtime/lib/Raises.h"
+#include "tests/runtime/Raises.h"
 #include "tests/support/LibraryTest.h"
 
 namespace zemtra {

@@ -9,7 +9,7 @@
 #include "runtime/core/RtCore.h"
 #include "runtime/lib/RtString.h"
 #include "runtime/lib/RtStringBuilder.h"
-#include "tests/runtime/lib/Raises.h"
+#include "tests/runtime/Raises.h"
 
 namespace zemtra {
 namespace {

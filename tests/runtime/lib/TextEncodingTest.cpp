@@ -7,7 +7,7 @@
 #include "runtime/lib/SmartStringFormatter.h"
 #include "runtime/lib/TextEncoding.h"
 #include "tests/runtime/lib/DateTestSupport.h"
-#include "tests/runtime/lib/Raises.h"
+#include "tests/runtime/Raises.h"
 #include "tests/support/LibraryTest.h"
 
 namespace zemtra {
