@@ -27,45 +27,31 @@ class MainQueueTest : public testing::RuntimeTest {
     }
 };
 
-TEST_F(MainQueueTest, PostedTasksRunAfterThePosterInPostingOrder) {
+// Posted tasks run after their poster in posting order, and a zero delay after all of them.
+TEST_F(MainQueueTest, PostedTasksRunAfterThePosterInPostingOrderThenZeroDelays) {
     queue.post([this] {
         order += 'h';
+        queue.postDelayed(0ns, mark('d'));
         queue.post(mark('a'));
         queue.post(mark('b'));
-        queue.post(mark('c'));
         order += 'H';
     });
     queue.runUntilIdle();
-    EXPECT_EQ(order, "hHabc");
+    EXPECT_EQ(order, "hHabd");
 }
 
-TEST_F(MainQueueTest, ZeroDelayRunsAfterThePosterAndAfterPostedTasks) {
-    queue.post([this] {
-        queue.postDelayed(0ns, mark('d'));
-        queue.post(mark('p'));
-        order += 'h';
-    });
-    queue.runUntilIdle();
-    EXPECT_EQ(order, "hpd");
-}
-
+// Delayed tasks run by due time, then posting order; a task posted by a tick runs before another
+// tick due at the same time.
 TEST_F(MainQueueTest, DelayedTasksRunByDueTimeThenPostingOrder) {
     queue.postDelayed(30ms, mark('3'));
     queue.postDelayed(10ms, mark('1'));
-    queue.postDelayed(20ms, mark('a'));
-    queue.postDelayed(20ms, mark('b'));
-    queue.runFor(100ms);
-    EXPECT_EQ(order, "1ab3");
-}
-
-TEST_F(MainQueueTest, TaskPostedByATickRunsBeforeAnotherTickDueAtTheSameTime) {
-    queue.postDelayed(10ms, [this] {
-        order += 't';
+    queue.postDelayed(20ms, [this] {
+        order += 'a';
         queue.post(mark('p'));
     });
-    queue.postDelayed(10ms, mark('u'));
-    queue.runFor(10ms);
-    EXPECT_EQ(order, "tpu");
+    queue.postDelayed(20ms, mark('b'));
+    queue.runFor(100ms);
+    EXPECT_EQ(order, "1apb3");
 }
 
 TEST_F(MainQueueTest, DelayedTaskNeverRunsEarly) {
@@ -101,20 +87,16 @@ TEST_F(MainQueueTest, BusyWaitHoldsBackTasksAndTicksUntilItReturns) {
     EXPECT_EQ(order, "wpt");
 }
 
-TEST_F(MainQueueTest, RunReturnsUnderAVirtualClockWhenNothingIsLeft) {
+TEST_F(MainQueueTest, RunReturnsWhenNothingIsLeftOrWithTheStatusOfQuit) {
     testing::Watchdog watchdog(queue);
     queue.postDelayed(5s, mark('a'));
     EXPECT_EQ(queue.run(), 0);
     EXPECT_EQ(order, "a");
     EXPECT_EQ(Now(), kStartTicks + 5000);
-}
-
-TEST_F(MainQueueTest, QuitEndsRunWithItsStatusEvenWithWorkPending) {
-    testing::Watchdog watchdog(queue);
     queue.postDelayed(10ms, [this] { queue.quit(3); });
     queue.postDelayed(20ms, mark('x'));
     EXPECT_EQ(queue.run(), 3);
-    EXPECT_EQ(order, "");
+    EXPECT_EQ(order, "a");
 }
 
 TEST_F(MainQueueTest, ExceptionsLeaveRunAndTheQueueGoesOn) {
@@ -154,10 +136,14 @@ TEST_F(MainQueueTest, TasksMayOwnWhatAnotherThreadHandsOver) {
     EXPECT_EQ(received, "synthesised7");
 }
 
-TEST(RealClockQueue, IdleQueueIsWokenByAPostFromAnotherThread) {
+class RealClockQueue : public ::testing::Test {
+  protected:
     RealClock clock;
-    MainQueue queue(clock);
-    testing::Watchdog watchdog(queue);
+    MainQueue queue{clock};
+    testing::Watchdog watchdog{queue};
+};
+
+TEST_F(RealClockQueue, IdleQueueIsWokenByAPostFromAnotherThread) {
     std::atomic<bool> ran{false};
     std::thread poster([&] {
         queue.post([&] {
@@ -170,10 +156,7 @@ TEST(RealClockQueue, IdleQueueIsWokenByAPostFromAnotherThread) {
     EXPECT_TRUE(ran);
 }
 
-TEST(RealClockQueue, DelayedTaskRunsNoEarlierThanItsDelay) {
-    RealClock clock;
-    MainQueue queue(clock);
-    testing::Watchdog watchdog(queue);
+TEST_F(RealClockQueue, DelayedTaskRunsNoEarlierThanItsDelay) {
     const auto start = clock.monotonicNow();
     Clock::Nanos ranAt{};
     queue.postDelayed(20ms, [&] {
@@ -186,9 +169,7 @@ TEST(RealClockQueue, DelayedTaskRunsNoEarlierThanItsDelay) {
 
 // The owner of a wake handler (the Qt driver) replaces it when it goes away while other threads
 // may still be posting: once setWakeHandler returns, the old handler must not be running.
-TEST(RealClockQueue, AReplacedWakeHandlerIsNoLongerRunning) {
-    RealClock clock;
-    MainQueue queue(clock);
+TEST_F(RealClockQueue, AReplacedWakeHandlerIsNoLongerRunning) {
     std::atomic<bool> stop{false};
     std::thread poster([&] {
         while (!stop) {
@@ -217,10 +198,7 @@ TEST(RealClockQueue, AReplacedWakeHandlerIsNoLongerRunning) {
 
 // A task due at the end of the clock's range (an interval of centuries) leaves a real-clock queue
 // asleep: the wait must not overflow into a deadline in the past and spin.
-TEST(RealClockQueue, ATaskDueAtTheEndOfTimeDoesNotSpinTheIdleQueue) {
-    RealClock clock;
-    MainQueue queue(clock);
-    testing::Watchdog watchdog(queue);
+TEST_F(RealClockQueue, ATaskDueAtTheEndOfTimeDoesNotSpinTheIdleQueue) {
     queue.postDelayed(Clock::Nanos::max(), [] {});
     std::thread quitter([&] {
         std::this_thread::sleep_for(100ms);

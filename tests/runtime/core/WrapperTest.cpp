@@ -79,7 +79,7 @@ TEST_F(WrapperTest, WrappersOfOneObjectAreEqualAndShareTheTag) {
     EXPECT_TRUE(first->Tag().isNull());
     EXPECT_EQ(widget->attachedMap().count(u"tag"), 0u);
 
-    WidgetWrapper empty, otherEmpty;
+    WidgetWrapper empty;
     EXPECT_TRUE(empty.isEqual(Value()));
     EXPECT_TRUE(empty.isEqual(Value(std::make_shared<WidgetWrapper>())));
     EXPECT_FALSE(empty.isEqual(Value(widget)));

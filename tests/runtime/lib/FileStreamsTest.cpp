@@ -5,21 +5,20 @@
 #include <gtest/gtest.h>
 
 #include "runtime/core/RtCommon.h"
-#include "runtime/core/RtCore.h"
 #include "runtime/lib/RtArray.h"
 #include "runtime/lib/RtBit.h"
 #include "runtime/lib/RtFile.h"
 #include "runtime/lib/TextEncoding.h"
-#include "tests/runtime/lib/FileTestSupport.h"
 #include "tests/runtime/Raises.h"
 #include "tests/support/LibraryTest.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace zemtra {
 namespace {
 
 using testing::raised;
-using testing::readBytes;
-using testing::writeBytes;
+using testing::readFile;
+using testing::writeFile;
 
 std::span<const uint8_t> bytesOf(std::string_view text) {
     return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
@@ -35,19 +34,19 @@ class FileStreamsTest : public testing::LibraryTest {
 
 TEST_F(FileStreamsTest, OutputStreamAppendsOrTruncates) {
     const std::string path = folder.file("log.txt");
-    writeBytes(path, "old\n");
+    writeFile(path, "old\n");
     // The module's way of appending a line: GetBytes, then WriteBytes of the whole array.
     auto appending = file->OpenOutput(dir, u"log.txt", true);
     const auto line = strings::GetBytes(u"new\n", u"UTF8");
     appending->WriteBytes(line, 0, line->Length());
     appending->Close();
-    EXPECT_EQ(readBytes(path), "old\nnew\n");
+    EXPECT_EQ(readFile(path), "old\nnew\n");
 
     auto truncating = file->OpenOutput(dir, u"log.txt", false);
-    EXPECT_EQ(readBytes(path), "") << "truncated on opening, before any write";
+    EXPECT_EQ(readFile(path), "") << "truncated on opening, before any write";
     truncating->WriteBytes(line, 1, 3);
     truncating->Close();
-    EXPECT_EQ(readBytes(path), "ew\n");
+    EXPECT_EQ(readFile(path), "ew\n");
 }
 
 TEST_F(FileStreamsTest, OpeningAndReadingFailuresNameTheCause) {
@@ -59,7 +58,7 @@ TEST_F(FileStreamsTest, OpeningAndReadingFailuresNameTheCause) {
     EXPECT_EQ(raised([&] { file->OpenInput(dir, u"sub"); }).reason(),
               fromUtf8("Error opening stream: Is a directory (" + folder.file("sub") + ")"));
 
-    writeBytes(folder.file("data.bin"), "abc");
+    writeFile(folder.file("data.bin"), "abc");
     auto input = file->OpenInput(dir, u"data.bin");
     std::array<uint8_t, 8> buffer{};
     EXPECT_EQ(input->readInto(buffer), 3);
@@ -106,19 +105,19 @@ TEST_F(FileStreamsTest, WritesFinishOnSlowSinksAndFailOnDeadOnes) {
 
 TEST_F(FileStreamsTest, ReplacingStreamTakesThePlaceOfTheTargetOnlyOnClose) {
     const std::string path = folder.file("sp.txt");
-    writeBytes(path, "old\n");
+    writeFile(path, "old\n");
     ::chmod(path.c_str(), 0640);
 
     auto abandoned = file->OpenOutputAtomic(dir, u"sp.txt");
     abandoned->writeAll(bytesOf("half"));
     abandoned.reset();  // never closed: as if the program had died mid-save
-    EXPECT_EQ(readBytes(path), "old\n");
+    EXPECT_EQ(readFile(path), "old\n");
 
     auto stream = file->OpenOutputAtomic(dir, u"sp.txt");
     stream->writeAll(bytesOf("new\n"));
-    EXPECT_EQ(readBytes(path), "old\n");
+    EXPECT_EQ(readFile(path), "old\n");
     stream->Close();
-    EXPECT_EQ(readBytes(path), "new\n");
+    EXPECT_EQ(readFile(path), "new\n");
     struct stat info {};
     ::stat(path.c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0640u) << "permissions of the replaced file carried over";
@@ -165,31 +164,27 @@ TEST_F(FileStreamsTest, StreamCopiesMoveEverythingAndCloseOnlyTheInput) {
     std::string content(20000, 'z');  // more than two 8192-byte chunks
     content[8191] = 'a';
     content.back() = 'b';
-    writeBytes(folder.file("in.bin"), content);
+    writeFile(folder.file("in.bin"), content);
     auto input = file->OpenInput(dir, u"in.bin");
     auto output = file->OpenOutput(dir, u"out.bin", false);
     file->Copy2(input, output);
     output->writeAll(bytesOf("!"));  // still open
     output->Close();
-    EXPECT_EQ(readBytes(folder.file("out.bin")), content + "!");
+    EXPECT_EQ(readFile(folder.file("out.bin")), content + "!");
     EXPECT_EQ(input->objectAs<InputByteStream>()->status(), StreamStatus::Closed);
 
-    writeBytes(folder.file("empty.bin"), "");
+    writeFile(folder.file("empty.bin"), "");
     auto sink = std::make_shared<TrickleSink>(100);
     file->Copy2(file->OpenInput(dir, u"empty.bin"), RtOutputStream::opening(sink));
     EXPECT_EQ(sink->offers, 0);
 
-    // Module code reaches both copies by name; absent streams are reported, not dereferenced.
-    const Value bytes =
-        RtCore::runDynamicMethod(Value(RtCommon::New()->service<RtBit>()), u"InputStreamToBytes:",
-                                 true, std::array{Value(file->OpenInput(dir, u"in.bin"))});
-    const auto& stored = bytes.as<RtArray>()->bytesData()->bytes;
-    EXPECT_EQ(std::string(stored.begin(), stored.end()), content);
-    EXPECT_EQ(
-        raised([&] {
-            RtCore::runDynamicMethod(Value(file), u"Copy2::", true, std::array{Value(), Value()});
-        }).reason(),
-        u"Object was not initialized (NSInputStream)");
+    // Absent streams are reported, not dereferenced.
+    const auto bytes =
+        RtCommon::New()->service<RtBit>()->InputStreamToBytes(file->OpenInput(dir, u"in.bin"));
+    EXPECT_EQ(std::string(bytes->bytesData()->bytes.begin(), bytes->bytesData()->bytes.end()),
+              content);
+    EXPECT_EQ(raised([&] { file->Copy2(nullptr, nullptr); }).reason(),
+              u"Object was not initialized (NSInputStream)");
 }
 
 }  // namespace

@@ -73,17 +73,11 @@ TEST(ListTest, AddAllKeepsOrderAndCopesWithAddingItself) {
     list->AddAllAt(1, RtList::of({Value(u"b"), Value(u"c")}));
     EXPECT_EQ(texts(*list), (std::vector<String>{u"a", u"b", u"c", u"d"}));
     list->AddAll(list);
-    EXPECT_EQ(list->Size(), 8);
-    EXPECT_EQ(list->Get(4).description(), u"a");
-    EXPECT_EQ(list->Get(7).description(), u"d");
-    // A list holding itself still describes itself (cut off) instead of overflowing the stack.
-    list->Add(Value(list));
-    EXPECT_NE(list->description().find(u"(...)"), String::npos);
-    list->Clear();  // breaks the reference cycle
+    EXPECT_EQ(texts(*list), (std::vector<String>{u"a", u"b", u"c", u"d", u"a", u"b", u"c", u"d"}));
 }
 
 // Each repetition is cut where it starts: held twice, a list must not be described 2^depth times.
-TEST(ListTest, AListHoldingItselfTwiceIsDescribedAtOnce) {
+TEST(ListTest, AListHoldingItselfIsDescribedWithTheRepetitionCut) {
     const auto list = RtList::of({Value(u"a")});
     list->Add(Value(list));
     list->Add(Value(list));

@@ -118,18 +118,6 @@ TEST(MapTest, CreateMapPairsAlternatingElementsAndIgnoresALoneLastKey) {
     EXPECT_FALSE(map->ContainsKey(Value(u"lone")));
 }
 
-TEST(MapTest, ListAndMapOperationsAreReachableByName) {
-    const auto map = RtMap::create();
-    const Value put[] = {Value(u"k"), Value(u"v")};
-    RtCore::runDynamicMethod(Value(map), u"Put::", true, put);
-    const auto keys = RtCore::runDynamicMethod(Value(map), u"Keys", true).as<RtList>();
-    ASSERT_TRUE(keys);
-    const Value added[] = {Value()};
-    RtCore::runDynamicMethod(Value(keys), u"Add:", true, added);
-    EXPECT_EQ(keys->Size(), 2);
-    EXPECT_TRUE(keys->Get(1).isNull());
-}
-
 // A map holding itself (directly or through a list) is described with the repetition cut short
 // instead of recursing until the stack runs out.
 TEST(MapTest, AMapThatHoldsItselfCanBeDescribed) {

@@ -13,16 +13,16 @@
 #include "runtime/lib/RtFile.h"
 #include "runtime/lib/RtInputStream.h"
 #include "runtime/lib/RtOutputStream.h"
-#include "tests/runtime/lib/FileTestSupport.h"
 #include "tests/runtime/Raises.h"
 #include "tests/support/LibraryTest.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace zemtra {
 namespace {
 
 using testing::raised;
-using testing::readBytes;
-using testing::writeBytes;
+using testing::readFile;
+using testing::writeFile;
 namespace fs = std::filesystem;
 
 class RtFileTest : public testing::LibraryTest {
@@ -69,7 +69,7 @@ TEST_F(RtFileTest, DirectoriesFollowTheConfiguredLocations) {
 }
 
 TEST_F(RtFileTest, AssetsAreReadOnlyAndReadInLowerCase) {
-    writeBytes(folder.file("assets/wordlist.txt"), "abc");
+    writeFile(folder.file("assets/wordlist.txt"), "abc");
     EXPECT_TRUE(file->Exists(assets, u"WordList.TXT"));
     EXPECT_EQ(file->Size(assets, u"WORDLIST.txt"), 3);
 
@@ -81,12 +81,12 @@ TEST_F(RtFileTest, AssetsAreReadOnlyAndReadInLowerCase) {
     EXPECT_EQ(raised([&] { file->Copy(docs, u"x", assets, u"copy.txt"); }).reason(), readonly);
     EXPECT_EQ(raised([&] { file->MakeDir(assets, u"sub"); }).reason().substr(0, 30),
               u"Failed to create directory: Re");
-    EXPECT_EQ(readBytes(folder.file("assets/wordlist.txt")), "abc");
+    EXPECT_EQ(readFile(folder.file("assets/wordlist.txt")), "abc");
     EXPECT_FALSE(fs::exists(folder.file("assets/sub")));
     EXPECT_FALSE(fs::exists(folder.file("assets/copy.txt")));
 
     // Only the exact directory string counts, and other directories keep the name's case.
-    writeBytes(doc("Mixed.TXT"), "");
+    writeFile(doc("Mixed.TXT"), "");
     EXPECT_TRUE(file->Exists(docs, u"Mixed.TXT"));
     EXPECT_FALSE(file->Exists(docs, u"mixed.txt"));
 }
@@ -104,7 +104,7 @@ TEST_F(RtFileTest, DeleteReportsThroughItsResultAndLastError) {
     EXPECT_FALSE(fs::exists(doc("tree")));
 
     // Names that lead to the folder itself or above it delete nothing.
-    writeBytes(doc("keep.txt"), "x");
+    writeFile(doc("keep.txt"), "x");
     for (const StringView name : {u"", u".", u"/", u"sub/..", u".."}) {
         EXPECT_FALSE(file->Delete(docs, String(name))) << toUtf8(name);
     }
@@ -116,33 +116,33 @@ TEST_F(RtFileTest, MakeDirCreatesParentsAndRefusesAFileInTheWay) {
     file->MakeDir(docs, u"a/b/c");
     EXPECT_TRUE(file->IsDirectory(docs, u"a/b/c"));
     file->MakeDir(docs, u"a/b");  // existing: no error
-    writeBytes(doc("plain"), "x");
+    writeFile(doc("plain"), "x");
     EXPECT_TRUE(raised([&] { file->MakeDir(docs, u"plain"); })
                     .reason()
                     .starts_with(u"Failed to create directory: "));
-    EXPECT_EQ(readBytes(doc("plain")), "x");
+    EXPECT_EQ(readFile(doc("plain")), "x");
 }
 
 TEST_F(RtFileTest, CopyReplacesTheTargetButNeverLosesIt) {
-    writeBytes(doc("source.txt"), "new");
-    writeBytes(doc("target.txt"), "old");
+    writeFile(doc("source.txt"), "new");
+    writeFile(doc("target.txt"), "old");
     file->Copy(docs, u"source.txt", docs, u"target.txt");
-    EXPECT_EQ(readBytes(doc("target.txt")), "new");
+    EXPECT_EQ(readFile(doc("target.txt")), "new");
 
     EXPECT_EQ(
         raised([&] { file->Copy(docs, u"missing.txt", docs, u"target.txt"); }).reason(),
         fromUtf8("Error copying file: No such file or directory (" + doc("missing.txt") + ")"));
-    EXPECT_EQ(readBytes(doc("target.txt")), "new");
+    EXPECT_EQ(readFile(doc("target.txt")), "new");
 
     file->Copy(docs, u"target.txt", docs, u"target.txt");
-    EXPECT_EQ(readBytes(doc("target.txt")), "new") << "a file copied onto itself keeps its content";
+    EXPECT_EQ(readFile(doc("target.txt")), "new") << "a file copied onto itself keeps its content";
     EXPECT_EQ(file->ListFiles(docs)->Size(), 2) << "no leftovers beside source and target";
 }
 
 TEST_F(RtFileTest, ListingsAndAttributes) {
     fs::create_directories(doc("sub"));
-    writeBytes(doc("b.txt"), "12345");
-    writeBytes(doc(".hidden"), "");
+    writeFile(doc("b.txt"), "12345");
+    writeFile(doc(".hidden"), "");
     auto names = file->ListFiles(docs);
     EXPECT_TRUE(names->IsReadOnly());
     ASSERT_EQ(names->Size(), 3);
@@ -167,7 +167,7 @@ TEST_F(RtFileTest, ListingsAndAttributes) {
 }
 
 TEST_F(RtFileTest, BackupMarkIsAnExtendedAttributeWhereSupported) {
-    writeBytes(doc("f.txt"), "x");
+    writeFile(doc("f.txt"), "x");
     file->SetExcludeFromBackup(docs, u"f.txt", true);
     char value[8] = {};
     const ssize_t length = ::getxattr(doc("f.txt").c_str(), "user.xdg.robots.backup", value, 8);

@@ -4,16 +4,16 @@
 
 #include "runtime/core/RtCommon.h"
 #include "runtime/lib/RtFile.h"
-#include "tests/runtime/lib/FileTestSupport.h"
 #include "tests/runtime/Raises.h"
 #include "tests/support/LibraryTest.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace zemtra {
 namespace {
 
 using testing::raised;
-using testing::readBytes;
-using testing::writeBytes;
+using testing::readFile;
+using testing::writeFile;
 
 std::vector<String> itemsOf(const RtList& list) {
     std::vector<String> items;
@@ -47,16 +47,16 @@ TEST_F(RtFileTextTest, LinesSplitAtEveryRunOfLineEnds) {
         {"w\xc3\xb6rd\n", {u"w\u00f6rd"}},
     };
     for (const auto& c : cases) {
-        writeBytes(folder.file("lines.txt"), c.bytes);
+        writeFile(folder.file("lines.txt"), c.bytes);
         EXPECT_EQ(itemsOf(*file->ReadList(dir, u"lines.txt")), c.lines) << c.bytes;
     }
 }
 
 TEST_F(RtFileTextTest, ListsWriteOneLineFeedEndedLinePerElement) {
     file->WriteList(dir, u"l.txt", RtList::create());
-    EXPECT_EQ(readBytes(folder.file("l.txt")), "");
+    EXPECT_EQ(readFile(folder.file("l.txt")), "");
     file->WriteList(dir, u"l.txt", RtList::of({Value::ofInt(1), Value::ofInt(2)}));
-    EXPECT_EQ(readBytes(folder.file("l.txt")), "1\n2\n");
+    EXPECT_EQ(readFile(folder.file("l.txt")), "1\n2\n");
     file->WriteList(dir, u"l.txt", RtList::of({Value(u"x\ny"), Value::ofDouble(0.5), Value()}));
     auto lines = file->ReadList(dir, u"l.txt");
     EXPECT_EQ(itemsOf(*lines), (std::vector<String>{u"x", u"y", u"0.5", u"<null>"}));
@@ -68,7 +68,7 @@ TEST_F(RtFileTextTest, MapFormatRoundTrip) {
     auto map = RtMap::create();
     map->Put(Value(u"a=b"), Value(u"x\ny"));
     file->WriteMap(dir, u"m.txt", map);
-    EXPECT_EQ(readBytes(folder.file("m.txt")), "a\\=b=x y\n");
+    EXPECT_EQ(readFile(folder.file("m.txt")), "a\\=b=x y\n");
 
     map->Put(Value::ofInt(7), Value::ofDouble(2.5));
     map->Put(Value(u"path"), Value(u"c:=d=e"));
@@ -80,7 +80,7 @@ TEST_F(RtFileTextTest, MapFormatRoundTrip) {
     ASSERT_TRUE(back->Get(Value(u"7")).isString()) << "everything reads back as text";
     EXPECT_EQ(*back->Get(Value(u"7")).string(), u"2.5");
 
-    writeBytes(folder.file("m.txt"), "no separator\nk=\nescaped\\=only\nk=second\n=v\n");
+    writeFile(folder.file("m.txt"), "no separator\nk=\nescaped\\=only\nk=second\n=v\n");
     back = file->ReadMap(dir, u"m.txt");
     EXPECT_EQ(back->Size(), 2);
     EXPECT_EQ(back->Get(Value(u"k")).description(), u"second") << "a later line replaces";
@@ -97,7 +97,7 @@ TEST_F(RtFileTextTest, MapFilesReadBackAsWritten) {
     map->Put(Value(u"crlf"), Value(u"a\r\nb\n"));
     map->Put(Value(u"x\\=y"), Value(u"\\"));
     file->WriteMap(dir, u"m.txt", map);
-    const std::string written = readBytes(folder.file("m.txt"));
+    const std::string written = readFile(folder.file("m.txt"));
     for (const char* line : {"cr=a b\n", "crlf=a b \n", "x\\\\=y=\\\n"}) {
         EXPECT_NE(written.find(line), std::string::npos) << line << " in " << written;
     }
@@ -114,8 +114,7 @@ TEST_F(RtFileTextTest, MapFilesReadBackAsWritten) {
         EXPECT_TRUE(testing::raised([&] { file->WriteMap(dir, u"m.txt", unreadable); })
                         .reason()
                         .starts_with(u"Error writing file: The key \"" + key + u"\""));
-        EXPECT_EQ(readBytes(folder.file("m.txt")), written)
-            << "a refused map leaves the file alone";
+        EXPECT_EQ(readFile(folder.file("m.txt")), written) << "a refused map leaves the file alone";
     }
 }
 
@@ -127,7 +126,7 @@ TEST_F(RtFileTextTest, MissingFilesAndBadBytesGiveTheirMessages) {
               fromUtf8("Error writing file: No such file or directory (" +
                        folder.file("no/dir.txt") + ")"));
 
-    writeBytes(folder.file("latin1.txt"), "caf\xe9\n");
+    writeFile(folder.file("latin1.txt"), "caf\xe9\n");
     EXPECT_EQ(raised([&] { file->ReadList(dir, u"latin1.txt"); }).reason(),
               u"Error reading file. Incorrect encoding");
     EXPECT_EQ(file->ReadString2(dir, u"latin1.txt", u"ISO-8859-1"), u"caf\u00e9\n");
@@ -138,20 +137,20 @@ TEST_F(RtFileTextTest, MissingFilesAndBadBytesGiveTheirMessages) {
 TEST_F(RtFileTextTest, WritesReplaceTheFileOrLeaveItAlone) {
     file->WriteString(dir, u"t.txt", u"first, longer text");
     file->WriteString2(dir, u"t.txt", u"\u00e9", u"iso-8859-1");
-    EXPECT_EQ(readBytes(folder.file("t.txt")), "\xe9");
+    EXPECT_EQ(readFile(folder.file("t.txt")), "\xe9");
 
     // Text the character set cannot hold fails before the file is touched.
     EXPECT_TRUE(raised([&] { file->WriteString2(dir, u"t.txt", u"\u20ac", u"US-ASCII"); })
                     .reason()
                     .starts_with(u"Error writing file: The text cannot be represented in "));
-    EXPECT_EQ(readBytes(folder.file("t.txt")), "\xe9");
+    EXPECT_EQ(readFile(folder.file("t.txt")), "\xe9");
 
     // Whole-file writes into the assets folder fail as writes, with the name lower-cased.
-    writeBytes(folder.file("assets/sp.txt"), "1\n");
+    writeFile(folder.file("assets/sp.txt"), "1\n");
     EXPECT_EQ(raised([&] { file->WriteString(file->DirAssets(), u"SP.txt", u"2\n"); }).reason(),
               fromUtf8("Error writing file: Read-only file system (" +
                        folder.file("assets/sp.txt") + ")"));
-    EXPECT_EQ(readBytes(folder.file("assets/sp.txt")), "1\n");
+    EXPECT_EQ(readFile(folder.file("assets/sp.txt")), "1\n");
     EXPECT_EQ(file->ReadString(file->DirAssets(), u"SP.TXT"), u"1\n");
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <limits>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -18,19 +19,14 @@ class NumbersTest : public testing::LibraryTest {
     const std::shared_ptr<RtNumbers> numbers = RtCommon::New()->service<RtNumbers>();
 };
 
-TEST_F(NumbersTest, RoundTakesHalvesAwayFromZero) {
-    struct Row {
-        double x, expected;
-    };
-    for (const Row& row : std::initializer_list<Row>{{0.5, 1},
-                                                     {-0.5, -1},
-                                                     {2.5, 3},
-                                                     {-2.5, -3},
-                                                     {1.4999, 1},
-                                                     {0.49999999999999994, 0},
-                                                     {-7, -7}}) {
-        EXPECT_EQ(numbers->Round(row.x), row.expected) << row.x;
-    }
+TEST_F(NumbersTest, RoundTakesHalvesAwayFromZeroAndMaxAndMinIgnoreNaN) {
+    const std::pair<double, double> rows[] = {
+        {0.5, 1}, {-0.5, -1}, {2.5, 3}, {-2.5, -3}, {0.49999999999999994, 0},
+        {-7, -7}, {1.4999, 1}};
+    for (const auto& [x, expected] : rows) EXPECT_EQ(numbers->Round(x), expected) << x;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(numbers->Max(nan, 2), 2);
+    EXPECT_EQ(numbers->Min(3, nan), 3);
 }
 
 TEST_F(NumbersTest, NumberFormatRoundsHalfToEvenWithDigitCountsAndGrouping) {
@@ -89,12 +85,6 @@ TEST_F(NumbersTest, RndStaysInItsRangeWithoutModuloBias) {
         if (int64_t{value} - kMin < (int64_t{1} << 30)) ++firstThird;
     }
     EXPECT_NEAR(firstThird / 60000.0, 1.0 / 3, 0.02);
-}
-
-TEST_F(NumbersTest, MaxAndMinIgnoreANaNArgument) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_EQ(numbers->Max(nan, 2), 2);
-    EXPECT_EQ(numbers->Min(3, nan), 3);
 }
 
 }  // namespace
