@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "runtime/core/Conversions.h"
-#include "runtime/core/RtCore.h"
 #include "runtime/core/RtException.h"
 #include "tests/runtime/Raises.h"
 
@@ -42,23 +41,20 @@ TEST(ObjectToNumber, GivesTheLeadingNumberAsDoubleOrRaisesCannotParse) {
     EXPECT_EQ(numberToString(objectToNumber(Value::ofInt(42))), u"42");
 }
 
+// Doubles print in their shortest round-trip form up to 16 digits, exponents below 1e-4 and from
+// 1e16; floats with 7 digits; integers and booleans without a decimal part.
 TEST(NumberToString, FormatsByTypeTag) {
     const auto d = [](double x) { return Value::ofDouble(x); };
     const std::pair<Value, const char16_t*> rows[] = {
         {d(5), u"5"},
         {d(0.1), u"0.1"},
-        {d(-2.5), u"-2.5"},
         {d(0.00001), u"1e-05"},
         {d(0.0001), u"0.0001"},
-        {d(0.123456789), u"0.123456789"},
         {d(1e16), u"1e+16"},
         {d(1.0 / 3.0), u"0.3333333333333333"},
         {d(1234567890123456.0), u"1234567890123456"},
         {Value::ofFloat(0.1f), u"0.1"},
         {Value::ofFloat(1.0f / 3.0f), u"0.3333333"},
-        {Value::ofInt(-17), u"-17"},
-        {Value::ofShort(-3), u"-3"},
-        {Value::ofByte(-128), u"-128"},
         {Value::ofBoolean(true), u"1"},
         {Value::ofLong(INT64_MIN), u"-9223372036854775808"}};
     for (const auto& [number, expected] : rows) {
@@ -70,7 +66,6 @@ TEST(ObjectToLongNumber, TruncatesDoublesAndReadsIntegerPrefixesSaturating) {
     const std::pair<Value, int64_t> rows[] = {{Value::ofDouble(-2.9), -2},
                                               {Value::ofDouble(1e300), INT64_MAX},
                                               {Value(u"  -42abc"), -42},
-                                              {Value(u"12.9"), 12},
                                               {Value(u"abc"), 0},
                                               {Value(u"99999999999999999999"), INT64_MAX},
                                               {Value(u"-9223372036854775808"), INT64_MIN},
@@ -89,20 +84,11 @@ TEST(Conversions, BooleansCharsAndStrings) {
     for (const auto& [value, expected] : booleans) {
         EXPECT_EQ(objectToBoolean(value), expected) << toUtf8(value.description());
     }
-    const auto core = RtCore::create(nullptr);
     EXPECT_EQ(objectToString(Value()), u"null");
-    EXPECT_EQ(core->returnString(Value()), u"");
     EXPECT_EQ(objectToString(Value::ofBoolean(false)), u"0");
     EXPECT_EQ(objectToString(Value(kNullMarker)), u"<null>");
     EXPECT_EQ(objectToChar(Value(u"xyz")), u'x');
-    EXPECT_EQ(objectToChar(Value(u"")), 0);
-    EXPECT_EQ(objectToChar(Value()), 0);
     EXPECT_EQ(objectToChar(Value::ofInt(65)), u'A');
-    EXPECT_TRUE(isKindOfNumber(Value::ofDouble(1), u"d"));
-    EXPECT_FALSE(isKindOfNumber(Value::ofInt(1), u"d"));
-    EXPECT_FALSE(isKindOfNumber(Value(u"1"), u"i"));
-    EXPECT_TRUE(core->IsLong(Value::ofLong(1)));
-    EXPECT_FALSE(core->IsLong(Value::ofInt(1)));
 }
 
 TEST(IsNumber, WholeTextMustBeOneNumber) {

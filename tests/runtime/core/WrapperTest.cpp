@@ -1,5 +1,5 @@
-// Wrappers (class test, Tag, equality, event binding), the Common object's helpers, caught
-// exceptions and record descriptions.
+// Wrappers (class test, Tag, equality, event binding), caught exceptions and record
+// descriptions.
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -146,16 +146,6 @@ TEST_F(WrapperTest, AStaticModuleIsItsOwnInitializedObjectForTheLifeOfItsScope) 
     module.reset();
     moduleScope.reset();
     EXPECT_TRUE(weak.expired());
-}
-
-TEST_F(WrapperTest, CommonObjectHelpers) {
-    const auto& common = RtCommon::New();
-    EXPECT_EQ(common, RtCommon::New());
-    EXPECT_TRUE(common->True());
-    EXPECT_FALSE(common->Not(true));
-    EXPECT_TRUE(common->Null().isNull());
-    EXPECT_EQ(common->GetType(Value(std::make_shared<Widget>())), u"Widget");
-    EXPECT_EQ(common->GetType(Value(u"x")), u"String");
 }
 
 TEST_F(WrapperTest, SetExceptionRecordsTheLastCaughtError) {

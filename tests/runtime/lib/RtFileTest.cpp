@@ -1,5 +1,6 @@
 // The file service on real files: directories, the assets rule, deleting, creating directories,
-// copying, attributes and the backup mark.
+// copying, attributes, the backup mark, and whole-file text (line splitting, list and map formats,
+// encodings).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -24,6 +25,12 @@ using testing::raised;
 using testing::readFile;
 using testing::writeFile;
 namespace fs = std::filesystem;
+
+std::vector<String> itemsOf(const RtList& list) {
+    std::vector<String> items;
+    for (const Value& item : list.sequence().items) items.push_back(item.description());
+    return items;
+}
 
 class RtFileTest : public testing::LibraryTest {
   protected:
@@ -181,6 +188,113 @@ TEST_F(RtFileTest, BackupMarkIsAnExtendedAttributeWhereSupported) {
     EXPECT_EQ(raised([&] { file->SetExcludeFromBackup(docs, u"gone.txt", true); }).reason(),
               fromUtf8("Error setting ExcludeFromBackup flag: No such file or directory (" +
                        doc("gone.txt") + ")"));
+}
+
+// Runs of CR and LF in any mix end one line; CRLF and blank lines in the word list are covered
+// by the module's file tests.
+TEST_F(RtFileTest, ListsSplitAtEveryRunOfLineEndsAndWriteOneLinePerElement) {
+    const std::pair<std::string, std::vector<String>> cases[] = {{"a\rb\r", {u"a", u"b"}},
+                                                                 {"a\r\n\nb\n", {u"a", u"b"}},
+                                                                 {"\na\n", {u"", u"a"}},
+                                                                 {"", {u""}},
+                                                                 {"w\xc3\xb6rd\n", {u"w\u00f6rd"}}};
+    for (const auto& [bytes, lines] : cases) {
+        writeFile(doc("lines.txt"), bytes);
+        EXPECT_EQ(itemsOf(*file->ReadList(docs, u"lines.txt")), lines) << bytes;
+    }
+    file->WriteList(docs, u"l.txt", RtList::create());
+    EXPECT_EQ(readFile(doc("l.txt")), "");
+    file->WriteList(docs, u"l.txt", RtList::of({Value(u"x\ny"), Value::ofDouble(0.5), Value()}));
+    EXPECT_EQ(readFile(doc("l.txt")), "x\ny\n0.5\n<null>\n");
+    auto lines = file->ReadList(docs, u"l.txt");
+    lines->Add(Value(u"more"));  // an ordinary growable list
+    EXPECT_EQ(lines->Size(), 5);
+}
+
+// Keys escape "=" and "\\"; line breaks in values become spaces. A carriage return in a value
+// started a line of its own on reading; a line break in a key, or a backslash at its end, made
+// the entry unreadable: such a key is refused and the file left alone.
+TEST_F(RtFileTest, MapFilesReadBackAsWritten) {
+    auto map = RtMap::create();
+    map->Put(Value(u"a=b"), Value(u"x\ny"));
+    file->WriteMap(docs, u"m.txt", map);
+    EXPECT_EQ(readFile(doc("m.txt")), "a\\=b=x y\n");
+
+    map->Put(Value::ofInt(7), Value::ofDouble(2.5));
+    map->Put(Value(u"path"), Value(u"c:=d=e"));
+    map->Put(Value(u"cr"), Value(u"a\rb"));
+    map->Put(Value(u"crlf"), Value(u"a\r\nb\n"));
+    map->Put(Value(u"x\\=y"), Value(u"\\"));
+    file->WriteMap(docs, u"m.txt", map);
+    const std::string written = readFile(doc("m.txt"));
+    for (const char* line : {"cr=a b\n", "crlf=a b \n", "x\\\\=y=\\\n"}) {
+        EXPECT_NE(written.find(line), std::string::npos) << line << " in " << written;
+    }
+    auto back = file->ReadMap(docs, u"m.txt");
+    EXPECT_EQ(back->Size(), 6);
+    for (const auto& [key, value] :
+         std::initializer_list<std::pair<const char16_t*, const char16_t*>>{{u"a=b", u"x y"},
+                                                                            {u"path", u"c:=d=e"},
+                                                                            {u"cr", u"a b"},
+                                                                            {u"crlf", u"a b "},
+                                                                            {u"x\\=y", u"\\"}}) {
+        EXPECT_EQ(back->Get(Value(key)).description(), value) << toUtf8(key);
+    }
+    ASSERT_TRUE(back->Get(Value(u"7")).isString()) << "everything reads back as text";
+    EXPECT_EQ(*back->Get(Value(u"7")).string(), u"2.5");
+
+    for (const String key : {u"line\nbreak", u"carriage\rreturn", u"ends\\"}) {
+        auto unreadable = RtMap::create();
+        unreadable->Put(Value(u"kept"), Value(u"1"));
+        unreadable->Put(Value(key), Value(u"v"));
+        EXPECT_TRUE(raised([&] { file->WriteMap(docs, u"m.txt", unreadable); })
+                        .reason()
+                        .starts_with(u"Error writing file: The key \"" + key + u"\""));
+        EXPECT_EQ(readFile(doc("m.txt")), written) << "a refused map leaves the file alone";
+    }
+
+    // Files of the old format read as before.
+    writeFile(doc("m.txt"), "no separator\nk=\nescaped\\=only\nk=second\n=v\n");
+    back = file->ReadMap(docs, u"m.txt");
+    EXPECT_EQ(back->Size(), 2);
+    EXPECT_EQ(back->Get(Value(u"k")).description(), u"second") << "a later line replaces";
+    EXPECT_EQ(back->Get(Value(u"")).description(), u"v");
+}
+
+TEST_F(RtFileTest, MissingFilesAndBadBytesGiveTheirMessages) {
+    EXPECT_EQ(
+        raised([&] { file->ReadMap(docs, u"missing.txt"); }).reason(),
+        fromUtf8("Error reading file: No such file or directory (" + doc("missing.txt") + ")"));
+    EXPECT_EQ(
+        raised([&] { file->WriteString(docs, u"no/dir.txt", u"x"); }).reason(),
+        fromUtf8("Error writing file: No such file or directory (" + doc("no/dir.txt") + ")"));
+
+    writeFile(doc("latin1.txt"), "caf\xe9\n");
+    EXPECT_EQ(raised([&] { file->ReadList(docs, u"latin1.txt"); }).reason(),
+              u"Error reading file. Incorrect encoding");
+    EXPECT_EQ(file->ReadString2(docs, u"latin1.txt", u"ISO-8859-1"), u"caf\u00e9\n");
+    EXPECT_EQ(raised([&] { file->ReadString2(docs, u"latin1.txt", u"klingon"); }).reason(),
+              u"Invalid CharSet klingon");
+}
+
+TEST_F(RtFileTest, WritesReplaceTheFileOrLeaveItAlone) {
+    file->WriteString(docs, u"t.txt", u"first, longer text");
+    file->WriteString2(docs, u"t.txt", u"\u00e9", u"iso-8859-1");
+    EXPECT_EQ(readFile(doc("t.txt")), "\xe9");
+
+    // Text the character set cannot hold fails before the file is touched.
+    EXPECT_TRUE(raised([&] { file->WriteString2(docs, u"t.txt", u"\u20ac", u"US-ASCII"); })
+                    .reason()
+                    .starts_with(u"Error writing file: The text cannot be represented in "));
+    EXPECT_EQ(readFile(doc("t.txt")), "\xe9");
+
+    // Whole-file writes into the assets folder fail as writes, with the name lower-cased.
+    writeFile(folder.file("assets/sp.txt"), "1\n");
+    EXPECT_EQ(raised([&] { file->WriteString(assets, u"SP.txt", u"2\n"); }).reason(),
+              fromUtf8("Error writing file: Read-only file system (" +
+                       folder.file("assets/sp.txt") + ")"));
+    EXPECT_EQ(readFile(folder.file("assets/sp.txt")), "1\n");
+    EXPECT_EQ(file->ReadString(assets, u"SP.TXT"), u"1\n");
 }
 
 }  // namespace
