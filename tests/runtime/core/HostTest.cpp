@@ -1,4 +1,5 @@
-// The application host: launch order and the now-or-queued timing of the state events.
+// The application host: launch order and the now-or-queued timing of the state events. (The
+// launch log line and the module found by name show in the end-to-end runs.)
 #include <gtest/gtest.h>
 
 #include "runtime/core/Module.h"
@@ -57,10 +58,8 @@ class HostTest : public testing::RuntimeTest {
                        }};
 };
 
-TEST_F(HostTest, LaunchLogsCreatesTheModuleRaisesStartAndShowsTheWindowAfterwards) {
+TEST_F(HostTest, LaunchCreatesTheModuleRaisesStartAndShowsTheWindowAfterwards) {
     EXPECT_TRUE(host.didFinishLaunching());
-    ASSERT_FALSE(log.lines.empty());
-    EXPECT_EQ(log.lines[0], "didFinishLaunchingWithOptions");
     EXPECT_EQ(module()->events, std::vector<std::string>{"start"});
     EXPECT_EQ(*module()->startParameter.string(), u"navigation controller");
     EXPECT_FALSE(module()->windowVisibleDuringStart);

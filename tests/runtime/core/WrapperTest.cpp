@@ -1,6 +1,10 @@
-// Wrappers (class test, Tag, equality, event binding), caught exceptions and record
-// descriptions.
+// Wrappers (class test, Tag, equality, event binding, events from other threads), caught
+// exceptions and record descriptions.
+#include <atomic>
+#include <memory>
 #include <optional>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -86,24 +90,29 @@ TEST_F(WrapperTest, WrappersOfOneObjectAreEqualAndShareTheTag) {
     EXPECT_EQ(empty.hash(), 0u);
 }
 
+// Two instances (Id) for tests that move a binding between modules.
+template <int Id = 0>
 class ButtonModule final : public RtStaticModule {
   public:
     const MethodTable* methods() const override {
         static const MethodTable table{
-            MethodTable::sub("_btnset_click", &ButtonModule::_btnset_click)};
+            MethodTable::sub("_btnset_click", &ButtonModule::_btnset_click),
+            MethodTable::sub("_btn_click:", &ButtonModule::_btn_click),
+        };
         return &table;
     }
-    void _btnset_click() {
-        ++clicks;
-        sender = RtCore::sender();
+    void _btnset_click() { _btn_click(1); }
+    void _btn_click(int32_t count) {
+        clicks += count;
+        senders.push_back(RtCore::sender());
     }
     int clicks = 0;
-    Value sender;
+    std::vector<Value> senders;
 };
 
 TEST_F(WrapperTest, EventBindingLowerCasesThePrefixAndHoldsTheModuleWeakly) {
     std::optional<RuntimeScope> moduleScope{std::in_place};
-    auto module = StaticModules::New<ButtonModule>();
+    auto module = StaticModules::New<ButtonModule<>>();
     auto widget = std::make_shared<Widget>();
     RtObjectWrapper::setBIAndEventName(*widget, module->bi, u"BtnSet");
     EXPECT_EQ(*RtObjectWrapper::getEventName(*widget).string(), u"btnset");
@@ -111,7 +120,7 @@ TEST_F(WrapperTest, EventBindingLowerCasesThePrefixAndHoldsTheModuleWeakly) {
     EXPECT_FALSE(RtObjectWrapper::hasMethod(*widget, u"_longclick"));
     RtObjectWrapper::raiseEvent(*widget, u"_click");
     EXPECT_EQ(module->clicks, 1);
-    EXPECT_EQ(module->sender.object(), widget);
+    EXPECT_EQ(module->senders.back().object(), widget);
     RtObjectWrapper::raiseUIEvent(*widget, u"_click");
     queue.runUntilIdle();
     EXPECT_EQ(module->clicks, 2);
@@ -138,8 +147,6 @@ TEST_F(WrapperTest, AStaticModuleIsItsOwnInitializedObjectForTheLifeOfItsScope) 
     asWrapper.setTag(Value(u"tagged"));
     EXPECT_EQ(*asWrapper.Tag().string(), u"tagged");
     EXPECT_EQ(asWrapper.description(), u"<PlainModule>");
-    EXPECT_TRUE(Value(module).equals(Value(module)));
-    EXPECT_FALSE(Value(module).equals(Value(std::make_shared<Widget>())));
 
     // The module's reference to itself goes with the scope: nothing is leaked.
     std::weak_ptr<PlainModule> weak = module;
@@ -244,6 +251,104 @@ TEST_F(WrapperTest, OneRecordDescriptionStartsAtMost10000Others) {
     twice->_next = twice->_leaf = Value();
     EXPECT_EQ(chain[38]->description(),
               u"[next=[next=(null), leaf=(null)], leaf=[next=(null), leaf=(null)]]");
+}
+
+// Events raised from real threads while the main thread rebinds the object and changes its Tag,
+// the runtime's shared objects reached from several threads at once, and log lines written while
+// the log is replaced: what the ThreadSanitizer pass (build-tsan/) is for.
+constexpr int kThreads = 4;
+constexpr int kRaisesPerThread = 200;
+
+// Runs `work` on kThreads threads while the main thread calls `meanwhile` and runs the queue.
+template <class Work, class Meanwhile>
+void whileThreadsRun(MainQueue& queue, Work work, Meanwhile meanwhile) {
+    std::atomic<int> running{kThreads};
+    std::vector<std::thread> threads;
+    for (int index = 0; index < kThreads; ++index) {
+        threads.emplace_back([&, index] {
+            work(index);
+            --running;
+        });
+    }
+    for (int round = 0; running > 0; ++round) {
+        meanwhile(round);
+        queue.runUntilIdle();
+    }
+    for (auto& thread : threads) thread.join();
+    queue.runUntilIdle();
+}
+
+TEST_F(WrapperTest, EventsFromOtherThreadsFindTheBindingOnTheMainThread) {
+    const auto first = StaticModules::New<ButtonModule<1>>();
+    const auto second = StaticModules::New<ButtonModule<2>>();
+    const auto button = std::make_shared<Widget>();
+    const auto wrapper =
+        RtObjectWrapper::createWrapper(std::make_shared<WidgetWrapper>(), Value(button));
+    RtObjectWrapper::setBIAndEventName(*button, first->bi, u"Btn");
+
+    whileThreadsRun(
+        queue,
+        [&](int) {
+            for (int i = 0; i < kRaisesPerThread; ++i) {
+                RtObjectWrapper::raiseEventFromDifferentThread(*button, u"_click:",
+                                                               {Value::ofInt(1)});
+                // The module's own runtime core object is reachable the same way.
+                first->bi->raiseEventFromDifferentThread(Value(), u"btn_click:",
+                                                         {Value::ofInt(1000)});
+            }
+        },
+        [&](int round) {
+            const auto& target =
+                round % 2 == 0 ? second : std::static_pointer_cast<RtStaticModule>(first);
+            RtObjectWrapper::setBIAndEventName(*button, target->bi, u"BTN");
+            wrapper->setTag(Value::ofInt(round));
+        });
+
+    const int fromButton = first->clicks % 1000 + second->clicks;
+    EXPECT_EQ(fromButton, kThreads * kRaisesPerThread);
+    EXPECT_EQ(first->clicks / 1000, kThreads * kRaisesPerThread);
+    for (const auto& module : {first->senders, second->senders}) {
+        for (const Value& sender : module) {
+            EXPECT_TRUE(sender.isNull() || sender.object() == button);
+        }
+    }
+}
+
+TEST_F(WrapperTest, EveryThreadGetsTheSameSharedObjects) {
+    std::vector<std::shared_ptr<RtCore>> cores(kThreads);
+    std::vector<std::shared_ptr<RtCommon>> commons(kThreads);
+    whileThreadsRun(
+        queue,
+        [&](int index) {
+            cores[index] = RtCore::shared();
+            commons[index] = RtCommon::New();
+        },
+        [](int) {});
+    for (int index = 0; index < kThreads; ++index) {
+        EXPECT_EQ(cores[index], RtCore::shared());
+        EXPECT_EQ(commons[index], RtCommon::New());
+    }
+}
+
+// Counts lines; safe to write from several threads.
+class CountingLog final : public platform::PlatformLog {
+  public:
+    void writeLine(std::string_view) override { ++lines; }
+    std::atomic<int> lines{0};
+};
+
+TEST_F(WrapperTest, LogLinesWrittenWhileTheLogIsReplacedAreNeitherLostNorMisdirected) {
+    CountingLog even, odd;
+    const auto core = RtCore::shared();
+    whileThreadsRun(
+        queue,
+        [&](int) {
+            for (int i = 0; i < kRaisesPerThread; ++i) core->Log(u"line");
+        },
+        [&](int round) { RtCore::setPlatformLog(round % 2 == 0 ? &even : &odd); });
+    RtCore::setPlatformLog(&log);
+    EXPECT_EQ(even.lines + odd.lines + static_cast<int>(log.lines.size()),
+              kThreads * kRaisesPerThread);
 }
 
 }  // namespace
