@@ -62,11 +62,14 @@ TEST_F(HostTest, LaunchCreatesTheModuleRaisesStartAndShowsTheWindowAfterwards) {
     EXPECT_TRUE(host.didFinishLaunching());
     EXPECT_EQ(module()->events, std::vector<std::string>{"start"});
     EXPECT_EQ(*module()->startParameter.string(), u"navigation controller");
+    EXPECT_EQ(factoryCore, module()->bi);
     EXPECT_FALSE(module()->windowVisibleDuringStart);
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(window.isKey());
-    EXPECT_EQ(host.bi(), module()->bi);
-    EXPECT_EQ(factoryCore, module()->bi);
+    // openURL: goes to the two-parameter handler and answers its result.
+    EXPECT_FALSE(host.openURL(u"zemtra://x", Value(u"browser"), Value()));
+    EXPECT_EQ(module()->events.back(), "openurl zemtra://x");
+    EXPECT_EQ(log.lines.back(), "openURL: zemtra://x, browser, (null)");
 }
 
 TEST_F(HostTest, DeactivationAndMinimisingRaiseNowActivationAndRestoringAreQueued) {
@@ -83,13 +86,6 @@ TEST_F(HostTest, DeactivationAndMinimisingRaiseNowActivationAndRestoringAreQueue
     // The module has no foreground handler: that event is ignored.
     EXPECT_EQ(module()->events,
               (std::vector<std::string>{"start", "inactive", "background", "active"}));
-}
-
-TEST_F(HostTest, OpenURLUsesTheTwoParameterHandlerAndAnswersItsResult) {
-    host.didFinishLaunching();
-    EXPECT_FALSE(host.openURL(u"zemtra://x", Value(u"browser"), Value()));
-    EXPECT_EQ(module()->events.back(), "openurl zemtra://x");
-    EXPECT_EQ(log.lines.back(), "openURL: zemtra://x, browser, (null)");
 }
 
 TEST_F(HostTest, AnUnknownModuleIsAnErrorAndWithoutAnOpenURLHandlerOpenURLAnswersTrue) {

@@ -58,8 +58,6 @@ class RtFileTest : public testing::LibraryTest {
 };
 
 TEST_F(RtFileTest, DirectoriesFollowTheConfiguredLocations) {
-    EXPECT_EQ(docs, fromUtf8(folder.file("docs") + "/"));
-    EXPECT_EQ(assets, fromUtf8(folder.file("assets")));
     EXPECT_EQ(file->DirTemp(), fromUtf8(folder.file("tmp") + "/"));
     EXPECT_TRUE(fs::is_directory(folder.file("tmp"))) << "created on first use";
     EXPECT_EQ(file->Combine(u"/a//", u"/sub/b.txt"), u"/a/sub/b.txt");
@@ -131,6 +129,7 @@ TEST_F(RtFileTest, MakeDirCreatesParentsAndRefusesAFileInTheWay) {
     EXPECT_TRUE(file->IsDirectory(docs, u"a/b/c"));
     file->MakeDir(docs, u"a/b");  // existing: no error
     writeFile(doc("plain"), "x");
+    EXPECT_FALSE(file->IsDirectory(docs, u"plain"));
     EXPECT_TRUE(raised([&] { file->MakeDir(docs, u"plain"); })
                     .reason()
                     .starts_with(u"Failed to create directory: "));
@@ -171,10 +170,7 @@ TEST_F(RtFileTest, ListingsAndAttributes) {
     EXPECT_TRUE(attributes->IsReadOnly());
     EXPECT_EQ(attributes->Get(Value(u"NSFileType")).description(), u"NSFileTypeRegular");
     EXPECT_EQ(attributes->Get(Value(u"NSFileSize")).number()->toLong(), 5);
-    EXPECT_EQ(file->Size(docs, u"b.txt"), 5);
     EXPECT_EQ(file->LastModified(docs, u"b.txt"), 1700000000123);
-    EXPECT_FALSE(file->IsDirectory(docs, u"b.txt"));
-    EXPECT_TRUE(file->IsDirectory(docs, u"sub"));
     EXPECT_EQ(
         raised([&] { file->Size(docs, u"nothing"); }).reason(),
         fromUtf8("Error getting attributes: No such file or directory (" + doc("nothing") + ")"));
