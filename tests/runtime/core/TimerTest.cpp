@@ -113,6 +113,8 @@ TEST_F(TimerTest, TicksFollowTheGenerationAndThePeriodRules) {
         EXPECT_EQ(module->ticks, row.ticks);
         EXPECT_EQ(module->otherTicks, row.otherTicks);
     }
+    module->onTick = nullptr;  // it refers to the last row
+    timer->setEnabled(false);
 }
 
 TEST_F(TimerTest, ARunningTimerOutlivesItsOwnerAndKeepsTickingWithoutAModule) {
