@@ -36,9 +36,9 @@ class Record {
 
 // "[" + "name=value, " per field (name without its first character, a line feed after every
 // third field) with the last two characters removed, + "]". Never raises: an error while
-// describing is logged as "TypeToString error: %@" and gives "N/A". A record that repeats inside
-// its own description, and nesting or sharing beyond fixed bounds, answer "" (see
-// TypeToString.cpp), so any description stays cheap. The flag does not change the result.
+// describing is logged as "TypeToString error: %@" and gives "N/A". A record nested 50 levels
+// deep, even one inside its own description, and sharing beyond a fixed bound answer "" (see
+// DescriptionGuard.h), so any description stays cheap. The flag does not change the result.
 String TypeToString(const Record& record, bool flag = false);
 
 }  // namespace zemtra

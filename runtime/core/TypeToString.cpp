@@ -1,6 +1,6 @@
-// Record descriptions. The work is bounded by the description guard: where a record repeats, lies
-// 50 or more levels deep, or the outermost description has started too many others, it is
-// described as "". Values without such repetition describe in full, as always.
+// Record descriptions. The work is bounded by the description guard: a record nested 50 levels
+// deep (or 20 right after such a cut), or one past the outermost description's budget, is
+// described as "". A record that holds itself is described again at every level above that.
 #include "runtime/core/Record.h"
 
 #include <exception>
@@ -14,44 +14,29 @@ namespace zemtra {
 
 namespace {
 
-constexpr size_t kDepthLimit = 50;
-
 class Describer final : public FieldVisitor {
   public:
     String text = u"[";
 
     void field(StringView name, const Value& object) override { add(name, object.description()); }
-    void field(StringView name, int8_t value) override {
-        add(name, numberToString(Number::ofByte(value)));
-    }
+    void field(StringView name, int8_t value) override { add(name, Number::ofByte(value)); }
     void field(StringView name, uint8_t value) override {
-        add(name, numberToString(Number::ofUnsignedByte(value)));
+        add(name, Number::ofUnsignedByte(value));
     }
-    void field(StringView name, int16_t value) override {
-        add(name, numberToString(Number::ofShort(value)));
-    }
+    void field(StringView name, int16_t value) override { add(name, Number::ofShort(value)); }
     void field(StringView name, uint16_t value) override { add(name, decimal(value)); }
-    void field(StringView name, int32_t value) override {
-        add(name, numberToString(Number::ofInt(value)));
-    }
+    void field(StringView name, int32_t value) override { add(name, Number::ofInt(value)); }
     void field(StringView name, uint32_t value) override { add(name, decimal(value)); }
-    void field(StringView name, int64_t value) override {
-        add(name, numberToString(Number::ofLong(value)));
-    }
-    void field(StringView name, float value) override {
-        add(name, numberToString(Number::ofFloat(value)));
-    }
-    void field(StringView name, double value) override {
-        add(name, numberToString(Number::ofDouble(value)));
-    }
-    void field(StringView name, bool value) override {
-        add(name, numberToString(Number::ofBoolean(value)));
-    }
+    void field(StringView name, int64_t value) override { add(name, Number::ofLong(value)); }
+    void field(StringView name, float value) override { add(name, Number::ofFloat(value)); }
+    void field(StringView name, double value) override { add(name, Number::ofDouble(value)); }
+    void field(StringView name, bool value) override { add(name, Number::ofBoolean(value)); }
     void unknownField(StringView name, std::string_view typeCode) override {
         add(name, formatText(u"Unknown type: %s", {String(typeCode.begin(), typeCode.end())}));
     }
 
   private:
+    void add(StringView name, const Number& value) { add(name, numberToString(value)); }
     void add(StringView name, const String& value) {
         text += name.empty() ? String() : String(name.substr(1));
         text += u'=';
@@ -65,7 +50,7 @@ class Describer final : public FieldVisitor {
 }  // namespace
 
 String TypeToString(const Record& record, bool /*flag*/) {
-    const DescriptionGuard guard(&record, kDepthLimit);
+    const DescriptionGuard guard(record);
     if (guard.cut()) return String();
     try {
         Describer describer;

@@ -141,11 +141,6 @@ std::shared_ptr<const icu::RegexPattern> RtRegex::getPattern(StringView pattern,
     return compiled;
 }
 
-size_t RtRegex::cachedPatternCountForTesting() {
-    const auto& cache = cacheSlot();
-    return cache ? cache->size() : 0;
-}
-
 void RtRegex::resetForTesting() {
     cacheSlot().reset();
 }

@@ -72,7 +72,6 @@ class RtRegex : public Object {
     // new entry would make the cache hold more than 51, the cache is emptied first.
     static std::shared_ptr<const icu::RegexPattern> getPattern(StringView pattern, int32_t options);
 
-    static size_t cachedPatternCountForTesting();
     static void resetForTesting();
 };
 

@@ -1,22 +1,18 @@
 // Event dispatch and dynamic calls by name: exact names, argument and result conversion, the
-// sender slot, errors, log lines.
-#include <functional>
-
+// sender slot, errors, log lines, and native objects calling a module's operations.
 #include <gtest/gtest.h>
 
 #include "runtime/core/Module.h"
 #include "runtime/core/RtCore.h"
 #include "runtime/core/RtException.h"
+#include "runtime/core/RtNativeObject.h"
+#include "tests/runtime/Raises.h"
 #include "tests/support/TestSupport.h"
 
 namespace zemtra {
 namespace {
 
-struct Range {
-    static constexpr std::string_view kTypeCode = "{_NSRange=QQ}";
-    uint64_t location;
-    uint64_t length;
-};
+using testing::raised;
 
 class ProbeModule final : public RtStaticModule {
   public:
@@ -37,17 +33,20 @@ class ProbeModule final : public RtStaticModule {
             MethodTable::operation("takeRange:", &ProbeModule::takeRange),
             MethodTable::operation("nothing", &ProbeModule::nothing),
             MethodTable::operation("_me", &ProbeModule::_me),
+            MethodTable::operation("Level", &ProbeModule::Level),
+            MethodTable::operation("setLevel:", &ProbeModule::setLevel),
         };
         return &table;
     }
 
     void _tick() { ++ticks; }
-    void _takeint(int32_t value) { lastInt = value; }
+    void _takeint(int32_t value) { received += decimal(value); }
     void _takeflags(int8_t byteFlag, bool boolean) {
-        lastByte = byteFlag;
-        lastBool = boolean;
+        received += decimal(byteFlag) + (boolean ? u" true" : u" false");
     }
-    void _takeobject(const Value& value) { lastObject = value; }
+    void _takeobject(const Value& value) {
+        received += value.isNull() ? String(u"absent") : value.description();
+    }
     void _nested() {
         senderBeforeNested = RtCore::sender();
         bi->raiseEvent(Value(u"inner"), u"tick");
@@ -57,145 +56,104 @@ class ProbeModule final : public RtStaticModule {
     void _page1_resize(int32_t, int32_t) {}
     double twice(double value) const { return value * 2; }
     int8_t flag() const { return 5; }
-    Range range() const { return Range{3, 4}; }
-    int64_t takeRange(Range r) const { return static_cast<int64_t>(r.location * 100 + r.length); }
+    NativeRange range() const { return NativeRange{3, 4}; }
+    int64_t takeRange(NativeRange r) const {
+        return static_cast<int64_t>(r.location * 100 + r.length);
+    }
     void nothing() {}
     Value _me() { return Value(bi->eventsTarget()); }
+    int32_t Level() const { return level; }
+    void setLevel(int32_t value) { level = value; }
 
     int ticks = 0;
-    int32_t lastInt = -1;
-    int8_t lastByte = -1;
-    bool lastBool = false;
-    Value lastObject = Value(u"unset");
+    int32_t level = 0;
+    String received;
     Value senderBeforeNested, senderAfterNested;
 };
 
 class DispatchTest : public testing::RuntimeTest {
   protected:
     std::shared_ptr<ProbeModule> module = StaticModules::New<ProbeModule>();
+    Value call(StringView method, std::span<const Value> arguments = {}) {
+        return RtCore::runDynamicMethod(Value(module), method, true, arguments);
+    }
 };
 
-TEST_F(DispatchTest, StaticModuleHasOneInstanceWithItsOwnCore) {
-    EXPECT_EQ(StaticModules::New<ProbeModule>(), module);
-    EXPECT_EQ(module->bi->eventsTarget(), module);
-    EXPECT_NE(module->bi, RtCore::shared());
-    EXPECT_EQ(module->_c, RtCommon::New());
-    EXPECT_EQ(module->object(), module);
-}
-
-TEST_F(DispatchTest, MissingHandlerAnswersNullAndDoesNothing) {
-    EXPECT_TRUE(module->bi->raiseEvent(Value(), u"application_foreground").isNull());
-    // Lookup is by the exact name: "_takeint:" is not found by an event passing two parameters.
-    const Value two[] = {Value::ofInt(1), Value::ofInt(2)};
-    EXPECT_TRUE(module->bi->raiseEvent(Value(), u"takeint::", two).isNull());
-    EXPECT_EQ(module->lastInt, -1);
-    EXPECT_FALSE(module->bi->hasMethod(u"TICK"));
-    EXPECT_TRUE(module->bi->hasMethod(u"tick"));
-}
-
-TEST_F(DispatchTest, HandlerWithoutResultAnswersEmptyText) {
+TEST_F(DispatchTest, HandlersAreFoundByTheirExactName) {
     const Value result = module->bi->raiseEvent(Value(), u"tick");
-    ASSERT_TRUE(result.isString());
+    ASSERT_TRUE(result.isString()) << "a handler without a result answers empty text";
     EXPECT_EQ(*result.string(), u"");
     EXPECT_EQ(module->ticks, 1);
+    EXPECT_TRUE(module->bi->raiseEvent(Value(), u"application_foreground").isNull());
+    EXPECT_TRUE(module->bi->hasMethod(u"tick"));
+    EXPECT_FALSE(module->bi->hasMethod(u"TICK"));
 }
 
-TEST_F(DispatchTest, IntParametersTruncateTowardZero) {
-    for (const auto& [given, expected] :
-         std::vector<std::pair<Value, int32_t>>{{Value::ofDouble(2.9), 2},
-                                                {Value::ofDouble(-2.9), -2},
-                                                {Value::ofLong(7), 7},
-                                                {Value::ofBoolean(true), 1},
-                                                {Value(u"12abc"), 12},
-                                                {Value(kNullMarker), 0}}) {
-        const Value arguments[] = {given};
-        module->bi->raiseEvent(Value(), u"takeint:", arguments);
-        EXPECT_EQ(module->lastInt, expected) << toUtf8(given.description());
+TEST_F(DispatchTest, ArgumentsAreConvertedToTheParameterTypes) {
+    struct Row {
+        StringView event;
+        std::vector<Value> arguments;
+        StringView received;
+    };
+    const Row rows[] = {
+        {u"takeint:", {Value::ofDouble(2.9)}, u"2"},
+        {u"takeint:", {Value::ofDouble(-2.9)}, u"-2"},
+        {u"takeint:", {Value(u"12abc")}, u"12"},
+        {u"takeint:", {Value(kNullMarker)}, u"0"},
+        {u"takeflags::", {Value::ofInt(5), Value::ofDouble(0.25)}, u"1 true"},
+        {u"takeobject:", {}, u"absent"},
+        {u"takeobject:", {Value(kNullMarker)}, u"absent"},
+        {u"takeint::", {Value::ofInt(1), Value::ofInt(2)}, u""},  // the colons name another
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(toUtf8(row.event));
+        module->received.clear();
+        module->bi->raiseEvent(Value(), row.event, row.arguments);
+        EXPECT_EQ(module->received, row.received);
     }
+    const Value two[] = {Value::ofInt(1), Value::ofInt(2)};
+    EXPECT_THROW(module->bi->raiseEvent(Value(), u"takeint:", two), RtException);
 }
 
-TEST_F(DispatchTest, ByteAndBooleanParametersAreBooleans) {
-    const Value arguments[] = {Value::ofInt(5), Value::ofDouble(0.25)};
-    module->bi->raiseEvent(Value(), u"takeflags::", arguments);
-    EXPECT_EQ(module->lastByte, 1);
-    EXPECT_TRUE(module->lastBool);
-}
+TEST_F(DispatchTest, ResultsAreBoxedByKindAndStructuresTravelAsBytes) {
+    const Value four[] = {Value::ofInt(4)};
+    EXPECT_EQ(call(u"twice:", four).number()->tag(), 'd');
+    EXPECT_EQ(call(u"twice:", four).number()->toDouble(), 8.0);
+    EXPECT_EQ(call(u"flag").number()->tag(), 'B');  // a byte result is a boolean: 5 reads as 1
+    EXPECT_EQ(call(u"flag").number()->toLong(), 1);
+    EXPECT_TRUE(call(u"nothing").isNull());
 
-TEST_F(DispatchTest, MissingAndNullObjectArgumentsArriveAbsent) {
-    module->bi->raiseEvent(Value(), u"takeobject:", {});
-    EXPECT_TRUE(module->lastObject.isNull());
-    module->lastObject = Value(u"unset");
-    const Value marker[] = {Value(kNullMarker)};
-    module->bi->raiseEvent(Value(), u"takeobject:", marker);
-    EXPECT_TRUE(module->lastObject.isNull());
-}
-
-TEST_F(DispatchTest, TooManyArgumentsIsAnError) {
-    const Value arguments[] = {Value::ofInt(1), Value::ofInt(2)};
-    EXPECT_THROW(module->bi->raiseEvent(Value(), u"takeint:", arguments), RtException);
-}
-
-TEST_F(DispatchTest, ResultsAreBoxedByKind) {
-    const Value two[] = {Value::ofInt(4)};
-    const Value doubled = RtCore::runDynamicMethod(Value(module), u"twice:", true, two);
-    ASSERT_TRUE(doubled.isNumber());
-    EXPECT_EQ(doubled.number()->tag(), 'd');
-    EXPECT_EQ(doubled.number()->toDouble(), 8.0);
-
-    const Value flag = RtCore::runDynamicMethod(Value(module), u"flag", true);
-    EXPECT_EQ(flag.number()->tag(), 'B');
-    EXPECT_EQ(flag.number()->toLong(), 1);
-
-    EXPECT_TRUE(RtCore::runDynamicMethod(Value(module), u"nothing", true).isNull());
-}
-
-TEST_F(DispatchTest, StructuresTravelAsBytes) {
-    const Value range = RtCore::runDynamicMethod(Value(module), u"range", true);
-    ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.lines[0], "Converting unknown type to NSData ({_NSRange=QQ})");
-    const auto buffer = range.as<ByteBuffer>();
-    ASSERT_TRUE(buffer);
-    EXPECT_EQ(buffer->bytes.size(), sizeof(Range));
-
+    log.lines.clear();
+    const Value range = call(u"range");
+    EXPECT_EQ(log.lines, std::vector<std::string>{"Converting unknown type to NSData "
+                                                  "({_NSRange=QQ})"});
+    ASSERT_TRUE(range.as<ByteBuffer>());
+    EXPECT_EQ(range.as<ByteBuffer>()->bytes.size(), sizeof(NativeRange));
     const Value arguments[] = {range};
-    EXPECT_EQ(
-        RtCore::runDynamicMethod(Value(module), u"takeRange:", true, arguments).number()->toLong(),
-        304);
-
-    const Value wrong[] = {Value::ofInt(3)};
-    try {
-        RtCore::runDynamicMethod(Value(module), u"takeRange:", true, wrong);
-        FAIL();
-    } catch (const RtException& error) {
-        EXPECT_EQ(error.name(), u"Unsupported type");
-        EXPECT_EQ(error.reason(), u"Unsupported type {_NSRange=QQ}");
-    }
+    EXPECT_EQ(call(u"takeRange:", arguments).number()->toLong(), 304);
+    const RtException error = raised([&] { call(u"takeRange:", four); });
+    EXPECT_EQ(error.name(), u"Unsupported type");
+    EXPECT_EQ(error.reason(), u"Unsupported type {_NSRange=QQ}");
 }
 
-TEST_F(DispatchTest, DynamicCallErrors) {
-    try {
-        RtCore::runDynamicMethod(Value(), u"deviceName", true);
-        FAIL();
-    } catch (const RtException& error) {
-        EXPECT_EQ(error.name(), u"null object");
-        EXPECT_EQ(error.reason(), u"Target is null. Method called: deviceName");
-    }
-    try {
-        RtCore::runDynamicMethod(Value(module), u"twice", true);
-        FAIL();
-    } catch (const RtException& error) {
-        EXPECT_EQ(error.name(), u"method not found");
-        EXPECT_EQ(error.reason(), u"Method not found: twice, target: <ProbeModule>");
-    }
+TEST_F(DispatchTest, ErrorsNameTheCallAndHandlerErrorsReachTheRaiser) {
+    RtException error = raised([] { RtCore::runDynamicMethod(Value(), u"deviceName", true); });
+    EXPECT_EQ(error.name(), u"null object");
+    EXPECT_EQ(error.reason(), u"Target is null. Method called: deviceName");
+    error = raised([&] { call(u"twice"); });
+    EXPECT_EQ(error.name(), u"method not found");
+    EXPECT_EQ(error.reason(), u"Method not found: twice, target: <ProbeModule>");
     EXPECT_TRUE(RtCore::runDynamicMethod(Value(module), u"twice", false).isNull());
-    try {
-        module->bi->errorIfMissingEvent(u"btn", u"_click");
-        FAIL();
-    } catch (const RtException& error) {
-        EXPECT_EQ(error.name(), u"");
-        EXPECT_EQ(error.reason(), u"btn_click event not found.");
-    }
+    error = raised([&] { module->bi->errorIfMissingEvent(u"btn", u"_click"); });
+    EXPECT_EQ(error.name(), u"");
+    EXPECT_EQ(error.reason(), u"btn_click event not found.");
     EXPECT_NO_THROW(module->bi->errorIfMissingEvent(u"ti", u"ck"));
+    error = raised([&] { module->bi->raiseEvent(Value(), u"fail"); });
+    EXPECT_EQ(error.name(), u"boom");
+    EXPECT_EQ(error.reason(), u"handler failed");
+    EXPECT_EQ(raised([&] { module->initializeStaticModules(); }).reason(), u"Must override");
+    EXPECT_THROW(MethodTable({MethodTable::sub("_takeint", &ProbeModule::_takeint)}),
+                 std::logic_error);
 }
 
 TEST_F(DispatchTest, SenderSlotHoldsSenderOnlyDuringDispatch) {
@@ -206,26 +164,6 @@ TEST_F(DispatchTest, SenderSlotHoldsSenderOnlyDuringDispatch) {
     // The nested dispatch leaves the null marker behind; the outer sender is not restored.
     EXPECT_TRUE(module->senderAfterNested.isNull());
     EXPECT_EQ(module->ticks, 1);
-}
-
-TEST_F(DispatchTest, HandlerErrorsPropagateToTheRaiser) {
-    try {
-        module->bi->raiseEvent(Value(), u"fail");
-        FAIL();
-    } catch (const RtException& error) {
-        EXPECT_EQ(error.name(), u"boom");
-        EXPECT_EQ(error.reason(), u"handler failed");
-    }
-}
-
-TEST_F(DispatchTest, QueuedEventsRunLaterInOrder) {
-    module->bi->raiseUIEvent(Value(), u"tick");
-    const std::vector<Value> arguments{Value::ofInt(9)};
-    module->bi->raiseEventFromDifferentThread(Value(), u"takeint:", arguments);
-    EXPECT_EQ(module->ticks, 0);
-    EXPECT_EQ(queue.runUntilIdle(), 2u);
-    EXPECT_EQ(module->ticks, 1);
-    EXPECT_EQ(module->lastInt, 9);
 }
 
 class PanelView final : public Object {
@@ -289,22 +227,19 @@ TEST_F(DispatchTest, InstalledLoggerReceivesTextAndLevel) {
               (std::vector<String>{u"plain|(null)", u"bad|e", u"coloured|c-16777216"}));
 }
 
-TEST_F(DispatchTest, CallSubBetweenModules) {
+TEST_F(DispatchTest, CallSubBetweenModulesAndQueuedEventsRunLaterInOrder) {
     const Value arguments[] = {Value::ofInt(3)};
     module->_c->CallSub(Value(module), u"TakeInt", arguments);
-    EXPECT_EQ(module->lastInt, 3);
     EXPECT_TRUE(module->_c->SubExists(Value(module), u"Tick", 0));
     EXPECT_FALSE(module->_c->SubExists(Value(module), u"Tick", 1));
     module->_c->CallSubDelayed(Value(module), u"tick");
+    module->bi->raiseUIEvent(Value(), u"takeint:", {Value::ofInt(9)});
     EXPECT_EQ(module->ticks, 0);
     queue.runUntilIdle();
     EXPECT_EQ(module->ticks, 1);
-    try {
-        module->_c->CallSub(Value(u"text"), u"tick");
-        FAIL();
-    } catch (const RtException& error) {
-        EXPECT_EQ(error.reason(), u"Invalid component: text");
-    }
+    EXPECT_EQ(module->received, u"39");
+    EXPECT_EQ(raised([&] { module->_c->CallSub(Value(u"text"), u"tick"); }).reason(),
+              u"Invalid component: text");
     // A sub answering a module answers the module itself (it wraps itself).
     EXPECT_EQ(module->_c->CallSub(Value(module), u"Me").object(), module);
 }
@@ -316,33 +251,33 @@ class Instance final : public RtClass {
 
 TEST_F(DispatchTest, AClassInstanceWithoutItsRuntimeCoreObjectCannotBeCalled) {
     const Value instance(std::make_shared<Instance>());
-    const auto expectInvalid = [](const std::function<void()>& call) {
-        try {
-            call();
-            FAIL() << "no error";
-        } catch (const RtException& error) {
-            EXPECT_EQ(error.name(), u"");
-            EXPECT_EQ(error.reason(), u"Invalid component: an instance");
-        }
-    };
-    expectInvalid([&] { module->_c->CallSub(instance, u"tick"); });
-    expectInvalid([&] { module->_c->SubExists(instance, u"tick", 0); });
-    expectInvalid([&] { module->_c->CallSubDelayed(instance, u"tick"); });
+    for (const auto& call : std::vector<std::function<void()>>{
+             [&] { module->_c->CallSub(instance, u"tick"); },
+             [&] { module->_c->SubExists(instance, u"tick", 0); },
+             [&] { module->_c->CallSubDelayed(instance, u"tick"); }}) {
+        const RtException error = raised(call);
+        EXPECT_EQ(error.name(), u"");
+        EXPECT_EQ(error.reason(), u"Invalid component: an instance");
+    }
     EXPECT_EQ(queue.pendingCount(), 0u);
 }
 
-TEST_F(DispatchTest, TableRejectsNamesWhoseColonsDoNotMatchTheParameters) {
-    EXPECT_THROW(MethodTable({MethodTable::sub("_takeint", &ProbeModule::_takeint)}),
-                 std::logic_error);
-}
-
-TEST_F(DispatchTest, StaticModulesMustOverrideInitializeStaticModules) {
-    try {
-        module->initializeStaticModules();
-        FAIL();
-    } catch (const RtException& error) {
-        EXPECT_EQ(error.reason(), u"Must override");
-    }
+TEST_F(DispatchTest, NativeObjectsCallOperationsByTheirExactNames) {
+    const auto native = RtNativeObject::wrap(Value(module));
+    const Value seven[] = {Value::ofInt(7)};
+    EXPECT_EQ(native->runMethod(u"twice:", seven)->AsString(), u"14");
+    const auto nothing = native->runMethod(u"nothing", {});
+    EXPECT_FALSE(nothing->IsInitialized());
+    EXPECT_EQ(nothing->AsString(), u"null");
+    native->SetField(u"level", Value::ofInt(5));
+    EXPECT_EQ(module->level, 5);
+    EXPECT_EQ(native->GetField(u"Level")->AsNumber().number()->toInt(), 5);
+    // The name is used as given: the colon count and the case are part of it.
+    EXPECT_EQ(raised([&] { native->runMethod(u"twice", {}); }).name(), u"method not found");
+    EXPECT_EQ(raised([&] { native->runMethod(u"Twice:", seven); }).name(), u"method not found");
+    EXPECT_TRUE(raised([&] { nothing->runMethod(u"twice:", seven); })
+                    .reason()
+                    .starts_with(u"Object was not initialized"));
 }
 
 // A class instance whose sub drops the last reference to it (removing itself from the collection
@@ -365,9 +300,7 @@ class SelfRemover final : public RtClass {
     std::shared_ptr<SelfRemover>* owner = nullptr;
 };
 
-using DispatchLifetime = testing::RuntimeTest;
-
-TEST_F(DispatchLifetime, AnInstanceDroppedByItsOwnSubLivesUntilTheSubReturns) {
+TEST_F(DispatchTest, AnInstanceDroppedByItsOwnSubLivesUntilTheSubReturns) {
     auto holder = std::make_shared<SelfRemover>();
     holder->initializeClassModule();
     holder->owner = &holder;

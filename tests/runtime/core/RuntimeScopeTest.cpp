@@ -1,7 +1,6 @@
 // The runtime scope: services only as registered, the runtime's shared objects per scope, nesting
 // and an orderly end.
 #include <memory>
-#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +9,7 @@
 #include "runtime/core/RtCore.h"
 #include "runtime/core/RtException.h"
 #include "runtime/core/RuntimeScope.h"
+#include "tests/runtime/Raises.h"
 #include "tests/support/TestSupport.h"
 
 namespace zemtra {
@@ -32,17 +32,13 @@ class ClosingService final : public Object {
 
 class EmptyModule final : public RtStaticModule {};
 
+using testing::raised;
 using RuntimeScopeTest = testing::RuntimeTest;
 
 TEST_F(RuntimeScopeTest, AServiceIsOnlyWhatWasRegisteredUnderItsType) {
-    try {
-        RtCommon::New()->service<Speaker>();
-        FAIL() << "an unregistered service was made up";
-    } catch (const RtException& error) {
-        EXPECT_EQ(error.name(), u"ServiceError");
-        EXPECT_EQ(error.reason(),
-                  u"Service not registered: zemtra::(anonymous namespace)::Speaker");
-    }
+    const RtException error = raised([] { RtCommon::New()->service<Speaker>(); });
+    EXPECT_EQ(error.name(), u"ServiceError");
+    EXPECT_EQ(error.reason(), u"Service not registered: zemtra::(anonymous namespace)::Speaker");
     EXPECT_FALSE(scope.has<Speaker>());
 
     // Registered under the interface, with the implementation as its back end; a second
@@ -83,13 +79,9 @@ TEST_F(RuntimeScopeTest, ServicesMayUseTheRuntimeWhileTheScopeEnds) {
 
 TEST(RuntimeScopeAbsent, WithoutAScopeNothingIsMadeUp) {
     ASSERT_EQ(RuntimeScope::currentOrNull(), nullptr);
-    try {
-        RtCore::shared();
-        FAIL();
-    } catch (const RtException& error) {
-        EXPECT_EQ(error.name(), u"ServiceError");
-        EXPECT_EQ(error.reason(), u"No runtime scope is installed");
-    }
+    const RtException error = raised([] { RtCore::shared(); });
+    EXPECT_EQ(error.name(), u"ServiceError");
+    EXPECT_EQ(error.reason(), u"No runtime scope is installed");
 }
 
 }  // namespace

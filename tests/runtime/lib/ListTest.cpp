@@ -7,7 +7,7 @@
 #include "runtime/core/Record.h"
 #include "runtime/lib/RtList.h"
 #include "runtime/lib/RtMap.h"
-#include "tests/runtime/lib/Raises.h"
+#include "tests/runtime/Raises.h"
 
 namespace zemtra {
 namespace {
@@ -20,24 +20,20 @@ std::vector<String> texts(const RtList& list) {
     return out;
 }
 
-TEST(ListTest, UninitializedListRaisesWithThePlatformClassName) {
+// An uninitialized list raises with the platform's class name; Initialize2 shares the other
+// list's sequence rather than copying it.
+TEST(ListTest, UninitializedListsRaiseAndInitialize2SharesTheSequence) {
     RtList list;
-    EXPECT_FALSE(list.IsInitialized());
     for (const auto& operation : std::vector<std::function<void()>>{
              [&] { list.Size(); }, [&] { list.Add(Value(u"a")); }, [&] { list.IndexOf(Value()); },
              [&] { list.Sort(true); }, [&] { list.IsReadOnly(); }}) {
         EXPECT_EQ(raised(operation).reason(), u"Object was not initialized (NSArray)");
     }
-}
-
-TEST(ListTest, Initialize2SharesTheSequenceRatherThanCopyingIt) {
     const auto first = RtList::create();
-    auto second = std::make_shared<RtList>();
-    second->Initialize2(first);
+    list.Initialize2(first);
     first->Add(Value(u"a"));
-    second->Add(Value(u"b"));
+    list.Add(Value(u"b"));
     EXPECT_EQ(texts(*first), (std::vector<String>{u"a", u"b"}));
-    EXPECT_TRUE(first->isEqual(Value(second)));
 }
 
 TEST(ListTest, NullIsStoredAsTheMarkerAndFoundByIndexOf) {
@@ -73,17 +69,11 @@ TEST(ListTest, AddAllKeepsOrderAndCopesWithAddingItself) {
     list->AddAllAt(1, RtList::of({Value(u"b"), Value(u"c")}));
     EXPECT_EQ(texts(*list), (std::vector<String>{u"a", u"b", u"c", u"d"}));
     list->AddAll(list);
-    EXPECT_EQ(list->Size(), 8);
-    EXPECT_EQ(list->Get(4).description(), u"a");
-    EXPECT_EQ(list->Get(7).description(), u"d");
-    // A list holding itself still describes itself (cut off) instead of overflowing the stack.
-    list->Add(Value(list));
-    EXPECT_NE(list->description().find(u"(...)"), String::npos);
-    list->Clear();  // breaks the reference cycle
+    EXPECT_EQ(texts(*list), (std::vector<String>{u"a", u"b", u"c", u"d", u"a", u"b", u"c", u"d"}));
 }
 
 // Each repetition is cut where it starts: held twice, a list must not be described 2^depth times.
-TEST(ListTest, AListHoldingItselfTwiceIsDescribedAtOnce) {
+TEST(ListTest, AListHoldingItselfIsDescribedWithTheRepetitionCut) {
     const auto list = RtList::of({Value(u"a")});
     list->Add(Value(list));
     list->Add(Value(list));
@@ -143,44 +133,32 @@ TEST(ListTest, ReadOnlyListsRejectEveryChange) {
     EXPECT_EQ(list->Get(1).description(), u"a");
 }
 
-TEST(ListSortTest, NumbersSortNumericallyInBothDirections) {
-    const auto empty = RtList::create();
-    empty->Sort(true);
-    EXPECT_EQ(empty->Size(), 0);
+// Numbers numerically (10 after 9), exact across tags above 2^53, NaN last; texts by code unit
+// with canonical equivalents equal (a stable sort keeps their order); another kind raises
+// before anything moves.
+TEST(ListSortTest, NumbersAndTextsSortByTheirOwnOrder) {
+    const auto numbers = RtList::of({Value::ofInt(10), Value::ofDouble(std::nan("")),
+                                     Value::ofDouble(9.5), Value::ofLong(9007199254740993),
+                                     Value::ofDouble(9007199254740992.0), Value::ofShort(-4)});
+    numbers->Sort(true);
+    EXPECT_EQ(texts(*numbers), (std::vector<String>{u"-4", u"9.5", u"10", u"9007199254740992",
+                                                    u"9007199254740993", u"nan"}));
+    numbers->Sort(false);
+    EXPECT_EQ(texts(*numbers)[0], u"nan");
 
-    const auto list = RtList::of({Value::ofInt(3), Value::ofInt(1), Value::ofInt(2)});
-    list->Sort(false);
-    EXPECT_EQ(texts(*list), (std::vector<String>{u"3", u"2", u"1"}));
-
-    // Numeric, not textual (10 after 9), exact across tags, NaN last.
-    const auto mixed = RtList::of({Value::ofInt(10), Value::ofDouble(std::nan("")),
-                                   Value::ofDouble(9.5), Value::ofLong(9007199254740993),
-                                   Value::ofDouble(9007199254740992.0), Value::ofShort(-4)});
-    mixed->Sort(true);
-    EXPECT_EQ(texts(*mixed), (std::vector<String>{u"-4", u"9.5", u"10", u"9007199254740992",
-                                                  u"9007199254740993", u"nan"}));
-}
-
-TEST(ListSortTest, TextsSortByCodeUnitsWithCanonicalEquivalentsEqual) {
     const auto list =
         RtList::of({Value(u"b"), Value(u"a"), Value(u"B"), Value(u"\u00e9"), Value(u"e\u0301z")});
     list->Sort(true);
     EXPECT_EQ(texts(*list), (std::vector<String>{u"B", u"a", u"b", u"\u00e9", u"e\u0301z"}));
-
     const auto folded = RtList::of({Value(u"b"), Value(u"A"), Value(u"a")});
-    folded->SortCaseInsensitive(true);
-    EXPECT_EQ(folded->Get(2).description(), u"b");
     folded->SortCaseInsensitive(false);
     EXPECT_EQ(folded->Get(0).description(), u"b");
-}
 
-TEST(ListSortTest, AnElementOfAnotherKindRaisesBeforeAnythingMoves) {
-    const auto list =
+    const auto mixed =
         RtList::of({Value::ofInt(3), Value::ofInt(1), Value(u"two"), Value::ofInt(0)});
-    EXPECT_EQ(raised([&] { list->Sort(true); }).reason(), u"Cannot compare two with 3");
-    EXPECT_EQ(texts(*list), (std::vector<String>{u"3", u"1", u"two", u"0"}));
-    const auto withNull = RtList::of({Value(u"a"), Value()});
-    EXPECT_FALSE(raised([&] { withNull->Sort(true); }).reason().empty());
+    EXPECT_EQ(raised([&] { mixed->Sort(true); }).reason(), u"Cannot compare two with 3");
+    EXPECT_EQ(texts(*mixed), (std::vector<String>{u"3", u"1", u"two", u"0"}));
+    EXPECT_FALSE(raised([] { RtList::of({Value(u"a"), Value()})->Sort(true); }).reason().empty());
 }
 
 class Period final : public Object, public Record {

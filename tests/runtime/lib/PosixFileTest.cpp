@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/lib/PosixFile.h"
-#include "tests/runtime/lib/FileTestSupport.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace zemtra {
 namespace {

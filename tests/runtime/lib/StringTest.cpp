@@ -9,7 +9,7 @@
 #include "runtime/core/RtCore.h"
 #include "runtime/lib/RtString.h"
 #include "runtime/lib/RtStringBuilder.h"
-#include "tests/runtime/lib/Raises.h"
+#include "tests/runtime/Raises.h"
 
 namespace zemtra {
 namespace {
@@ -17,48 +17,35 @@ namespace {
 using namespace strings;
 using testing::raised;
 
+// Positions count UTF-16 code units (the emoji is two); the empty text is found at the start
+// position and contained, yet no text starts or ends with it and LastIndexOf never finds it.
 TEST(StringTest, SearchingCountsCodeUnitsAndTreatsTheEmptyTextAsTheRulesSay) {
-    const String text = u"a\U0001F600b a\U0001F600b";  // the emoji is two code units
+    const String text = u"a\U0001F600b a\U0001F600b";
     EXPECT_EQ(Length(text), 9);
-    EXPECT_EQ(IndexOf(text, u"b"), 3);
     EXPECT_EQ(IndexOf2(text, u"b", 4), 8);
-    EXPECT_EQ(IndexOf2(text, u"", 7), 7);
     EXPECT_EQ(IndexOf2(text, u"", 9), 9);
-    EXPECT_EQ(IndexOf(text, u"zz"), -1);
     EXPECT_TRUE(Contains(text, u""));
     EXPECT_FALSE(StartsWith(text, u""));
     EXPECT_FALSE(EndsWith(text, u""));
-    EXPECT_TRUE(StartsWith(text, u"a\U0001F600"));
-    EXPECT_TRUE(EndsWith(text, u"b"));
+    EXPECT_EQ(LastIndexOf(text, u""), -1);
     EXPECT_EQ(LastIndexOf(text, u"a"), 5);
-    EXPECT_EQ(LastIndexOf2(text, u"a", 0), 5);
     // Only occurrences lying wholly within the first Length - start code units count.
     EXPECT_EQ(LastIndexOf2(text, u"a\U0001F600b", 1), 0);
     EXPECT_EQ(LastIndexOf2(text, u"a", 4), 0);
-    EXPECT_EQ(LastIndexOf(text, u""), -1);
     EXPECT_EQ(CharAt(text, 1), 0xD83D);
-    EXPECT_EQ(SubString(text, 5), u"a\U0001F600b");
-    EXPECT_EQ(SubString2(text, 0, 1), u"a");
     EXPECT_EQ(SubString2(text, 9, 9), u"");
-}
-
-TEST(StringTest, IndexesOutsideTheStringRaise) {
-    const String text = u"abc";
     for (const auto& operation : std::vector<std::function<void()>>{
-             [&] { CharAt(text, -1); }, [&] { CharAt(text, 3); }, [&] { IndexOf2(text, u"a", 4); },
-             [&] { IndexOf2(text, u"", -1); }, [&] { SubString(text, 4); },
-             [&] { SubString2(text, 2, 1); }, [&] { SubString2(text, 0, 4); },
-             [&] { SubString2(text, -1, 2); }, [&] { LastIndexOf2(text, u"a", 4); }}) {
+             [&] { CharAt(text, 9); }, [&] { IndexOf2(text, u"", -1); },
+             [&] { SubString(text, 10); }, [&] { SubString2(text, 2, 1); },
+             [&] { SubString2(text, 0, 10); }, [&] { LastIndexOf2(text, u"a", 10); }}) {
         EXPECT_EQ(raised(operation).name(), u"RangeError");
     }
 }
 
 TEST(StringTest, ReplaceWorksLeftToRightWithoutOverlapsOrRescanning) {
-    EXPECT_EQ(Replace(u"aaaa a", u"aa", u"b"), u"bb a");
     EXPECT_EQ(Replace(u"aaa", u"aa", u"b"), u"ba");
     EXPECT_EQ(Replace(u"a.a", u"a", u"aa"), u"aa.aa");
     EXPECT_EQ(Replace(u"abc", u"", u"x"), u"abc");
-    EXPECT_EQ(Replace(u"abc", u"abc", u""), u"");
     EXPECT_EQ(String(u"line") + String(CRLF), u"line\n");  // CRLF is one line feed
 }
 
@@ -70,10 +57,8 @@ TEST(StringTest, TrimRemovesUnicodeWhiteSpaceAndLineBreaksOnly) {
 
 TEST(StringTest, CompareToAnswersOnlyTheSignInCodeUnitOrderWithCanonicalEquivalence) {
     EXPECT_EQ(CompareTo(u"a", u"z"), -1);
-    EXPECT_EQ(CompareTo(u"z", u"a"), 1);
     EXPECT_EQ(CompareTo(u"Z", u"a"), -1);
     EXPECT_EQ(CompareTo(u"ab", u"a"), 1);
-    EXPECT_EQ(CompareTo(u"", u""), 0);
     EXPECT_EQ(CompareTo(u"caf\u00e9", u"cafe\u0301"), 0);
     EXPECT_EQ(CompareTo(u"\u1e69", u"s\u0323\u0307"), 0);  // two combining marks in another order
     EXPECT_EQ(CompareTo(u"\u1e69", u"s\u0307\u0323"), 0);

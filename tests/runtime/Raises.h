@@ -1,4 +1,5 @@
-// Test helper: runs code that must raise and answers the RtException it raised.
+// Test helper for the runtime suites: runs code that must raise and answers the RtException it
+// raised.
 #pragma once
 
 #include <optional>
