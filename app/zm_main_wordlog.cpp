@@ -108,7 +108,7 @@ void zm_main::prepareWordLog() {
 // touched: only the bytes after the last line feed.
 void zm_main::repairWordLog() {
     const std::string path = documentPath(kLogName);
-    const FileDescriptor file = FileDescriptor::open(path, O_RDWR);
+    const FileDescriptor file = FileDescriptor::open(path, O_RDWR | O_APPEND);
     struct stat info {};
     if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return;
     if (info.st_size == 0) {

@@ -2,6 +2,8 @@
 // the word list it reads; both the bytes written and what start-up does with files from elsewhere.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "tests/app/AppTestSupport.h"
 #include "ui/Screen.h"
 #include "ui/UiAlertView.h"
@@ -129,6 +131,115 @@ TEST_F(FilesTest, AnOrderlyEndSavesTheMemoryWithItsLastWords) {
     module().orderlyEnd();
     EXPECT_EQ(readDocument("fifo.txt"), "427\n427\n" + lines(1023, "0"));
     EXPECT_EQ(log.lines.back(), "Save done");
+}
+
+// A log that ends inside a line (an older version's record written in pieces, a full disk, a power
+// cut): a whole record only missing its line end is completed, anything else goes to
+// "WordLog.txt.torn", and the records before it stay as they were.
+TEST_F(FilesTest, ATornLastLineIsCompletedOrMovedAside) {
+    const std::string record = "0427 ,11/14/2023 , 22:13:20 , w427\n";
+    struct Case {
+        std::string tail;
+        std::string logged;
+        std::string torn;  // what is moved aside; empty when completed
+    };
+    const std::string completed = "WordLog.txt: the last record had no line end; it was completed";
+    const std::string moved = "WordLog.txt: an incomplete last line was moved to WordLog.txt.torn";
+    const Case cases[] = {
+        {"0500 ,11/14/2023 , 22:13:20 , w500", completed, ""},
+        {"0500 ,11/14/2023 , 22:13:20 , w5", moved, "0500 ,11/14/2023 , 22:13:20 , w5\n"},
+        {"0500 ,11/14/2023 , 22:1", moved, "0500 ,11/14/2023 , 22:1\n"},
+        {std::string("\0\0\0", 3), moved, std::string("\0\0\0\n", 4)},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.logged + " for " + each.tail);
+        std::filesystem::remove(documents / "WordLog.txt.torn");
+        writeDocument("WordLog.txt", kTitle + record + each.tail);
+        const size_t mark = log.lines.size();
+        start();
+        EXPECT_NE(std::find(log.lines.begin() + mark, log.lines.end(), each.logged),
+                  log.lines.end());
+        EXPECT_EQ(readDocument("WordLog.txt"),
+                  kTitle + record + (each.torn.empty() ? each.tail + "\n" : ""));
+        EXPECT_EQ(readDocument("WordLog.txt.torn"), each.torn);
+    }
+    // A torn title line leaves nothing of the log: it starts again.
+    std::filesystem::remove(documents / "WordLog.txt.torn");
+    writeDocument("WordLog.txt", "PWR ,   ");
+    start();
+    EXPECT_EQ(readDocument("WordLog.txt"), kTitle);
+    EXPECT_EQ(readDocument("WordLog.txt.torn"), "PWR ,   \n");
+    module()._itcout(u"0427");
+    EXPECT_EQ(readDocument("WordLog.txt"), kTitle + "0427 ,11/14/2023 , 22:13:21 , w427\n")
+        << "the next record on its own line";
+}
+
+TEST_F(FilesTest, ALogDeletedWhileRunningIsStartedAgainAndTheLogSaysSo) {
+    start();
+    const std::string notice = "WordLog.txt was missing: a new one was started";
+    std::filesystem::remove(documents / "WordLog.txt");
+    module()._itcout(u"0427");
+    EXPECT_EQ(readDocument("WordLog.txt"), kTitle + "0427 ,11/14/2023 , 22:13:20 , w427\n");
+    EXPECT_EQ(text("lblnotice"), notice);
+    EXPECT_NE(std::find(log.lines.begin(), log.lines.end(), notice), log.lines.end());
+
+    module()._dt = 0;
+    module()._itcout(u"0900");
+    EXPECT_EQ(text("lblnotice"), "") << "the next record written clears it";
+    std::filesystem::remove(documents / "WordLog.txt");
+    module()._btnlog_click();
+    EXPECT_EQ(readDocument("WordLog.txt"), kTitle);
+    EXPECT_EQ(text("textview2"), kTitle);
+    EXPECT_EQ(text("lblnotice"), notice);
+}
+
+// Each file the program writes, made unwritable (a folder in its place): the run goes on, the word
+// is still spoken and shown, the notice line says what was not written and why, once, and the
+// next write that works takes the notice away.
+TEST_F(FilesTest, AWriteThatFailsIsShownOnceAndTheRunGoesOn) {
+    start();
+    module()._wd = 0;
+    using Kind = app::zm_main::NoticeKind;
+    struct Case {
+        std::string file;
+        Kind kind;
+        std::function<void()> write;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {"WordLog.txt", Kind::wordLog,
+         [this, value = 500]() mutable {
+             module()._dt = 0;
+             module()._itcout(fromUtf8("0" + std::to_string(value++)));
+         },
+         "Word log not written: WordLog.txt is not a file. Move it aside."},
+        {"sp.txt", Kind::settings, [this] { module()._slider6_valuechanged(3); },
+         "Settings not saved: sp.txt is not a file. Move it aside."},
+        {"fifo.txt", Kind::memory, [this] { module()._writefifo(); },
+         "Recent-word memory not saved: fifo.txt is not a file. Move it aside."},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.file);
+        std::filesystem::remove_all(documents / each.file);
+        std::filesystem::create_directory(documents / each.file);
+        const size_t mark = log.lines.size();
+        const size_t spoken = speech->spoken().size();
+        each.write();
+        each.write();
+        EXPECT_EQ(toUtf8(module().notice(each.kind)), each.notice);
+        EXPECT_NE(text("lblnotice").find(each.notice), std::string::npos);
+        const auto lines = logFrom(mark);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), each.notice), 1);
+        if (each.file == "WordLog.txt") {
+            EXPECT_EQ(speech->spoken().size(), spoken + 2) << "both words were still spoken";
+            EXPECT_EQ(text("textview1"), "w500\nw501");
+        }
+        std::filesystem::remove(documents / each.file);
+        each.write();
+        EXPECT_EQ(
+            toUtf8(module().notice(each.kind)),
+            each.file == "WordLog.txt" ? "WordLog.txt was missing: a new one was started" : "");
+    }
 }
 
 }  // namespace
