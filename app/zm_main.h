@@ -137,6 +137,8 @@ class zm_main final : public RtStaticModule {
     void clearNotice(NoticeKind kind, const String& logText = String());
     // The text showing for the kind, empty when none.
     String notice(NoticeKind kind) const;
+    // Asks the device services whether they fail and shows or clears their notices.
+    void checkDevices();
 
     // ---- the program's end, whatever ended it (window closed, quit, end of script, a signal, an
     // error): the memory is saved so that no accepted word is forgotten, and every write handed

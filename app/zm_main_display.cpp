@@ -53,6 +53,7 @@ void zm_main::_tmr1_tick() {
     _x1 -= 100;
     if (_x1 < 0) _x1 = 0;
     _pwr(_x1);
+    checkDevices();
 }
 
 }  // namespace zemtra::app

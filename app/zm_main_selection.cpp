@@ -90,6 +90,7 @@ void zm_main::_setdt(int32_t delay) {
 
 void zm_main::_sayit(int32_t index) {
     callService(_talk, u"Speak::", {Value(word(index)), Value::ofBoolean(true)});
+    checkDevices();
 }
 
 }  // namespace zemtra::app

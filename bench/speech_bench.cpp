@@ -84,7 +84,7 @@ void BM_SpeakToFirstSynthesisedSample(benchmark::State& state) {
         job.onSamples = [&](std::span<const int16_t>) {
             if (!first.exchange(true)) firstSample = Steady::now();
         };
-        job.onDone = [&](bool) { done.store(true); };
+        job.onDone = [&](const platform::Result<bool>&) { done.store(true); };
         const auto start = Steady::now();
         engine.submit(std::move(job));
         while (!done.load()) std::this_thread::yield();
@@ -140,7 +140,7 @@ void BM_CancelToSynthesisStopped(benchmark::State& state) {
         job.text = kLongText;
         auto cancelled = job.cancelled;
         job.onSamples = [&](std::span<const int16_t>) { started.store(true); };
-        job.onDone = [&](bool) {
+        job.onDone = [&](const platform::Result<bool>&) {
             finished = Steady::now();
             done.store(true);
         };

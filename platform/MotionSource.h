@@ -11,6 +11,13 @@
 //   delivered stays the latest.
 // - Units: magnetic field in microtesla; user acceleration in g with gravity removed; attitude in
 //   radians. Axes are the device's own: x to the right of the screen, y to its top, z out of it.
+// - status() may be called on any thread at any time and never waits for a device. A source is
+//   lost when, while a kind of update runs, it has delivered no new sample for kLostAfter on the
+//   program's clock: a device of it is gone or silent, or reads numbers that are not finite (a
+//   sample needs every device of the source, so that no kind goes stale behind a live one). The
+//   latest samples then stay as they were. It is found again with the next new sample. Each
+//   change is said once through the diagnostics channel. Sources that derive their samples from
+//   the clock (simulated, replayed) are never lost.
 //
 // MotionUpdates is that counting, kept once for every source and for the users that track what
 // they started.
@@ -18,8 +25,11 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <string>
 
 namespace zemtra::platform {
 
@@ -56,6 +66,25 @@ struct DeviceMotion {
     Attitude attitude;
 };
 
+inline constexpr std::chrono::seconds kLostAfter{2};
+
+// How a source is doing, in the words of the main screen's line about it ("IIO accel_3d +
+// magn_3d · 50 samples/s", "Sensors lost: the accelerometer iio:device0 is gone").
+struct MotionSourceStatus {
+    // What the source is: "Simulated sensors", "Replay walk.csv", "IIO accel_3d + magn_3d".
+    std::string description;
+    // The samples come from a random generator, not from anything that moves.
+    bool simulated = false;
+    bool lost = false;
+    // Why it is lost, in plain words ("no new sample for 3 s"); empty while it is not.
+    std::string reason;
+    // New samples per second over the last few seconds; 0 while no kind runs.
+    double samplesPerSecond = 0;
+    // How often it was lost or found again so far: a reader that kept the count it saw last knows
+    // whether something changed, even a loss and a recovery between two looks.
+    uint64_t changes = 0;
+};
+
 class MotionSource {
   public:
     virtual ~MotionSource() = default;
@@ -65,6 +94,8 @@ class MotionSource {
 
     virtual std::optional<MagneticField> latestMagneticField() const = 0;
     virtual std::optional<DeviceMotion> latestDeviceMotion() const = 0;
+
+    virtual MotionSourceStatus status() const = 0;
 };
 
 // Counted starts and stops per kind: a kind runs while it has had more starts than stops.

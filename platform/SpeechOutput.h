@@ -7,6 +7,10 @@
 // - `finished` runs on the main queue (posted, never from inside speak()) once the utterance has
 //   been heard to its end, in the order the utterances were queued. It never runs for an
 //   utterance that stop() cut off or dropped.
+// - An utterance that cannot be spoken (the engine fails on it, the sound card stops) is dropped
+//   and the next one goes on; its `finished` still runs, when it would have ended, so that whoever
+//   waits for it moves on. status() then says what went wrong, until speech works again. The back
+//   end reports each change (failing, working again) once on the diagnostics channel.
 // - stop() silences the current utterance at once and drops every queued one.
 // - Rate and pitch are passed as the wrapper stores them (rate on the scale of limits(), pitch
 //   as a multiplier, 1 normal); the back end maps and clamps them to its engine, never the caller.
@@ -30,6 +34,14 @@ struct SpeechUtterance {
     std::string language;  // a voice language from voices(); empty for the default voice
 };
 
+// Whether speech is being heard; read on the main queue's thread, never blocks.
+struct SpeechStatus {
+    bool failing = false;
+    // What went wrong, in plain words ("the sound card stopped: Input/output error"); empty while
+    // speech works.
+    std::string reason;
+};
+
 // The rate scale every back end speaks: 0 slowest, 1 fastest, 0.5 normal.
 struct SpeechLimits {
     float minimumRate = 0.0f;
@@ -46,6 +58,9 @@ class SpeechOutput {
     // The installed voices in the engine's order, one entry per voice.
     virtual std::vector<SpeechVoiceInfo> voices() const = 0;
     virtual SpeechLimits limits() const { return {}; }
+    // The latest word on failures: failing from the moment one is known until an utterance is
+    // heard again.
+    virtual SpeechStatus status() const { return {}; }
     // Ends the output with the run, even while a module still holds it: what is still to be
     // heard is cut, a recording ends at this moment, and later calls do nothing.
     virtual void close() {}

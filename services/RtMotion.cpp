@@ -3,7 +3,9 @@
 
 #include "runtime/core/MethodTable.h"
 #include "runtime/core/RuntimeScope.h"
+#include "runtime/core/Text.h"
 #include "runtime/lib/RtArray.h"
+#include "runtime/lib/RtMap.h"
 
 namespace zemtra {
 
@@ -58,6 +60,7 @@ const MethodTable* RtMotion::methods() const {
         MethodTable::operation("GetMagnetometer", &RtMotion::GetMagnetometer),
         MethodTable::operation("GetUserAcceleration", &RtMotion::GetUserAcceleration),
         MethodTable::operation("GetAttitude", &RtMotion::GetAttitude),
+        MethodTable::operation("Status", &RtMotion::Status),
     };
     return &table;
 }
@@ -95,19 +98,40 @@ std::shared_ptr<RtArray> RtMotion::GetMagnetometer() const {
 }
 
 std::shared_ptr<RtArray> RtMotion::GetUserAcceleration() const {
-    const MotionManager* wrapped = manager();
-    const auto motion = wrapped ? wrapped->deviceMotion() : std::nullopt;
-    if (!motion) return doubles({0, 0, 0});
-    const platform::Acceleration& a = motion->userAcceleration;
-    return doubles({a.x, a.y, a.z});
+    return deviceMotionTriple([](const platform::DeviceMotion& motion) {
+        const platform::Acceleration& a = motion.userAcceleration;
+        return std::array{a.x, a.y, a.z};
+    });
 }
 
 std::shared_ptr<RtArray> RtMotion::GetAttitude() const {
+    return deviceMotionTriple([](const platform::DeviceMotion& motion) {
+        const platform::Attitude& attitude = motion.attitude;
+        return std::array{attitude.yaw, attitude.pitch, attitude.roll};
+    });
+}
+
+std::shared_ptr<RtArray> RtMotion::deviceMotionTriple(
+    const std::function<std::array<double, 3>(const platform::DeviceMotion&)>& pick) const {
     const MotionManager* wrapped = manager();
     const auto motion = wrapped ? wrapped->deviceMotion() : std::nullopt;
     if (!motion) return doubles({0, 0, 0});
-    const platform::Attitude& attitude = motion->attitude;
-    return doubles({attitude.yaw, attitude.pitch, attitude.roll});
+    const auto [first, second, third] = pick(*motion);
+    return doubles({first, second, third});
+}
+
+std::shared_ptr<RtMap> RtMotion::Status() const {
+    const MotionManager* wrapped = manager();
+    const platform::MotionSourceStatus status =
+        wrapped ? wrapped->status() : platform::MotionSourceStatus{};
+    auto map = RtMap::create();
+    map->Put(Value(u"Description"), Value(fromUtf8(status.description)));
+    map->Put(Value(u"Simulated"), Value::ofBoolean(status.simulated));
+    map->Put(Value(u"Lost"), Value::ofBoolean(status.lost));
+    map->Put(Value(u"Reason"), Value(fromUtf8(status.reason)));
+    map->Put(Value(u"SamplesPerSecond"), Value::ofDouble(status.samplesPerSecond));
+    map->Put(Value(u"Changes"), Value::ofLong(static_cast<int64_t>(status.changes)));
+    return map;
 }
 
 }  // namespace zemtra

@@ -7,8 +7,20 @@
 // keeps the source running; a manager that goes away stops what it started. Operations called
 // before Initialize act on no manager: starts and stops do nothing, GetMagnetometer answers the
 // empty array and the others three zeros. Main thread only; reads never block.
+//
+// Status answers how the source is doing, for the main screen and the log, as a new map:
+//   "Description"       String   what the source is: "Simulated sensors", "IIO accel_3d + magn_3d"
+//   "Simulated"         Boolean  the samples come from a random generator
+//   "Lost"              Boolean  no new sample for 2 s while updates run
+//   "Reason"            String   why it is lost ("the accelerometer iio:device0 is gone"), or ""
+//   "SamplesPerSecond"  Double   new samples a second over the last few seconds
+//   "Changes"           Long     how often it was lost or found again so far
+// It is the source's, whoever started it; before Initialize it describes no source ("", never
+// lost).
 #pragma once
 
+#include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -18,6 +30,7 @@
 namespace zemtra {
 
 class RtArray;
+class RtMap;
 
 class MotionManager final : public Object {
   public:
@@ -31,6 +44,7 @@ class MotionManager final : public Object {
     // The source's latest sample, or nothing before this manager first started the kind.
     std::optional<platform::MagneticField> magneticField() const;
     std::optional<platform::DeviceMotion> deviceMotion() const;
+    platform::MotionSourceStatus status() const { return source_->status(); }
 
   private:
     std::shared_ptr<platform::MotionSource> source_;
@@ -58,9 +72,13 @@ class RtMotion final : public RtObjectWrapper {
     std::shared_ptr<RtArray> GetUserAcceleration() const;
     // yaw, pitch, roll in radians; zeros when there is no sample.
     std::shared_ptr<RtArray> GetAttitude() const;
+    std::shared_ptr<RtMap> Status() const;
 
   private:
     MotionManager* manager() const;
+    // Three numbers of the latest device-motion sample, or three zeros without one.
+    std::shared_ptr<RtArray> deviceMotionTriple(
+        const std::function<std::array<double, 3>(const platform::DeviceMotion&)>& pick) const;
 };
 
 }  // namespace zemtra

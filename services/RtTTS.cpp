@@ -54,6 +54,7 @@ const MethodTable* RtTTS::methods() const {
         MethodTable::operation("Stop", &RtTTS::Stop),
         MethodTable::operation("SetLanguage:", &RtTTS::SetLanguage),
         MethodTable::operation("GetSupportedLanguages", &RtTTS::GetSupportedLanguages),
+        MethodTable::operation("Status", &RtTTS::Status),
         MethodTable::operation("Pitch", &RtTTS::Pitch),
         MethodTable::operation("setPitch:", &RtTTS::setPitch),
         MethodTable::operation("SpeechRate", &RtTTS::SpeechRate),
@@ -121,6 +122,14 @@ std::shared_ptr<RtList> RtTTS::GetSupportedLanguages() {
         for (const auto& voice : output->voices()) list->Add(Value(fromUtf8(voice.language)));
     }
     return list;
+}
+
+String RtTTS::Status() const {
+    const auto speaker = synthesizer();
+    if (!speaker) return String();
+    const platform::SpeechStatus status = speaker->output().status();
+    if (!status.failing) return String();
+    return status.reason.empty() ? String(u"speech failed") : fromUtf8(status.reason);
 }
 
 float RtTTS::MAX_SPEECH_RATE() const {

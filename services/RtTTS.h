@@ -2,8 +2,9 @@
 // Its settings live in the synthesizer's attached map ("pitch", "speechrate", "voice", the event
 // binding and "delegate"); the setters store what they are given and the back end applies its own
 // limits when it speaks. "<prefix>_complete:" is raised with the text of each utterance heard to
-// its end, never for one cut off. Before Initialize:: every operation does nothing and the
-// getters read 0.
+// its end, never for one cut off, and also for one the back end could not speak (so that whoever
+// waits for it moves on); Status then says why. Before Initialize:: every operation does nothing
+// and the getters read 0.
 #pragma once
 
 #include <memory>
@@ -32,6 +33,9 @@ class RtTTS final : public RtObjectWrapper {
     // when none does, the voice stays as it was.
     bool SetLanguage(const String& language);
     std::shared_ptr<RtList> GetSupportedLanguages();
+    // Why speech is not being heard, in plain words ("the sound card stopped: …"); empty while it
+    // works. Reads the back end's latest word without waiting for it.
+    String Status() const;
 
     float Pitch() const { return readFloat(u"pitch"); }
     void setPitch(float pitch) { storeFloat(u"pitch", pitch); }

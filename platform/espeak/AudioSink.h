@@ -3,12 +3,20 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
+
+#include "platform/Result.h"
 
 namespace zemtra::platform::espeak {
 
 class AudioSink {
   public:
+    // Told when audio stops reaching its destination (the failure says why, in plain words) and
+    // when it reaches it again (success), once per change. A sink that works on a thread of its
+    // own calls it there; it must not block.
+    using DeliveryListener = std::function<void(const Result<void>& delivery)>;
+
     virtual ~AudioSink() = default;
     // `samples` are to be heard from sample `start` on; start is never before the end of the
     // audio handed over earlier (after any cut).
@@ -17,6 +25,8 @@ class AudioSink {
     virtual void cutAt(int64_t at) = 0;
     // The program's clock has reached sample `now`; a recording fills up to there.
     virtual void advanceTo(int64_t now) = 0;
+    // Set once, before the first play(); a sink that cannot fail ignores it.
+    virtual void setDeliveryListener(DeliveryListener) {}
 };
 
 }  // namespace zemtra::platform::espeak

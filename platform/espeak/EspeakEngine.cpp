@@ -2,11 +2,14 @@
 // espeak-ng's callback, cancellation through the callback's abort answer.
 #include "platform/espeak/EspeakEngine.h"
 
+#include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 namespace zemtra::platform::espeak {
@@ -47,6 +50,18 @@ std::vector<SpeechVoiceInfo> listVoices() {
         voices.push_back({voice.name ? voice.name : "", std::string(languages + 1)});
     }
     return voices;
+}
+
+// espeak-ng's status in the words a person reads on the screen.
+Failure synthesisFailure(espeak_ng_STATUS status) {
+    char message[256] = "";
+    espeak_ng_GetStatusCodeMessage(status, message, sizeof message);
+    message[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(message[0])));
+    char code[32];
+    std::snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(status));
+    std::string reason = "espeak-ng could not synthesise the text";
+    if (message[0]) reason += std::string(": ") + message;
+    return fail(reason + " (error " + code + ")");
 }
 
 }  // namespace
@@ -119,16 +134,23 @@ void EspeakEngine::run() {
             job = std::move(jobs_.front());
             jobs_.pop_front();
         }
-        if (job.synthesiseWhole || !job.cancelled->load()) synthesise(job);
-        if (job.onDone) job.onDone(!job.cancelled->load());
+        Result<void> synthesis;
+        if (job.synthesiseWhole || !job.cancelled->load()) synthesis = synthesise(job);
+        if (!job.onDone) continue;
+        if (synthesis)
+            job.onDone(!job.cancelled->load());
+        else
+            job.onDone(synthesis.failure());
     }
 }
 
-void EspeakEngine::synthesise(Job& job) {
+Result<void> EspeakEngine::synthesise(Job& job) {
     espeak_VOICE voice{};
     const std::string language = job.settings.language.empty() ? "en" : job.settings.language;
     voice.languages = language.c_str();
-    espeak_SetVoiceByProperties(&voice);
+    // Spoken in another voice than asked, the text would be heard in the wrong language.
+    if (const espeak_ng_STATUS status = espeak_ng_SetVoiceByProperties(&voice); status != ENS_OK)
+        return synthesisFailure(status);
     espeak_SetParameter(espeakRATE, job.settings.wordsPerMinute, 0);
     espeak_SetParameter(espeakPITCH, job.settings.pitch, 0);
 
@@ -139,18 +161,21 @@ void EspeakEngine::synthesise(Job& job) {
     const uintptr_t message = currentMessage_;
     lock.unlock();
 
-    const espeak_ERROR status =
-        espeak_Synth(job.text.c_str(), job.text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8,
-                     nullptr, reinterpret_cast<void*>(message));
+    const espeak_ng_STATUS status =
+        espeak_ng_Synthesize(job.text.c_str(), job.text.size() + 1, 0, POS_CHARACTER, 0,
+                             espeakCHARS_UTF8, nullptr, reinterpret_cast<void*>(message));
 
     lock.lock();
-    if (status == EE_OK) {
+    if (status == ENS_OK) {
         // espeak-ng ends every message it accepted with MSG_TERMINATED, cut off or not; the limit
         // only guards against an engine fault leaving this thread waiting for ever.
         synthesisEnded_.wait_for(lock, std::chrono::seconds(30), [this] { return messageEnded_; });
     }
-    if (!messageEnded_) job.cancelled->store(true);  // never heard to its end
+    const bool ended = messageEnded_;
     current_ = nullptr;
+    if (status != ENS_OK) return synthesisFailure(status);
+    if (!ended) return fail("espeak-ng did not finish the text");
+    return {};
 }
 
 bool EspeakEngine::deliver(std::span<const int16_t> samples, uintptr_t message, bool ended) {

@@ -6,8 +6,10 @@
 //   time, in submission order, on a thread of the engine's own.
 // - A job's onSamples runs on espeak-ng's thread with consecutive pieces of the audio (mono,
 //   16-bit, sampleRate() per second); it must not block. onDone runs once per job on the engine's
-//   thread after its last samples, with `complete` false when the job was cancelled before or
-//   while it was synthesised.
+//   thread after its last samples: true when the job was synthesised to its end, false when it
+//   was cancelled before or while it was synthesised, a failure when espeak-ng could not
+//   synthesise it (no such voice, an engine error), with espeak-ng's reason. A failed job does not
+//   hold up the ones behind it.
 // - Setting a job's cancel flag stops its synthesis within a fraction of a millisecond (the
 //   sample callback asks espeak-ng to abort); a job cancelled before it starts is never
 //   synthesised.
@@ -29,6 +31,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Result.h"
 #include "platform/SpeechOutput.h"
 
 namespace zemtra::platform::espeak {
@@ -55,7 +58,7 @@ class EspeakEngine {
         std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
         bool synthesiseWhole = false;
         std::function<void(std::span<const int16_t>)> onSamples;
-        std::function<void(bool complete)> onDone;
+        std::function<void(const Result<bool>& heardWhole)> onDone;
     };
 
     // Initialises espeak-ng on first use; raises std::runtime_error when it cannot (no data).
@@ -77,7 +80,7 @@ class EspeakEngine {
   private:
     EspeakEngine();
     void run();
-    void synthesise(Job& job);
+    Result<void> synthesise(Job& job);
 
     int sampleRate_ = 0;
     std::vector<SpeechVoiceInfo> voices_;

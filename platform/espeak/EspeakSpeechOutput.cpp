@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/Diagnostics.h"
 #include "platform/espeak/EspeakEngine.h"
 
 namespace zemtra::platform::espeak {
@@ -14,7 +15,16 @@ constexpr int64_t kNanosPerSecond = 1'000'000'000;
 std::shared_ptr<EspeakSpeechOutput> EspeakSpeechOutput::create(ProgramQueue& queue,
                                                                EspeakEngine& engine,
                                                                std::unique_ptr<AudioSink> sink) {
-    return std::make_shared<EspeakSpeechOutput>(Passkey{}, queue, engine, std::move(sink));
+    auto output = std::make_shared<EspeakSpeechOutput>(Passkey{}, queue, engine, std::move(sink));
+    // The sink may speak from a thread of its own: its word reaches the output on the main queue.
+    output->sink_->setDeliveryListener(
+        [self = std::weak_ptr(output), &queue](const Result<void>& delivery) {
+            queue.post([self, delivery] {
+                const auto output = self.lock();
+                if (output && !output->closed_) output->note(output->deliveryFailure_, delivery);
+            });
+        });
+    return output;
 }
 
 EspeakSpeechOutput::EspeakSpeechOutput(Passkey, ProgramQueue& queue, EspeakEngine& engine,
@@ -82,8 +92,12 @@ void EspeakSpeechOutput::speak(SpeechUtterance utterance, std::function<void()> 
         samples->insert(samples->end(), piece.begin(), piece.end());
     };
     job.onDone = [self = weak_from_this(), &queue = queue_, id, samples, work,
-                  inFlight = inFlight_](bool complete) mutable {
-        if (complete) {
+                  inFlight = inFlight_](const Result<bool>& heardWhole) mutable {
+        if (!heardWhole) {
+            queue.post([self, id, reason = heardWhole.error()] {
+                if (const auto output = self.lock()) output->failed(id, reason);
+            });
+        } else if (*heardWhole) {
             queue.post([self, id, samples] {
                 if (const auto output = self.lock()) output->synthesised(id, std::move(*samples));
             });
@@ -96,6 +110,19 @@ void EspeakSpeechOutput::speak(SpeechUtterance utterance, std::function<void()> 
 }
 
 void EspeakSpeechOutput::synthesised(uint64_t id, std::vector<int16_t> samples) {
+    if (closed_) return;
+    note(synthesisFailure_, {});
+    layOut(id, std::move(samples));
+}
+
+void EspeakSpeechOutput::failed(uint64_t id, const std::string& reason) {
+    if (closed_) return;
+    note(synthesisFailure_, fail(reason));
+    // Dropped, but whoever waits for its end still hears of it, in its turn.
+    layOut(id, {});
+}
+
+void EspeakSpeechOutput::layOut(uint64_t id, std::vector<int16_t> samples) {
     const auto found = std::find_if(utterances_.begin(), utterances_.end(),
                                     [id](const Utterance& u) { return u.id == id; });
     if (found == utterances_.end()) return;  // dropped by stop() meanwhile
@@ -104,11 +131,29 @@ void EspeakSpeechOutput::synthesised(uint64_t id, std::vector<int16_t> samples) 
     found->end = end;
     timelineEnd_ = end;
     // Under a real clock synthesis took a moment; a sink that cannot go back starts late.
-    sink_->play(start, std::move(samples));
+    if (!samples.empty()) sink_->play(start, std::move(samples));
     sink_->advanceTo(nowSample());
-    queue_.postDelayed(timeOf(end) - queue_.now(), [self = weak_from_this(), id] {
+    const auto delay = std::max(timeOf(end) - queue_.now(), std::chrono::nanoseconds(0));
+    queue_.postDelayed(delay, [self = weak_from_this(), id] {
         if (const auto output = self.lock()) output->complete(id);
     });
+}
+
+void EspeakSpeechOutput::note(std::optional<std::string>& failure, const Result<void>& outcome) {
+    const SpeechStatus before = status();
+    failure = outcome ? std::nullopt : std::optional(outcome.error());
+    const SpeechStatus after = status();
+    if (after.failing == before.failing && after.reason == before.reason) return;
+    if (after.failing)
+        diagnostics::warning("speech failed: " + after.reason);
+    else
+        diagnostics::info("speech works again");
+}
+
+SpeechStatus EspeakSpeechOutput::status() const {
+    if (deliveryFailure_) return {true, *deliveryFailure_};
+    if (synthesisFailure_) return {true, *synthesisFailure_};
+    return {};
 }
 
 void EspeakSpeechOutput::complete(uint64_t id) {

@@ -7,6 +7,12 @@
 // dropped, and neither raises a completion. One that ended exactly at that moment was heard whole
 // and still completes.
 //
+// Failures: an utterance espeak-ng cannot synthesise takes no time on the timeline and completes
+// when the one before it ends; audio the sink cannot deliver is lost while the timeline goes on.
+// status() says so (the sink's failure first, since nothing is heard then) until a later
+// utterance is synthesised, or the sink delivers again; each change is reported once on the
+// diagnostics channel.
+//
 // Under the virtual clock the back end holds external work on the program queue while synthesising,
 // so the clock cannot move past an utterance before its length is known: a run with the same input
 // gives the same timeline, sample for sample.
@@ -21,8 +27,10 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 
 #include "platform/ProgramQueue.h"
+#include "platform/Result.h"
 #include "platform/SpeechOutput.h"
 #include "platform/espeak/AudioSink.h"
 
@@ -40,6 +48,7 @@ class EspeakSpeechOutput final : public SpeechOutput,
     void speak(SpeechUtterance utterance, std::function<void()> finished) override;
     void stop() override;
     std::vector<SpeechVoiceInfo> voices() const override;
+    SpeechStatus status() const override;
     void close() override;
 
     int sampleRate() const { return sampleRate_; }
@@ -64,6 +73,11 @@ class EspeakSpeechOutput final : public SpeechOutput,
     };
 
     void synthesised(uint64_t id, std::vector<int16_t> samples);
+    void failed(uint64_t id, const std::string& reason);
+    // Puts the utterance on the timeline after the one before it and schedules its completion.
+    void layOut(uint64_t id, std::vector<int16_t> samples);
+    // Notes how synthesis or the sink did and reports a change of status().
+    void note(std::optional<std::string>& failure, const Result<void>& outcome);
     void complete(uint64_t id);
     std::chrono::nanoseconds timeOf(int64_t sample) const;
 
@@ -74,8 +88,10 @@ class EspeakSpeechOutput final : public SpeechOutput,
     const int sampleRate_;
     const std::chrono::nanoseconds origin_;
     uint64_t nextId_ = 0;
-    int64_t timelineEnd_ = 0;           // the end of the last utterance laid out
-    std::deque<Utterance> utterances_;  // spoken, not yet finished or dropped, in order
+    int64_t timelineEnd_ = 0;                      // the end of the last utterance laid out
+    std::deque<Utterance> utterances_;             // spoken, not yet finished or dropped, in order
+    std::optional<std::string> synthesisFailure_;  // while espeak-ng fails, why
+    std::optional<std::string> deliveryFailure_;   // while the sink fails, why
 
     // Jobs of this back end still inside the engine (their callbacks hold no strong reference).
     struct InFlight {

@@ -1,13 +1,14 @@
 // The WAV recording sink.
 #include "platform/espeak/WavFileSink.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <limits>
-
-#include "platform/Diagnostics.h"
 
 namespace zemtra::platform::espeak {
 
@@ -16,36 +17,57 @@ namespace {
 constexpr int64_t kHeaderBytes = 44;
 // A RIFF file counts its bytes in 32 bits; the recording stops growing there.
 constexpr int64_t kMaximumSamples = (std::numeric_limits<uint32_t>::max() - kHeaderBytes) / 2;
+// Written in pieces so that a long silence never needs a buffer of its length.
+constexpr int64_t kPieceSamples = 1 << 16;
 
 void putLittleEndian(std::array<unsigned char, kHeaderBytes>& header, size_t at, uint32_t value,
                      int bytes) {
     for (int i = 0; i < bytes; ++i) header[at + i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
+Failure systemFailure(const std::string& what, int error) {
+    return fail(what + ": " + std::strerror(error),
+                std::error_code(error, std::generic_category()));
+}
+
 }  // namespace
 
 Result<std::unique_ptr<WavFileSink>> WavFileSink::create(const std::string& path, int sampleRate) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        const int error = errno;
-        return fail("cannot write the speech recording " + path + ": " + std::strerror(error),
-                    std::error_code(error, std::generic_category()));
-    }
-    auto sink = std::make_unique<WavFileSink>(Passkey{}, std::move(file), sampleRate);
-    if (sink->failed_) return fail("cannot write the speech recording " + path);
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (descriptor < 0) return systemFailure("cannot write the speech recording " + path, errno);
+    auto sink = std::make_unique<WavFileSink>(Passkey{}, descriptor, path, sampleRate);
+    if (const auto header = sink->writeHeader(); !header) return header.failure();
     return sink;
 }
 
-WavFileSink::WavFileSink(Passkey, std::unique_ptr<std::FILE, FileCloser> file, int sampleRate)
-    : file_(std::move(file)), sampleRate_(sampleRate) {
-    writeHeader();
-}
+WavFileSink::WavFileSink(Passkey, int descriptor, std::string path, int sampleRate)
+    : descriptor_(descriptor), path_(std::move(path)), sampleRate_(sampleRate) {}
 
 WavFileSink::~WavFileSink() {
-    writeHeader();
+    // A write that failed half way may have left bytes past the samples the header counts.
+    (void)::ftruncate(descriptor_, kHeaderBytes + written_ * 2);
+    (void)writeHeader();
+    ::close(descriptor_);
 }
 
-void WavFileSink::writeHeader() {
+Result<void> WavFileSink::writeAt(int64_t offset, const unsigned char* bytes, size_t count,
+                                  size_t* written) const {
+    if (written) *written = 0;
+    while (count > 0) {
+        const ssize_t done = ::pwrite(descriptor_, bytes, count, offset);
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0)
+            return systemFailure("the speech recording could not be written (" + path_ + ")",
+                                 done < 0 ? errno : ENOSPC);
+        bytes += done;
+        count -= static_cast<size_t>(done);
+        offset += done;
+        if (written) *written += static_cast<size_t>(done);
+    }
+    return {};
+}
+
+Result<void> WavFileSink::writeHeader() const {
     std::array<unsigned char, kHeaderBytes> header{};
     const auto dataBytes = static_cast<uint32_t>(written_ * 2);
     std::memcpy(&header[0], "RIFF", 4);
@@ -60,56 +82,68 @@ void WavFileSink::writeHeader() {
     putLittleEndian(header, 34, 16, 2);                                      // bits per sample
     std::memcpy(&header[36], "data", 4);
     putLittleEndian(header, 40, dataBytes, 4);
-    std::FILE* file = file_.get();
-    const long end = std::ftell(file);
-    if (std::fseek(file, 0, SEEK_SET) != 0 ||
-        std::fwrite(header.data(), 1, header.size(), file) != header.size())
-        failed_ = true;
-    if (end > 0) std::fseek(file, end, SEEK_SET);
-    std::fflush(file);
+    return writeAt(0, header.data(), header.size());
 }
 
 void WavFileSink::play(int64_t start, std::vector<int16_t> samples) {
-    if (start < written_) {
+    if (start < aheadStart_) {
         // Only audio that is not yet due can be scheduled; keep the part still to come.
-        const auto late = static_cast<size_t>(std::min<int64_t>(written_ - start, samples.size()));
+        const auto late =
+            static_cast<size_t>(std::min<int64_t>(aheadStart_ - start, samples.size()));
         samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(late));
-        start = written_;
+        start = aheadStart_;
     }
-    const auto offset = static_cast<size_t>(start - written_);
+    const auto offset = static_cast<size_t>(start - aheadStart_);
     if (ahead_.size() < offset + samples.size()) ahead_.resize(offset + samples.size(), 0);
     std::copy(samples.begin(), samples.end(), ahead_.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
 void WavFileSink::cutAt(int64_t at) {
-    const int64_t keep = std::max<int64_t>(0, at - written_);
+    const int64_t keep = std::max<int64_t>(0, at - aheadStart_);
     if (static_cast<int64_t>(ahead_.size()) > keep) ahead_.resize(static_cast<size_t>(keep));
+}
+
+// Lets go of the audio before sample `position`: written, or lost.
+void WavFileSink::dropBefore(int64_t position) {
+    if (position <= aheadStart_) return;
+    const auto count =
+        static_cast<size_t>(std::min<int64_t>(position - aheadStart_, ahead_.size()));
+    ahead_.erase(ahead_.begin(), ahead_.begin() + static_cast<std::ptrdiff_t>(count));
+    aheadStart_ = position;
+}
+
+Result<void> WavFileSink::writeUpTo(int64_t now) {
+    std::vector<unsigned char> bytes;
+    while (now > written_) {
+        const auto due = static_cast<size_t>(std::min(now - written_, kPieceSamples));
+        bytes.assign(due * 2, 0);  // silence unless audio is due
+        for (size_t i = 0; i < due; ++i) {
+            const int64_t index = written_ + static_cast<int64_t>(i) - aheadStart_;
+            if (index < 0 || index >= static_cast<int64_t>(ahead_.size())) continue;
+            const auto sample = static_cast<uint16_t>(ahead_[static_cast<size_t>(index)]);
+            bytes[2 * i] = static_cast<unsigned char>(sample & 0xff);
+            bytes[2 * i + 1] = static_cast<unsigned char>(sample >> 8);
+        }
+        size_t done = 0;
+        const auto written =
+            writeAt(kHeaderBytes + written_ * 2, bytes.data(), bytes.size(), &done);
+        // What reached the file before a failure stays (a half sample is written again).
+        written_ += static_cast<int64_t>(done / 2);
+        dropBefore(written_);
+        if (!written) return written;
+    }
+    return writeHeader();
 }
 
 void WavFileSink::advanceTo(int64_t now) {
     now = std::min(now, kMaximumSamples);
     if (now <= written_) return;
-    // Written in pieces so that a long silence never needs a buffer of its length.
-    constexpr int64_t kPiece = 1 << 16;
-    std::vector<unsigned char> bytes;
-    while (now > written_ && !failed_) {
-        const auto due = static_cast<size_t>(std::min(now - written_, kPiece));
-        const size_t fromAudio = std::min(due, ahead_.size());
-        bytes.assign(due * 2, 0);  // silence unless audio is due
-        for (size_t i = 0; i < fromAudio; ++i) {
-            const auto sample = static_cast<uint16_t>(ahead_[i]);
-            bytes[2 * i] = static_cast<unsigned char>(sample & 0xff);
-            bytes[2 * i + 1] = static_cast<unsigned char>(sample >> 8);
-        }
-        ahead_.erase(ahead_.begin(), ahead_.begin() + static_cast<std::ptrdiff_t>(fromAudio));
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
-            diagnostics::error("writing the speech recording failed; it ends here");
-            failed_ = true;
-            return;
-        }
-        written_ += static_cast<int64_t>(due);
-    }
-    writeHeader();
+    const Result<void> delivery = writeUpTo(now);
+    // What was due and could not be written is lost; the file goes on from where it ends.
+    if (!delivery) dropBefore(now);
+    if (delivery.ok() == !failing_) return;
+    failing_ = !delivery.ok();
+    if (listener_) listener_(delivery);
 }
 
 }  // namespace zemtra::platform::espeak

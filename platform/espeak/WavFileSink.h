@@ -2,9 +2,13 @@
 // clock, silence where nothing is spoken. Audio reaches the file only once the clock has passed
 // it, so a cut never needs to take back written samples. The header's sizes are brought up to
 // date after every write, so an interrupted run still leaves a readable file.
+//
+// A write that fails (a full disk, a file size limit) loses the audio that was due, as a sound
+// card that stopped would; the next advance tries again from where the file ends, filling the
+// gap with silence, so the recording keeps its timeline. The delivery listener hears of each
+// change.
 #pragma once
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -22,27 +26,34 @@ class WavFileSink final : public AudioSink {
     void play(int64_t start, std::vector<int16_t> samples) override;
     void cutAt(int64_t at) override;
     void advanceTo(int64_t now) override;
+    void setDeliveryListener(DeliveryListener listener) override {
+        listener_ = std::move(listener);
+    }
 
-    int64_t writtenSamples() const { return written_; }
-
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
     // Only create() makes sinks.
     class Passkey {
         friend class WavFileSink;
         Passkey() = default;
     };
-    WavFileSink(Passkey, std::unique_ptr<std::FILE, FileCloser> file, int sampleRate);
+    WavFileSink(Passkey, int descriptor, std::string path, int sampleRate);
 
   private:
-    void writeHeader();
+    // Writes the whole buffer at the offset, or says why not; `written` counts the bytes that
+    // reached the file either way.
+    Result<void> writeAt(int64_t offset, const unsigned char* bytes, size_t count,
+                         size_t* written = nullptr) const;
+    Result<void> writeHeader() const;
+    Result<void> writeUpTo(int64_t now);
+    void dropBefore(int64_t position);
 
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    int descriptor_;
+    std::string path_;
     int sampleRate_;
     int64_t written_ = 0;         // samples in the file
-    std::vector<int16_t> ahead_;  // samples from written_ on, handed over but not yet due
-    bool failed_ = false;
+    int64_t aheadStart_ = 0;      // the sample position of ahead_[0], never before written_
+    std::vector<int16_t> ahead_;  // samples handed over but not yet written
+    bool failing_ = false;
+    DeliveryListener listener_;
 };
 
 }  // namespace zemtra::platform::espeak

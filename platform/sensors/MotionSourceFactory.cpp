@@ -35,10 +35,14 @@ Result<std::shared_ptr<MotionSource>> createMotionSource(const std::string& name
         return fail("--sensors " + name + ": " + failure.reason, failure.code);
     };
     if (kind == "iio" && !(hasArgument && argument.empty())) {
-        auto opened = IioDevice::open(hasArgument ? argument : "/sys");
+        auto opened = IioDevice::open(hasArgument ? argument : "/sys", clock);
         if (!opened) return refused(opened.failure());
-        return std::shared_ptr<MotionSource>(
-            std::make_shared<PolledMotionSource>(std::move(opened).value(), IioDevice::kPeriod));
+        // Under the virtual clock the device is asked as the program's time passes, not the
+        // real time, so that losing it and finding it again are judged exactly.
+        const auto polling = clock.isVirtual ? PolledMotionSource::Polling::whenRead
+                                             : PolledMotionSource::Polling::ownThread;
+        return std::shared_ptr<MotionSource>(std::make_shared<PolledMotionSource>(
+            std::move(opened).value(), IioDevice::kPeriod, clock, polling));
     }
     if (kind == "replay" && !argument.empty()) {
         auto loaded = ReplayMotionSource::load(argument, clock);

@@ -117,8 +117,9 @@ Result<std::vector<ReplayRow>> parseReplay(std::istream& in, const std::string& 
     return rows;
 }
 
-ReplayMotionSource::ReplayMotionSource(std::vector<ReplayRow> rows, SensorClock clock)
-    : rows_(std::move(rows)), clock_(std::move(clock)) {}
+ReplayMotionSource::ReplayMotionSource(std::vector<ReplayRow> rows, SensorClock clock,
+                                       std::string name)
+    : rows_(std::move(rows)), clock_(std::move(clock)), name_(std::move(name)) {}
 
 Result<std::unique_ptr<ReplayMotionSource>> ReplayMotionSource::load(
     const std::filesystem::path& file, SensorClock clock) {
@@ -130,7 +131,8 @@ Result<std::unique_ptr<ReplayMotionSource>> ReplayMotionSource::load(
     }
     auto rows = parseReplay(in, file.string());
     if (!rows) return rows.failure();
-    return std::make_unique<ReplayMotionSource>(std::move(rows).value(), std::move(clock));
+    return std::make_unique<ReplayMotionSource>(std::move(rows).value(), std::move(clock),
+                                                file.filename().string());
 }
 
 void ReplayMotionSource::start(MotionKind kind) {
@@ -142,15 +144,18 @@ void ReplayMotionSource::stop(MotionKind kind) {
     updates_.stop(kind);
 }
 
+std::vector<ReplayRow>::const_iterator ReplayMotionSource::firstAfter(double timeMs) const {
+    return std::upper_bound(rows_.begin(), rows_.end(), timeMs,
+                            [](double time, const ReplayRow& row) { return time < row.timeMs; });
+}
+
 const ReplayRow* ReplayMotionSource::rowFor(MotionKind kind) const {
     if (!updates_.everStarted(kind)) return nullptr;
     const int64_t nanos =
         updates_.running(kind) ? clock_.sinceStartup().count() : stoppedAt_[kind].load();
     const double nowMs = static_cast<double>(nanos) / 1e6;
     // The first row after now; the one before it is in force.
-    const auto after =
-        std::upper_bound(rows_.begin(), rows_.end(), nowMs,
-                         [](double time, const ReplayRow& row) { return time < row.timeMs; });
+    const auto after = firstAfter(nowMs);
     if (after == rows_.begin()) return nullptr;
     return &*std::prev(after);
 }
@@ -165,6 +170,19 @@ std::optional<DeviceMotion> ReplayMotionSource::latestDeviceMotion() const {
     const ReplayRow* row = rowFor(MotionKind::deviceMotion);
     if (!row) return std::nullopt;
     return row->motion;
+}
+
+MotionSourceStatus ReplayMotionSource::status() const {
+    MotionSourceStatus status;
+    status.description = "Replay " + name_;
+    if (!updates_.anyRunning()) return status;
+    const double nowMs = static_cast<double>(clock_.sinceStartup().count()) / 1e6;
+    const double windowMs =
+        std::min<double>(nowMs, std::chrono::duration<double, std::milli>(kRateWindow).count());
+    if (windowMs <= 0) return status;
+    const auto rows = firstAfter(nowMs) - firstAfter(nowMs - windowMs);
+    status.samplesPerSecond = static_cast<double>(rows) / (windowMs / 1000);
+    return status;
 }
 
 }  // namespace zemtra::platform::sensors

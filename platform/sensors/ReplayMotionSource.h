@@ -9,10 +9,13 @@
 //
 // A read answers the latest row whose time is not after the current time (nothing before the
 // first row); the last row stays in force after the end of the file. While a kind is stopped its
-// reads answer the row of the moment it stopped, and nothing before it was first started.
+// reads answer the row of the moment it stopped, and nothing before it was first started. It is
+// never lost, not even after its last row: its status says "Replay <file name>", with the rows a
+// second of the last few seconds.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <istream>
 #include <memory>
@@ -37,7 +40,9 @@ Result<std::vector<ReplayRow>> parseReplay(std::istream& in, const std::string& 
 
 class ReplayMotionSource final : public MotionSource {
   public:
-    ReplayMotionSource(std::vector<ReplayRow> rows, SensorClock clock);
+    // `name` is the file's name, for the status.
+    ReplayMotionSource(std::vector<ReplayRow> rows, SensorClock clock,
+                       std::string name = "recording");
 
     static Result<std::unique_ptr<ReplayMotionSource>> load(const std::filesystem::path& file,
                                                             SensorClock clock);
@@ -46,13 +51,19 @@ class ReplayMotionSource final : public MotionSource {
     void stop(MotionKind kind) override;
     std::optional<MagneticField> latestMagneticField() const override;
     std::optional<DeviceMotion> latestDeviceMotion() const override;
+    MotionSourceStatus status() const override;
+
+    // The rows a second count over this last stretch of time.
+    static constexpr std::chrono::seconds kRateWindow{3};
 
   private:
+    std::vector<ReplayRow>::const_iterator firstAfter(double timeMs) const;
     // The row in force for the kind now, or nullptr.
     const ReplayRow* rowFor(MotionKind kind) const;
 
     const std::vector<ReplayRow> rows_;
     const SensorClock clock_;
+    const std::string name_;
     MotionUpdates updates_;
     PerMotionKind<std::atomic<int64_t>> stoppedAt_;  // nanoseconds since start-up
 };

@@ -25,12 +25,6 @@ void SensorWorker::setRunning(bool running) {
     }
 }
 
-std::optional<steady_clock::time_point> SensorWorker::lastSampleTime() const {
-    const int64_t ticks = lastSample_.load(std::memory_order_acquire);
-    if (ticks == kNoSample) return std::nullopt;
-    return steady_clock::time_point(steady_clock::duration(ticks));
-}
-
 void SensorWorker::run(const std::stop_token& stop) {
     std::unique_lock lock(mutex_);
     auto due = steady_clock::now();
@@ -41,10 +35,7 @@ void SensorWorker::run(const std::stop_token& stop) {
             continue;
         }
         lock.unlock();
-        if (poll_(stop)) {
-            lastSample_.store(steady_clock::now().time_since_epoch().count(),
-                              std::memory_order_release);
-        }
+        poll_(stop);
         lock.lock();
         due += period_;
         const auto now = steady_clock::now();

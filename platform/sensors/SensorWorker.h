@@ -14,18 +14,12 @@
 // - The destructor requests the stop, wakes the thread wherever it waits and joins it, so a
 //   source declares its worker last: the thread ends before anything its poll function uses.
 //   After setRunning(false) a poll under way finishes; no other begins.
-// - A poll answers whether it published a new sample. The worker keeps the time of the latest
-//   one: the place where the source's health (lost after a while without a sample, found again
-//   with the next one) is to be judged.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdint>
 #include <functional>
 #include <mutex>
-#include <optional>
 #include <stop_token>
 #include <thread>
 
@@ -33,7 +27,7 @@ namespace zemtra::platform::sensors {
 
 class SensorWorker {
   public:
-    using Poll = std::function<bool(std::stop_token stop)>;
+    using Poll = std::function<void(std::stop_token stop)>;
 
     SensorWorker(std::chrono::nanoseconds period, Poll poll);
     ~SensorWorker();
@@ -42,17 +36,11 @@ class SensorWorker {
 
     void setRunning(bool running);
 
-    // When the latest new sample was published (any thread); nothing before the first.
-    std::optional<std::chrono::steady_clock::time_point> lastSampleTime() const;
-
   private:
     void run(const std::stop_token& stop);
 
-    static constexpr int64_t kNoSample = INT64_MIN;
-
     const std::chrono::nanoseconds period_;
     const Poll poll_;
-    std::atomic<int64_t> lastSample_{kNoSample};  // steady clock ticks since its epoch
 
     std::mutex mutex_;
     std::condition_variable_any changed_;

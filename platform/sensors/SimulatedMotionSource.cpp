@@ -164,4 +164,12 @@ std::optional<DeviceMotion> SimulatedMotionSource::latestDeviceMotion() const {
     return deviceMotionAt(seed_, index);
 }
 
+MotionSourceStatus SimulatedMotionSource::status() const {
+    MotionSourceStatus status;
+    status.description = "Simulated sensors";
+    status.simulated = true;
+    if (updates_.anyRunning()) status.samplesPerSecond = std::chrono::seconds(1) / kPeriod;
+    return status;
+}
+
 }  // namespace zemtra::platform::sensors

@@ -6,7 +6,7 @@
 // after start-up), so a seed always gives the same stream. A read derives the latest sample from
 // the program's clock, real or virtual, so no thread is needed and a run under the virtual clock
 // repeats exactly. The first sample after a start is the one due after the moment of the start,
-// and a stop keeps the last one.
+// and a stop keeps the last one. It is never lost: its status says "Simulated sensors".
 #pragma once
 
 #include <atomic>
@@ -31,6 +31,7 @@ class SimulatedMotionSource final : public MotionSource {
     void stop(MotionKind kind) override;
     std::optional<MagneticField> latestMagneticField() const override;
     std::optional<DeviceMotion> latestDeviceMotion() const override;
+    MotionSourceStatus status() const override;
 
     // Sample number `index` of the stream of `seed`.
     static MagneticField magneticFieldAt(uint64_t seed, int64_t index);

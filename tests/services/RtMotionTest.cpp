@@ -8,7 +8,9 @@
 #include "platform/sensors/ReplayMotionSource.h"
 #include "runtime/core/RtCore.h"
 #include "runtime/core/RuntimeScope.h"
+#include "runtime/core/Text.h"
 #include "runtime/lib/RtArray.h"
+#include "runtime/lib/RtMap.h"
 #include "tests/support/TestSupport.h"
 
 namespace zemtra {
@@ -25,7 +27,8 @@ class RtMotionTest : public testing::RuntimeTest {
             "1000,21.123456789,-4.5,-40.25,-0.004,0.005,0.006,-0.1,-0.2,-0.3\n");
         scope.add<platform::MotionSource>(std::make_shared<platform::sensors::ReplayMotionSource>(
             platform::sensors::parseReplay(file, "motion.csv").value(),
-            platform::sensors::SensorClock{[this] { return clock.monotonicNow(); }, true}));
+            platform::sensors::SensorClock{[this] { return clock.monotonicNow(); }, true},
+            "motion.csv"));
     }
 
     // Calls an operation by name and answers the array's elements, each a boxed Double.
@@ -68,6 +71,25 @@ TEST_F(RtMotionTest, ManagersAnswerForWhatTheyStartedWithoutSwitchingEachOtherOf
     // Every answer is an array of its own.
     reader->GetMagnetometer()->setObjectFast(0, Value::ofDouble(0));
     EXPECT_EQ(reader->GetMagnetometer()->Get(0).number()->toDouble(), 21.123456789);
+}
+
+// The source's health as the module reads it by name (the IIO tests lose and find a source).
+TEST_F(RtMotionTest, StatusTellsTheModuleWhatTheSourceIsAndWhetherItIsLost) {
+    const auto motion = this->motion({});
+    const auto field = [&](StringView key) {
+        return RtCore::runDynamicMethod(Value(motion), u"Status", true)
+            .as<RtMap>()
+            ->Get(Value(key));
+    };
+    EXPECT_EQ(toUtf8(*field(u"Description").string()), "") << "before Initialize: no source";
+    motion->Initialize();
+    motion->Start();
+    EXPECT_EQ(toUtf8(*field(u"Description").string()), "Replay motion.csv");
+    EXPECT_EQ(field(u"Lost").number()->tag(), 'B');
+    EXPECT_EQ(field(u"Lost").number()->toLong(), 0);
+    EXPECT_EQ(toUtf8(*field(u"Reason").string()), "");
+    EXPECT_EQ(field(u"Changes").number()->toLong(), 0);
+    EXPECT_EQ(field(u"SamplesPerSecond").number()->tag(), 'd');
 }
 
 TEST(RtMotion, InitializeWithoutARegisteredSourceRaises) {

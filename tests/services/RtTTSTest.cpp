@@ -186,6 +186,7 @@ TEST_F(RtTTSTest, OperationsAreCalledByNameAndDoNothingBeforeInitialize) {
     fresh->Speak(u"nobody hears this", true);
     fresh->Stop();
     EXPECT_FALSE(fresh->SetLanguage(u"en-us"));
+    EXPECT_EQ(fresh->Status(), u"");
     queue.runFor(2s);
     EXPECT_EQ(module->completed.size(), 1u);
     EXPECT_EQ(fresh->Pitch(), 0.0f);

@@ -1,12 +1,17 @@
 // The espeak-ng back ends, really synthesising: the WAV recording on the virtual clock (audio,
-// timing, cuts, completions), the rate and pitch limits, and the back-end choice. That two runs
-// of the program give the same recording is an end-to-end test (espeak-ng's audio depends on what
-// the process synthesised before, so repeatability is a property of whole runs).
+// timing, cuts, completions), failures made for real (a voice espeak-ng lacks, a file that cannot
+// grow, a sound device that stops), the rate and pitch limits, and the back-end choice. That two
+// runs of the program give the same recording is an end-to-end test (espeak-ng's audio depends on
+// what the process synthesised before, so repeatability is a property of whole runs).
 #include <cmath>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 
 #include <gtest/gtest.h>
 
+#include "platform/Diagnostics.h"
+#include "platform/espeak/AlsaSink.h"
 #include "platform/espeak/EspeakEngine.h"
 #include "platform/espeak/EspeakSpeechOutput.h"
 #include "platform/espeak/SpeechOutputFactory.h"
@@ -32,8 +37,9 @@ class WavRecordingTest : public zemtra::testing::RuntimeTest {
         return EspeakSpeechOutput::create(queueAccess, engine, std::move(sink).value());
     }
     // Speaks and notes the moment (as a sample position) each completion arrives.
-    void speak(EspeakSpeechOutput& output, const std::string& text, float rate = 0.5f) {
-        output.speak({text, rate, 1.0f, {}}, [this, &output, text] {
+    void speak(EspeakSpeechOutput& output, const std::string& text, float rate = 0.5f,
+               const std::string& language = {}) {
+        output.speak({text, rate, 1.0f, language}, [this, &output, text] {
             completions.push_back({text, output.nowSample()});
         });
     }
@@ -157,6 +163,102 @@ TEST_F(WavRecordingTest, StopBeforeSynthesisEndsLeavesSilenceAndNoCompletion) {
     const auto wav = readWav(folder.file("stopped.wav"));
     EXPECT_EQ(static_cast<int64_t>(wav.samples.size()), samplesIn(2s));
     EXPECT_EQ(audibleSpan(wav.samples).length(), 0u);
+}
+
+TEST_F(WavRecordingTest, WhatEspeakCannotSynthesiseIsDroppedSaidOnceAndTheNextUtteranceIsHeard) {
+    const DiagnosticsCapture diagnostics;
+    auto output = record("voice.wav");
+    speak(*output, "first");
+    speak(*output, "nobody", 0.5f, "xx-nope");
+    speak(*output, "speaks", 0.5f, "xx-nope");
+    queue.runFor(1s);
+    // Whoever waits for the failed ones hears of them, in their turn, when the one before ends.
+    ASSERT_EQ(completions.size(), 3u);
+    EXPECT_EQ(completions[1], (Completion{"nobody", completions[0].at}));
+    EXPECT_EQ(completions[2], (Completion{"speaks", completions[0].at}));
+    const SpeechStatus failing = output->status();
+    EXPECT_TRUE(failing.failing);
+    EXPECT_EQ(failing.reason,
+              "espeak-ng could not synthesise the text: the specified espeak-ng voice does not "
+              "exist (error 0x100006ff)");
+
+    speak(*output, "again");
+    queue.runFor(2s);
+    EXPECT_FALSE(output->status().failing);
+    ASSERT_EQ(completions.size(), 4u);
+    output.reset();
+    EXPECT_EQ(diagnostics.texts(),
+              (std::vector<std::string>{"speech failed: " + failing.reason, "speech works again"}));
+    const auto wav = readWav(folder.file("voice.wav")).samples;
+    EXPECT_EQ(audibleSpan(wav, completions[0].at, samplesIn(1s)).length(), 0u);
+    EXPECT_GT(audibleSpan(wav, samplesIn(1s), completions[3].at).length(),
+              static_cast<size_t>(samplesIn(150ms)));
+}
+
+TEST_F(WavRecordingTest, ARecordingThatCannotGrowLosesWhatWasDueAndGoesOnOnceItCan) {
+    const DiagnosticsCapture diagnostics;
+    zemtra::testing::FileSizeLimit limit(44 + 2 * samplesIn(1s));
+    auto output = record("full.wav");
+    speak(*output, "one");
+    queue.runFor(2s);
+    EXPECT_FALSE(output->status().failing) << "under a second is written";
+    speak(*output, "two");
+    queue.runFor(2s);
+    ASSERT_EQ(completions.size(), 2u) << "the timeline goes on";
+    const SpeechStatus failing = output->status();
+    EXPECT_TRUE(failing.failing);
+    EXPECT_EQ(failing.reason, "the speech recording could not be written (" +
+                                  folder.file("full.wav") + "): File too large");
+
+    limit.lift();
+    speak(*output, "three");
+    queue.runFor(2s);
+    EXPECT_FALSE(output->status().failing);
+    output.reset();
+    EXPECT_EQ(diagnostics.texts(),
+              (std::vector<std::string>{"speech failed: " + failing.reason, "speech works again"}));
+    // The recording keeps its timeline: "two" is lost, "three" is heard when it was spoken.
+    const auto wav = readWav(folder.file("full.wav")).samples;
+    ASSERT_EQ(static_cast<int64_t>(wav.size()), samplesIn(6s));
+    EXPECT_GT(audibleSpan(wav, 0, completions[0].at).length(), 0u);
+    EXPECT_EQ(audibleSpan(wav, completions[0].at, samplesIn(4s)).length(), 0u);
+    const auto three = audibleSpan(wav, samplesIn(4s));
+    EXPECT_GT(three.length(), 0u);
+    EXPECT_LT(static_cast<int64_t>(three.begin), samplesIn(4s) + samplesIn(150ms));
+}
+
+// ALSA's file plugin is a real device, writing what it plays to a file; past the file size limit
+// its writes fail and its stream cannot be recovered.
+TEST(AlsaSinkTest, ADeviceThatStopsLosesThatAudioSaysSoOnceAndIsOpenedAnewForTheNext) {
+    const zemtra::testing::TemporaryFolder folder;
+    const std::string file = folder.file("card.raw");
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<Result<void>> deliveries;
+    {
+        const zemtra::testing::FileSizeLimit limit(20000);
+        auto sink = AlsaSink::open(22050, "file:'" + file + "',raw");
+        ASSERT_TRUE(sink) << sink.error();
+        (*sink)->setDeliveryListener([&](const Result<void>& delivery) {
+            const std::lock_guard lock(mutex);
+            deliveries.push_back(delivery);
+            changed.notify_all();
+        });
+        // Two that do not fit in the file (the second after the device was opened anew), then one
+        // that does.
+        (*sink)->play(0, std::vector<int16_t>(22050, 1000));
+        (*sink)->play(22050, std::vector<int16_t>(22050, 2000));
+        (*sink)->play(44100, std::vector<int16_t>(2000, 3000));
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, 10s, [&] { return deliveries.size() >= 2; }));
+    }
+    ASSERT_EQ(deliveries.size(), 2u);
+    ASSERT_FALSE(deliveries[0]);
+    EXPECT_EQ(deliveries[0].error(), "the sound card stopped: Input/output error");
+    EXPECT_TRUE(deliveries[1]);
+    const std::string played = zemtra::testing::readFile(file);
+    ASSERT_EQ(played.size(), 4000u) << "the last utterance alone, on the device opened anew";
+    EXPECT_EQ(played.substr(0, 2), "\xb8\x0b");  // 3000, little-endian
 }
 
 // The wrapper's values onto espeak-ng's, clamped at the engine's limits.

@@ -1,8 +1,11 @@
-// Test helpers for speech recordings: the WAV reader, and measurements taken from the samples
-// themselves.
+// Test helpers for speech recordings: the WAV reader, measurements taken from the samples
+// themselves, and a file size limit that makes recordings fail for real.
 #pragma once
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -68,5 +71,29 @@ inline AudibleSpan audibleSpan(const std::vector<int16_t>& samples, size_t from 
     }
     return span;
 }
+
+// While alive, a write that would make any file of the process larger than `bytes` fails with
+// EFBIG ("File too large"), as on a full disk, without a filesystem of the test's own (SIGXFSZ is
+// ignored meanwhile). lift() takes the limit away early.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) : previousAction_(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit limit = previous_;
+        limit.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+    ~FileSizeLimit() {
+        lift();
+        std::signal(SIGXFSZ, previousAction_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    void lift() { setrlimit(RLIMIT_FSIZE, &previous_); }
+
+  private:
+    rlimit previous_{};
+    void (*previousAction_)(int);
+};
 
 }  // namespace zemtra::testing

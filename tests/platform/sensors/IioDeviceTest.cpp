@@ -1,5 +1,6 @@
 // The IIO devices over a fake sysfs tree in a temporary folder, read through the source that
-// polls every device.
+// polls every device: conversion, a device that goes away and comes back, broken numbers, and
+// trees that cannot be examined.
 #include "platform/sensors/IioDevice.h"
 
 #include <gtest/gtest.h>
@@ -9,12 +10,14 @@
 #include <thread>
 
 #include "platform/Diagnostics.h"
+#include "platform/sensors/MotionSourceFactory.h"
 #include "platform/sensors/PolledMotionSource.h"
 #include "tests/support/TemporaryFolder.h"
 
 namespace zemtra::platform::sensors {
 namespace {
 
+using namespace std::chrono_literals;
 using Polling = PolledMotionSource::Polling;
 
 class FakeSysfs : public ::testing::Test {
@@ -28,20 +31,30 @@ class FakeSysfs : public ::testing::Test {
         }
     }
     std::unique_ptr<PolledMotionSource> open(Polling polling = Polling::manual) {
-        auto device = IioDevice::open(root.path());
+        auto device = IioDevice::open(root.path(), clock);
         if (!device) throw std::runtime_error(device.error());
         auto source = std::make_unique<PolledMotionSource>(std::move(device).value(),
-                                                           IioDevice::kPeriod, polling);
+                                                           IioDevice::kPeriod, clock, polling);
         source->start(MotionKind::magnetometer);
         source->start(MotionKind::deviceMotion);
         return source;
     }
+    std::vector<std::string> said(Severity severity) const {
+        std::vector<std::string> texts;
+        for (const auto& message : diagnostics.messages()) {
+            if (message.severity == severity) texts.push_back(message.text);
+        }
+        return texts;
+    }
 
     const zemtra::testing::TemporaryFolder root{"zemtra-iio"};
     const std::filesystem::path devices = root / "bus" / "iio" / "devices";
+    std::chrono::nanoseconds now{};
+    const SensorClock clock{[this] { return now; }, true};
+    const DiagnosticsCapture diagnostics;
 };
 
-TEST_F(FakeSysfs, ScalesReadingsRemovesGravityAndSaysWhenAChannelFails) {
+TEST_F(FakeSysfs, ScalesReadingsRemovesGravityAndKeepsTheLastSampleWhenAChannelFails) {
     channels("iio:device0", "accel", 0, 0, 1000);
     write("iio:device0", "in_accel_scale", "0.010000");  // m/s² per unit
     // A separate magnetometer with a per-axis scale beside the shared one, and an offset.
@@ -67,22 +80,19 @@ TEST_F(FakeSysfs, ScalesReadingsRemovesGravityAndSaysWhenAChannelFails) {
     for (int i = 0; i < 200; ++i) source->poll();
     EXPECT_NEAR(source->latestDeviceMotion()->userAcceleration.x, 0, 1e-6);
 
-    // An unreadable channel skips its readings and keeps the last, and is reported once when it
-    // fails and once when it recovers; a stopped kind gets no more samples.
-    const DiagnosticsCapture diagnostics;
+    // An unreadable channel fails the whole reading and leaves the latest samples as they were;
+    // a stopped kind gets no more samples.
     source->stop(MotionKind::magnetometer);
     channels("iio:device1", "magn", 0, 0, 0);
     write("iio:device0", "in_accel_y_raw", "garbage");
-    EXPECT_FALSE(source->poll() || source->poll());
+    EXPECT_FALSE(source->poll());
+    EXPECT_NEAR(source->latestDeviceMotion()->userAcceleration.x, 0, 1e-6);
     channels("iio:device0", "accel", 0, 0, 1000);
-    ASSERT_TRUE(source->poll() && source->poll());
+    ASSERT_TRUE(source->poll());
     EXPECT_DOUBLE_EQ(source->latestMagneticField()->x, 20.0);
-    const std::string channel = (devices / "iio:device0/in_accel_y_raw").string();
-    EXPECT_EQ(diagnostics.texts(),
-              (std::vector<std::string>{"cannot read the IIO channel " + channel +
-                                            "; its samples are skipped until it can be read again",
-                                        "the IIO channel " + channel + " can be read again"}));
-    EXPECT_EQ(diagnostics.messages().at(0).severity, Severity::warning);
+    EXPECT_EQ(source->status().description, "IIO iio:device0 + iio:device1") << "no name files";
+    EXPECT_TRUE(said(Severity::info).empty() && said(Severity::warning).empty())
+        << "a failure shorter than the time to be lost is for debugging only";
 }
 
 // Devices facing north and tilted read the field of the flat case turned with them; the
@@ -109,36 +119,120 @@ TEST_F(FakeSysfs, AttitudeComesFromGravityAndHeading) {
     }
 }
 
-TEST_F(FakeSysfs, MessagesNameTheFolderSearched) {
+// As the program makes it under the virtual clock: asked as the program's time passes, with no
+// thread, so that the loss is judged to the millisecond.
+TEST_F(FakeSysfs, ADeviceThatGoesAwayIsLostAfterTwoSecondsAndTakenUpAgainWhereItTurnsUp) {
+    channels("iio:device0", "accel", 0, 0, 1000);
+    write("iio:device0", "name", "accel_3d");
+    channels("iio:device1", "magn", 200, 0, -400);
+    write("iio:device1", "name", "magn_3d");
+    auto source = std::move(createMotionSource("iio:" + root.path().string(), clock).value());
+    source->start(MotionKind::magnetometer);
+    source->start(MotionKind::deviceMotion);
+    for (now = 20ms; now <= 1s; now += 20ms) ASSERT_TRUE(source->latestDeviceMotion());
+    now = 1s;
+    MotionSourceStatus status = source->status();
+    EXPECT_EQ(status.description, "IIO accel_3d + magn_3d");
+    EXPECT_NEAR(status.samplesPerSecond, 50, 1);
+    EXPECT_FALSE(status.lost);
+
+    // Unplugged after the sample of 1000 ms, while an accelerometer of another name is there.
+    std::filesystem::remove_all(devices / "iio:device0");
+    channels("iio:device2", "accel", 5, 5, 5);
+    write("iio:device2", "name", "other");
+    const MagneticField before = source->latestMagneticField().value();
+    now = 2999ms;
+    EXPECT_FALSE(source->status().lost);
+    now = 3s;
+    status = source->status();
+    EXPECT_TRUE(status.lost);
+    EXPECT_EQ(status.reason, "the accelerometer iio:device0 is gone");
+    EXPECT_EQ(source->latestMagneticField()->x, before.x) << "the latest sample stays";
+
+    // Back under another number with another scale: found at the next search, read afresh.
+    channels("iio:device4", "accel", 0, 0, 3000);
+    write("iio:device4", "in_accel_scale", "0.5");
+    write("iio:device4", "name", "accel_3d");
+    now += IioDevice::kSearchPeriod;
+    status = source->status();
+    EXPECT_FALSE(status.lost);
+    EXPECT_EQ(status.changes, 2u);
+    EXPECT_EQ(source->latestDeviceMotion()->userAcceleration.z, 0) << "gravity is estimated anew";
+    now += 3s;
+    EXPECT_FALSE(source->status().lost);
+    EXPECT_EQ(said(Severity::warning),
+              std::vector<std::string>{
+                  "sensors lost (IIO accel_3d + magn_3d): the accelerometer iio:device0 is gone"});
+    EXPECT_EQ(said(Severity::info),
+              std::vector<std::string>{
+                  "sensors found again (IIO accel_3d + magn_3d) after 3.0 s without a new sample"});
+}
+
+// A broken driver's overflow counts as no sample, is said once however often it comes, and never
+// reaches the estimate of gravity.
+TEST_F(FakeSysfs, ReadingsThatAreNotFiniteCountAsNoSample) {
+    channels("iio:device0", "accel", 0, 0, 1000);
+    write("iio:device0", "in_accel_scale", "1e300");
+    auto source = open();
+    write("iio:device0", "in_accel_z_raw", "1e10");
+    for (; now <= 2s; now += 20ms) EXPECT_FALSE(source->poll());
+    EXPECT_FALSE(source->latestDeviceMotion());
+    const std::string reason =
+        "the accelerometer iio:device0 reads a number that is not finite (in_accel_z_raw 1e+10 "
+        "with scale 1e+300)";
+    EXPECT_EQ(source->status().reason, reason);
+    write("iio:device0", "in_accel_z_raw", "1");
+    ASSERT_TRUE(source->poll());
+    EXPECT_EQ(source->latestDeviceMotion()->userAcceleration.z, 0);
+    EXPECT_EQ(
+        said(Severity::warning),
+        (std::vector<std::string>{reason + "; such readings count as no sample",
+                                  "sensors lost (IIO iio:device0, no magnetometer): " + reason}));
+}
+
+TEST_F(FakeSysfs, TreesThatCannotBeUsedAreRefusedWithThePathAndTheReason) {
     std::filesystem::create_directories(devices);
-    EXPECT_EQ(IioDevice::open(root.path()).error(),
+    EXPECT_EQ(IioDevice::open(root.path(), clock).error(),
               "no IIO accelerometer found in " + devices.string() +
                   " (looked for iio:device*/in_accel_x_raw, _y_raw and _z_raw)");
-    EXPECT_EQ(IioDevice::open(root / "none").error(), "no IIO device found: the folder " +
-                                                          (root / "none/bus/iio/devices").string() +
-                                                          " does not exist");
+    EXPECT_EQ(IioDevice::open(root / "none", clock).error(),
+              "no IIO device found: the folder " + (root / "none/bus/iio/devices").string() +
+                  " does not exist");
+    const zemtra::testing::TemporaryFolder file("zemtra-iio-file");
+    zemtra::testing::writeFile(file / "bus/iio/devices", "not a folder");
+    EXPECT_EQ(IioDevice::open(file.path(), clock).error(),
+              "no IIO device found: " + (file / "bus/iio/devices").string() + " is not a folder");
+
     // A scale that holds no number is named, not taken as 0 or 1.
     channels("iio:device1", "accel", 0, 0, 1);
     write("iio:device1", "in_accel_scale", "fast");
-    EXPECT_EQ(IioDevice::open(devices).error(),
+    EXPECT_EQ(IioDevice::open(devices, clock).error(),
               "the IIO attribute " + (devices / "iio:device1/in_accel_scale").string() +
                   " holds no number");
+    // Loops of symbolic links, at a device and at an attribute: the system's reason, no throw.
+    const std::string loop = ": Too many levels of symbolic links";
+    std::filesystem::remove(devices / "iio:device1/in_accel_scale");
+    std::filesystem::create_symlink("in_accel_x_scale", devices / "iio:device1/in_accel_x_scale");
+    EXPECT_EQ(IioDevice::open(devices, clock).error(),
+              "cannot examine " + (devices / "iio:device1/in_accel_x_scale").string() + loop);
+    std::filesystem::create_directory_symlink("iio:device0", devices / "iio:device0");
+    EXPECT_EQ(IioDevice::open(root.path(), clock).error(),
+              "cannot examine " + (devices / "iio:device0").string() + loop);
 }
 
 // Polled on the source's own thread, as the program does; what was opened is said for
 // debugging only, so a normal run says nothing.
 TEST_F(FakeSysfs, WithoutMagnetometerTheMagnetometerStaysEmptyOnTheOwnThread) {
     channels("iio:device0", "accel", 0, 0, 1000);
-    const DiagnosticsCapture diagnostics;
     auto source = open(Polling::ownThread);
     for (int wait = 0; wait < 10'000 && !source->latestDeviceMotion(); ++wait) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     EXPECT_EQ(source->latestDeviceMotion().value().attitude.yaw, 0);
     EXPECT_FALSE(source->latestMagneticField());
-    const auto said = diagnostics.messages();
-    EXPECT_TRUE(said.size() == 2 && said[0].severity == Severity::debug &&
-                said[1].severity == Severity::debug);
+    const auto messages = diagnostics.messages();
+    EXPECT_TRUE(messages.size() == 2 && messages[0].severity == Severity::debug &&
+                messages[1].severity == Severity::debug);
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ TEST(ReplayMotionSource, ServesTheLatestRowNotAfterNow) {
     EXPECT_EQ(source.latestDeviceMotion()->userAcceleration.x, 0);
     now = 24h;
     EXPECT_EQ(source.latestDeviceMotion()->userAcceleration.x, 0) << "the last row stays";
+    EXPECT_FALSE(source.status().lost) << "a recording that has ended is not a lost sensor";
     EXPECT_EQ(fieldX(), 21) << "stopped: the row of the moment of the stop";
     source.start(MotionKind::magnetometer);
     EXPECT_EQ(fieldX(), 22);

@@ -38,6 +38,8 @@ TEST(SimulatedMotionSource, FollowsTheProgramsClockFromTheStepAfterAStart) {
     source.stop(MotionKind::magnetometer);
     now = 2h;
     EXPECT_EQ(fieldX(), Sim::magneticFieldAt(5, 180000).x) << "stopped: the last sample stays";
+    const MotionSourceStatus status = source.status();
+    EXPECT_TRUE(status.simulated && !status.lost && status.description == "Simulated sensors");
     source.start(MotionKind::magnetometer);
     EXPECT_EQ(fieldX(), Sim::magneticFieldAt(5, 180000).x) << "until the next step";
     now = 2h + 20ms;

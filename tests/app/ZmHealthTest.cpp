@@ -1,0 +1,77 @@
+// The device services' health on the main screen, with the real speech wrapper over espeak-ng
+// recording to a WAV file that stops growing for real (a file size limit): the notice line and
+// the log say so once, words go on, and the line clears when speech is heard again.
+#include <gtest/gtest.h>
+
+#include "platform/Diagnostics.h"
+#include "platform/espeak/EspeakEngine.h"
+#include "platform/espeak/EspeakSpeechOutput.h"
+#include "platform/espeak/WavFileSink.h"
+#include "runtime/core/TickClock.h"
+#include "runtime/lib/ClassRegistry.h"
+#include "services/MainQueueAccess.h"
+#include "services/RtTTS.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/platform/espeak/WavTestFile.h"
+
+namespace zemtra {
+namespace {
+
+using platform::espeak::EspeakEngine;
+
+class SpeechHealthTest : public testing::AppTest {
+  protected:
+    SpeechHealthTest() {
+        output = platform::espeak::EspeakSpeechOutput::create(
+            queueAccess, EspeakEngine::instance(),
+            platform::espeak::WavFileSink::create(recording, rate).value());
+        scope.add<platform::SpeechOutput>(output);
+        ClassRegistry::instance().add<RtTTS>(u"RtTTS");  // the real wrapper, not the stand-in
+        start();
+        module()._tmr1->setEnabled(true);  // the display timer, as the generator switch starts it
+    }
+    ~SpeechHealthTest() override { output->close(); }
+
+    // Runs until `milliseconds` after the test's start, then says word `index`.
+    void sayAt(int64_t milliseconds, int32_t index) {
+        runFor(kStartTicks + milliseconds - Now());
+        module()._sayit(index);
+    }
+    int64_t sampleAt(int64_t milliseconds) const { return milliseconds * rate / 1000; }
+    int64_t logged(const std::string& text) const {
+        return std::count(log.lines.begin(), log.lines.end(), text);
+    }
+
+    const platform::DiagnosticsCapture diagnostics;
+    const int rate = EspeakEngine::instance().sampleRate();
+    const std::string recording = folder.file("speech.wav");
+    MainQueueAccess queueAccess{queue};
+    std::shared_ptr<platform::espeak::EspeakSpeechOutput> output;
+};
+
+TEST_F(SpeechHealthTest, ASpeechFailureIsShownAndLoggedOnceWordsGoOnAndItClearsWhenSpeechIsBack) {
+    const std::string failed = "Speech failed: the speech recording could not be written (" +
+                               recording + "): File too large";
+    // The recording can hold two and a half seconds: w5 fits, w6 does not.
+    testing::FileSizeLimit limit(44 + 2 * sampleAt(2500));
+    sayAt(300, 5);
+    sayAt(3000, 6);
+    runFor(3000);
+    EXPECT_EQ(text("lblnotice"), failed);
+    EXPECT_EQ(logged(failed), 1) << "once, whatever the ticks since";
+
+    limit.lift();
+    sayAt(6000, 7);
+    runFor(1000);
+    EXPECT_EQ(text("lblnotice"), "");
+    EXPECT_EQ(logged("Speech works again"), 1);
+    output->close();
+
+    // The word said once speech was back is in the recording, when it was said.
+    const auto w7 = testing::audibleSpan(testing::readWav(recording).samples, sampleAt(6000));
+    EXPECT_GT(w7.length(), static_cast<size_t>(sampleAt(150)));
+    EXPECT_LT(static_cast<int64_t>(w7.begin), sampleAt(6150));
+}
+
+}  // namespace
+}  // namespace zemtra
