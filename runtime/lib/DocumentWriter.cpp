@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <deque>
@@ -31,37 +32,78 @@ Outcome failure(int error, const std::string& path) {
                           std::error_code(error, std::generic_category()));
 }
 
-Outcome appendToFile(const std::string& path, const std::string& bytes, const std::string& header) {
-    int error = 0;
-    bool created = false;
-    FileDescriptor file = FileDescriptor::open(path, O_WRONLY | O_APPEND, 0, &error);
-    if (!file.isOpen() && error == ENOENT) {
-        file = FileDescriptor::open(path, O_WRONLY | O_APPEND | O_CREAT | O_EXCL, 0666, &error);
-        created = file.isOpen();
-        // Made by someone else in between: theirs is the file to append to.
-        if (!file.isOpen() && error == EEXIST)
-            file = FileDescriptor::open(path, O_WRONLY | O_APPEND, 0, &error);
-    }
-    if (!file.isOpen()) return failure(error, path);
-    struct stat before {};
-    const bool regular = ::fstat(file.get(), &before) == 0 && S_ISREG(before.st_mode);
-    const std::string started = created ? header + bytes : std::string();
-    const std::string& data = created ? started : bytes;
-    error = file.writeAll(std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
-    if (error != 0) {
-        // Whole or not at all: what part of it got in is cut off again, and a file this job
-        // started goes, so that the next try starts it with its header.
-        if (created) {
-            ::unlink(path.c_str());
-        } else if (regular) {
-            while (::ftruncate(file.get(), before.st_size) != 0 && errno == EINTR) {
-            }
+// Descriptors of the files appended to lately, kept open so that an append costs a write and a
+// look at the path: a file deleted, moved or replaced meanwhile (another device or inode under the
+// path) is opened again, or started again when it is missing, never written past.
+class OpenAppends {
+  public:
+    Outcome append(const std::string& path, const std::string& bytes, const std::string& header) {
+        struct stat named {};
+        const bool exists = ::stat(path.c_str(), &named) == 0;
+        auto kept = std::find_if(open_.begin(), open_.end(),
+                                 [&path](const Kept& each) { return each.path == path; });
+        if (kept != open_.end() &&
+            (!exists || named.st_dev != kept->device || named.st_ino != kept->inode)) {
+            open_.erase(kept);
+            kept = open_.end();
         }
-        return failure(error, path);
+        bool created = false;
+        FileDescriptor opened;
+        if (kept == open_.end()) {
+            int error = 0;
+            opened = FileDescriptor::open(path, O_WRONLY | O_APPEND, 0, &error);
+            if (!opened.isOpen() && error == ENOENT) {
+                opened = FileDescriptor::open(path, O_WRONLY | O_APPEND | O_CREAT | O_EXCL, 0666,
+                                              &error);
+                created = opened.isOpen();
+                // Made by someone else in between: theirs is the file to append to.
+                if (!opened.isOpen() && error == EEXIST)
+                    opened = FileDescriptor::open(path, O_WRONLY | O_APPEND, 0, &error);
+            }
+            if (!opened.isOpen()) return failure(error, path);
+        }
+        const FileDescriptor& file = kept != open_.end() ? kept->file : opened;
+        struct stat before {};
+        const bool regular = ::fstat(file.get(), &before) == 0 && S_ISREG(before.st_mode);
+        const std::string started = created ? header + bytes : std::string();
+        const std::string& data = created ? started : bytes;
+        if (const int error = file.writeAll(
+                std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()))) {
+            // Whole or not at all: what part of it got in is cut off again, and a file this job
+            // started goes, so that the next try starts it with its header.
+            if (created) {
+                ::unlink(path.c_str());
+            } else if (regular) {
+                while (::ftruncate(file.get(), before.st_size) != 0 && errno == EINTR) {
+                }
+            }
+            if (kept != open_.end()) open_.erase(kept);
+            return failure(error, path);
+        }
+        // Only regular files are kept: a pipe's reader waits for its writer to close.
+        if (kept == open_.end() && regular) {
+            if (open_.size() == kKept) open_.erase(open_.begin());
+            open_.push_back({path, std::move(opened), before.st_dev, before.st_ino});
+        } else if (const int closeError = opened.close()) {
+            return failure(closeError, path);
+        }
+        return DocumentWriter::Written{created};
     }
-    if (const int closeError = file.close()) return failure(closeError, path);
-    return DocumentWriter::Written{created};
-}
+
+    void forget(const std::string& path) {
+        std::erase_if(open_, [&path](const Kept& each) { return each.path == path; });
+    }
+
+  private:
+    static constexpr size_t kKept = 4;
+    struct Kept {
+        std::string path;
+        FileDescriptor file;
+        dev_t device;
+        ino_t inode;
+    };
+    std::vector<Kept> open_;  // the newest last
+};
 
 Outcome replaceFile(const std::string& path, const std::string& content) {
     int error = 0;
@@ -120,10 +162,16 @@ struct DocumentWriter::State {
     std::unique_ptr<MainQueue::ExternalWork> work;  // held while jobs are waiting or running
     std::vector<Due> due;
     bool deliveryPosted = false;
-    bool postReports = true;
-    std::thread thread;
+    OpenAppends appends;  // used by whoever does the jobs: the thread, or the caller in step
+    std::thread thread;   // only for posted delivery
 
     bool isIdle() const { return jobs.empty() && !working; }
+
+    Outcome perform(const Job& job) {
+        if (!job.replacing) return appends.append(job.path, job.bytes, job.header);
+        appends.forget(job.path);
+        return replaceFile(job.path, job.bytes);
+    }
 
     // Runs the reports that are due, on the calling thread (the main queue's).
     static void deliver(const std::shared_ptr<State>& state) {
@@ -145,13 +193,12 @@ struct DocumentWriter::State {
             state->jobs.pop_front();
             state->working = true;
             lock.unlock();
-            const Outcome outcome = job.replacing ? replaceFile(job.path, job.bytes)
-                                                  : appendToFile(job.path, job.bytes, job.header);
+            const Outcome outcome = state->perform(job);
             lock.lock();
             state->working = false;
             if (state->abandoned) continue;
             for (Report& report : job.reports) state->due.push_back({std::move(report), outcome});
-            if (state->postReports && !state->due.empty() && !state->deliveryPosted) {
+            if (!state->due.empty() && !state->deliveryPosted) {
                 state->deliveryPosted = true;
                 state->queue->post([state] { deliver(state); });
             }
@@ -174,11 +221,12 @@ DocumentWriter::DocumentWriter(MainQueue& queue)
 DocumentWriter::DocumentWriter(MainQueue& queue, Delivery delivery)
     : state_(std::make_shared<State>()), delivery_(delivery) {
     state_->queue = &queue;
-    state_->postReports = delivery == Delivery::posted;
-    state_->thread = std::thread([state = state_] { State::run(state); });
+    if (delivery == Delivery::posted)
+        state_->thread = std::thread([state = state_] { State::run(state); });
 }
 
 DocumentWriter::~DocumentWriter() {
+    if (!state_->thread.joinable()) return;  // in step: nothing is ever left to do
     std::unique_lock lock(state_->mutex);
     state_->stopping = true;
     state_->jobsChanged.notify_all();
@@ -214,35 +262,30 @@ void DocumentWriter::replace(std::string path, std::string content, Report repor
 
 void DocumentWriter::handOver(std::string path, std::string bytes, std::string header,
                               bool replacing, Report report) {
+    State::Job job{std::move(path), std::move(bytes), std::move(header), replacing, {}};
+    if (report) job.reports.push_back(std::move(report));
+    if (delivery_ == Delivery::inStep) {
+        // Nothing waits for real time under a virtual clock: the job is done here and now, so
+        // its report comes at the same point of every run.
+        const Outcome outcome = state_->perform(job);
+        for (const Report& each : job.reports) each(outcome);
+        return;
+    }
     {
         std::lock_guard lock(state_->mutex);
         if (!state_->work) state_->work = std::make_unique<MainQueue::ExternalWork>(*state_->queue);
-        bool merged = false;
-        if (replacing) {
-            // The newest waiting job on this file; a replace takes the place of a replace.
-            for (auto job = state_->jobs.rbegin(); job != state_->jobs.rend(); ++job) {
-                if (job->path != path) continue;
-                if (job->replacing) {
-                    job->bytes = std::move(bytes);
-                    if (report) job->reports.push_back(std::move(report));
-                    merged = true;
-                }
-                break;
-            }
-        }
-        if (!merged) {
-            State::Job job{std::move(path), std::move(bytes), std::move(header), replacing, {}};
-            if (report) job.reports.push_back(std::move(report));
+        // The newest waiting job on this file; a replace takes the place of a replace.
+        const auto same =
+            std::find_if(state_->jobs.rbegin(), state_->jobs.rend(),
+                         [&job](const State::Job& each) { return each.path == job.path; });
+        if (replacing && same != state_->jobs.rend() && same->replacing) {
+            same->bytes = std::move(job.bytes);
+            for (Report& each : job.reports) same->reports.push_back(std::move(each));
+        } else {
             state_->jobs.push_back(std::move(job));
         }
     }
     state_->jobsChanged.notify_one();
-    if (delivery_ != Delivery::inStep) return;
-    {
-        std::unique_lock lock(state_->mutex);
-        state_->idle.wait(lock, [this] { return state_->isIdle(); });
-    }
-    State::deliver(state_);
 }
 
 bool DocumentWriter::drain(std::chrono::milliseconds limit) {

@@ -12,17 +12,20 @@
 //   the folder flushed, so at every moment the file holds its old content or the whole new one.
 //
 // Ordering and threading contract:
-// - Jobs are handed over on the main queue's thread only. One thread does them in the order they
+// - Jobs are handed over on the main queue's thread only, and done one at a time in the order they
 //   were handed over, so the order of the jobs on one file is kept.
 // - A replace of a file whose newest job is a replace still waiting takes that job's place: only
 //   the newest content is written (its reports answer for both).
 // - Reports run on the main queue's thread, never on the writer's, so they may use runtime objects.
-//   With Delivery::posted (the default on a real clock) each report comes as a task posted on the
-//   main queue after its job. With Delivery::inStep (the default on a virtual clock) the hand-over
-//   waits for the job and runs its report before it returns, so that a run on the virtual clock
-//   does the same things in the same order every time, files and reports alike.
-// - While a job is waiting or running the writer holds the queue's external work, so a virtual
-//   clock does not move on past it.
+//   With Delivery::posted (the default on a real clock) the jobs are done on the writer's thread
+//   and each report comes as a task posted on the main queue after its job; while a job is
+//   waiting or running the writer holds the queue's external work, so that a virtual clock does
+//   not move on past it. With Delivery::inStep (the default on a virtual clock, where nothing
+//   waits for real time) the hand-over does the job itself and runs its report before it
+//   returns, so that a run does the same things in the same order every time, files and reports
+//   alike.
+// - Appends keep the few files they wrote to last open (until the writer ends), and look at the
+//   path before each write: a file deleted or replaced meanwhile is opened, or started, again.
 // - drain() waits (bounded) for everything handed over and runs the reports not yet run; the
 //   destructor waits the same way for the jobs but drops their reports (whoever asked for them may
 //   be gone). A job still stuck in the system after the wait is left to finish on its own and
@@ -55,8 +58,8 @@ class DocumentWriter {
     // How long drain() and the destructor wait by default.
     static constexpr std::chrono::milliseconds kEndWait{5000};
 
-    // Starts the thread (std::system_error when it cannot); the queue must outlive the writer. The
-    // delivery follows the queue's clock unless given.
+    // Starts the thread for posted delivery (std::system_error when it cannot); the queue must
+    // outlive the writer. The delivery follows the queue's clock unless given.
     explicit DocumentWriter(MainQueue& queue);
     DocumentWriter(MainQueue& queue, Delivery delivery);
     ~DocumentWriter();
