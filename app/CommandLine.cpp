@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <ctime>
+#include <fstream>
 #include <string>
 
 #include "runtime/lib/RtFile.h"
@@ -102,7 +103,7 @@ platform::Result<Options> parseCommandLine(
             options.switchOn = true;
         } else if (argument == "--data" || argument == "--assets" || argument == "--sensors" ||
                    argument == "--speech" || argument == "--clock" || argument == "--smtp" ||
-                   argument == "--mail-from" || argument == "--script") {
+                   argument == "--mail-from" || argument == "--smtp-ca" || argument == "--script") {
             if (!value(text)) return platform::fail(argument + " needs a value; see --help");
             if (argument == "--data") {
                 if (text.empty()) return platform::fail("--data needs a directory");
@@ -151,6 +152,12 @@ platform::Result<Options> parseCommandLine(
                 options.smtpUrl = text;
             } else if (argument == "--mail-from") {
                 options.mailFrom = text;
+            } else if (argument == "--smtp-ca") {
+                if (text.empty() || !std::ifstream(text)) {
+                    return platform::fail("--smtp-ca needs a readable certificate file, got '" +
+                                          text + "'");
+                }
+                options.smtpCa = text;
             } else {
                 options.script = text;
             }
@@ -178,7 +185,10 @@ Zemtra turns the noise of motion sensors into spoken words.
   --clock CLOCK         real (default), virtual[:START] (START: epoch milliseconds,
                         or local YYYY-MM-DDTHH:MM:SS; default 2025-01-01T00:00:00Z)
   --smtp URL            mail server (smtp:// or smtps://); user and password from
-                        ZEMTRA_SMTP_USER and ZEMTRA_SMTP_PASSWORD
+                        ZEMTRA_SMTP_USER and ZEMTRA_SMTP_PASSWORD; without it, E-mail
+                        hands the log to the desktop's mail program (xdg-email)
+  --smtp-ca FILE        a certificate authority (PEM) to trust for the mail server's
+                        certificate
   --mail-from ADDRESS   sender address for mail
   --script FILE|-       drive the program with commands; it quits after the last one
   --on                  switch the generator on once start-up is done

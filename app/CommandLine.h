@@ -25,6 +25,7 @@ struct Options {
     bool clockStartGiven = false;
     std::string smtpUrl;
     std::string mailFrom;
+    std::string smtpCa;  // a certificate authority (PEM) trusted for the mail server; empty: none
     std::string script;  // FILE, "-" for standard input, empty for none
     bool switchOn = false;
 };

@@ -22,6 +22,7 @@
 #include "app/SignalWatcher.h"
 #include "app/zm_main.h"
 #include "platform/Diagnostics.h"
+#include "platform/desktop/XdgEmailHandoff.h"
 #include "platform/espeak/SpeechOutputFactory.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtMailWindow.h"
@@ -115,10 +116,15 @@ class ScreenAttachment {
 
 // The person's actions on the program as a script carries them out.
 app::ScriptHooks scriptHooks(ScreenAttachment& attachment, bool headless,
-                             const std::shared_ptr<platform::MailScreen>& mailScreen) {
+                             const std::shared_ptr<platform::qt::QtMailWindow>& mailScreen) {
     app::ScriptHooks hooks;
-    hooks.screenshot = [&attachment, headless](const std::string& path) {
-        return attachment.screenshot(path, !headless);
+    // The mail window, while it shows, is what the person looks at.
+    hooks.screenshot = [&attachment, headless,
+                        mailScreen](const std::string& path) -> platform::Result<void> {
+        if (!mailScreen->isShowing()) return attachment.screenshot(path, !headless);
+        if (!mailScreen->saveScreenshot(path))
+            return platform::fail("cannot save a screenshot to " + path);
+        return {};
     };
     hooks.mailScreenShowing = [mailScreen] { return mailScreen->isShowing(); };
     hooks.mailTo = [mailScreen](const std::string& address) { mailScreen->typeRecipient(address); };
@@ -142,27 +148,41 @@ class SpeechOutputClosing {
     std::shared_ptr<platform::SpeechOutput> output_;
 };
 
-// The mail back ends in the program's scope: the window and drafts always, the transport only with
-// a mail server (--smtp), which is what lets the composer send. They leave the scope before the
-// desktop goes, so the window ends with Qt still there; the transport's end (which keeps what it
-// could not send in the same drafts folder) happens while the program is whole.
+// The mail back ends in the program's scope: the window and drafts always; the transport with a
+// mail server (--smtp), which is what lets the composer send; without one, on a desktop (a window
+// on a display and xdg-email on PATH), the handoff to the person's own mail program. They leave
+// the scope before the desktop goes, so the window ends with Qt still there; the transport's end
+// (which keeps what it could not send in the same drafts folder) happens while the program is
+// whole.
 class MailServices {
   public:
-    MailServices(RuntimeScope& scope, const app::Options& options, platform::Window& window)
-        : scope_(scope) {
-        scope_.add<platform::MailScreen>(std::make_shared<platform::qt::QtMailWindow>(&window));
+    MailServices(RuntimeScope& scope, const app::Options& options, platform::Window& window,
+                 bool onDesktop)
+        : scope_(scope), screen_(std::make_shared<platform::qt::QtMailWindow>(&window)) {
+        scope_.add<platform::MailScreen>(screen_);
         const auto drafts =
             std::make_shared<platform::smtp::FileMailDrafts>(options.dataDirectory + "Drafts/");
         scope_.add<platform::MailDrafts>(drafts);
-        if (options.smtpUrl.empty()) return;
+        if (options.smtpUrl.empty()) {
+            const char* path = std::getenv("PATH");
+            const auto program = onDesktop
+                                     ? platform::desktop::findProgram("xdg-email", path ? path : "")
+                                     : std::nullopt;
+            if (!program) return;
+            scope_.add<platform::MailHandoff>(std::make_shared<platform::desktop::XdgEmailHandoff>(
+                platform::desktop::XdgEmailSettings{*program, platform::desktop::temporaryBase()}));
+            return;
+        }
         platform::smtp::SmtpSettings settings;
         settings.url = options.smtpUrl;
         settings.sender = options.mailFrom;
+        settings.certificateAuthority = options.smtpCa;
         settings.takeCredentialsFromEnvironment();
         scope_.add<platform::MailTransport>(
             std::make_shared<platform::smtp::SmtpTransport>(settings, drafts));
     }
     ~MailServices() {
+        scope_.add<platform::MailHandoff>(nullptr);
         scope_.add<platform::MailTransport>(nullptr);
         scope_.add<platform::MailDrafts>(nullptr);
         scope_.add<platform::MailScreen>(nullptr);
@@ -170,8 +190,11 @@ class MailServices {
     MailServices(const MailServices&) = delete;
     MailServices& operator=(const MailServices&) = delete;
 
+    const std::shared_ptr<platform::qt::QtMailWindow>& screen() const { return screen_; }
+
   private:
     RuntimeScope& scope_;
+    const std::shared_ptr<platform::qt::QtMailWindow> screen_;
 };
 
 // Every end of the run, whatever its status, saves the recent-word memory or says why not.
@@ -286,7 +309,7 @@ int main(int argc, char** argv) {
     }
     ScreenAttachment attachment(Screen::main(), desktop, !headless);
     desktop.setCloseHandler([&queue] { queue.quit(0); });
-    const MailServices mail(scope, options, desktop.window());
+    const MailServices mail(scope, options, desktop.window(), !headless);
 
     StaticModules::registerClass<app::zm_main>(u"zm_main");
     const auto module = StaticModules::New<app::zm_main>();
@@ -304,7 +327,7 @@ int main(int argc, char** argv) {
         std::optional<app::ScriptDriver> driver;
         if (script) {
             driver.emplace(queue, std::move(*script),
-                           scriptHooks(attachment, headless, scope.get<platform::MailScreen>()));
+                           scriptHooks(attachment, headless, mail.screen()));
             driver->start();
         }
         QueueTaskSource tasks(queue);

@@ -137,8 +137,11 @@ class zm_main final : public RtStaticModule {
     void clearNotice(NoticeKind kind, const String& logText = String());
     // The text showing for the kind, empty when none.
     String notice(NoticeKind kind) const;
+    // Changes the text of a notice that is showing, without logging it again.
+    void replaceNoticeText(NoticeKind kind, const String& text);
     // Asks the device services whether they fail and shows or clears their notices.
     void checkDevices();
+    void checkSensors();
 
     // ---- the program's end, whatever ended it (window closed, quit, end of script, a signal, an
     // error): the memory is saved so that no accepted word is forgotten, and every write handed
@@ -256,6 +259,8 @@ class zm_main final : public RtStaticModule {
     void showNotices();
     // The notices showing, oldest first.
     std::vector<std::pair<NoticeKind, String>> notices_;
+    // The motion source's count of losses and recoveries when its loss was last logged.
+    int64_t sensorLossShown_ = -1;
 };
 
 }  // namespace zemtra::app

@@ -4,6 +4,7 @@
 #include "app/zm_main.h"
 
 #include "runtime/core/RtCore.h"
+#include "runtime/lib/RtMap.h"
 
 namespace zemtra::app {
 
@@ -26,7 +27,33 @@ constexpr DeviceHealth kDevices[] = {
 
 }  // namespace
 
+void zm_main::checkSensors() {
+    if (!_move) return;
+    const auto status = RtCore::runDynamicMethod(Value(_move), u"Status", false).as<RtMap>();
+    if (!status) return;
+    const Value lostValue = status->GetDefault(Value(u"Lost"), Value::ofBoolean(false));
+    const bool lost = lostValue.number() && lostValue.number()->toBoolean();
+    if (!lost) {
+        clearNotice(NoticeKind::sensors, u"Sensors found again");
+        return;
+    }
+    const Value reason = status->GetDefault(Value(u"Reason"), Value(String()));
+    const String text = u"Sensors lost: " + (reason.string() ? *reason.string() : String());
+    // The reason can grow while the loss lasts ("no new sample for 3 s", "… 4 s"): the line
+    // follows it, the log says it once per loss.
+    const Value changes = status->GetDefault(Value(u"Changes"), Value::ofLong(0));
+    const int64_t loss = changes.number() ? changes.number()->toLong() : 0;
+    if (loss != sensorLossShown_ || notice(NoticeKind::sensors).empty()) {
+        sensorLossShown_ = loss;
+        clearNotice(NoticeKind::sensors);
+        showNotice(NoticeKind::sensors, text);
+        return;
+    }
+    replaceNoticeText(NoticeKind::sensors, text);
+}
+
 void zm_main::checkDevices() {
+    checkSensors();
     for (const DeviceHealth& device : kDevices) {
         const ObjectRef& service = this->*device.service;
         if (!service) continue;

@@ -1,5 +1,7 @@
-// Mailing the word log: the e-mail button opens the mail screen with the log attached, and the
-// screen's result is shown as a toast.
+// Mailing the word log: the e-mail button opens the mail screen with the log attached (or, on a
+// desktop without a mail server, hands it to the person's own mail program), and the result is
+// shown as a toast. A handoff completes as "saved" (it was not sent by us): its toast says where
+// the message went rather than claiming anything about sending.
 #include "app/zm_main.h"
 
 #include "runtime/core/MainQueue.h"
@@ -29,7 +31,13 @@ void zm_main::_btnemail_click() {
 void zm_main::_mailc_complete(int32_t result) {
     const Value sent = callService(_mailc, u"RESULT_SENT");
     const int32_t sentCode = sent.number() ? sent.number()->toInt() : 2;
-    showToast(result == sentCode ? u"Message sent" : u"Message was not sent");
+    if (result == sentCode) {
+        showToast(u"Message sent");
+        return;
+    }
+    const Value handedOver = callService(_mailc, u"WasHandedOver");
+    const bool inMailProgram = handedOver.number() && handedOver.number()->toBoolean();
+    showToast(inMailProgram ? u"Message handed to your mail program" : u"Message was not sent");
 }
 
 }  // namespace zemtra::app

@@ -33,6 +33,15 @@ void zm_main::clearNotice(NoticeKind kind, const String& logText) {
     showNotices();
 }
 
+void zm_main::replaceNoticeText(NoticeKind kind, const String& text) {
+    for (auto& [shown, shownText] : notices_) {
+        if (shown != kind || shownText == text) continue;
+        shownText = text;
+        showNotices();
+        return;
+    }
+}
+
 String zm_main::notice(NoticeKind kind) const {
     for (const auto& [shown, text] : notices_) {
         if (shown == kind) return text;

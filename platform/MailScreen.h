@@ -4,9 +4,10 @@
 // instead of passing a bad message on; only checked messages reach the listener.
 //
 // One message is shown at a time. The screen stays up until dismiss(): while a send is under way
-// the owner calls showSending() and dismisses the screen when the outcome is known. Main thread
-// only. The listener is held weakly: when it is gone, a decision closes the screen and goes
-// nowhere.
+// the owner calls showSending(); when it succeeds the owner dismisses the screen, when it fails
+// the owner shows why with showProblem() and the screen stays, with everything the person typed,
+// for them to correct and retry, save a draft or cancel. Main thread only. The listener is held
+// weakly: when it is gone, a decision closes the screen and goes nowhere.
 #pragma once
 
 #include <memory>
@@ -36,7 +37,8 @@ class MailScreen {
                          std::weak_ptr<MailScreenListener> listener) = 0;
     // A send is under way: a progress indication, and the buttons do nothing until dismiss().
     virtual void showSending() = 0;
-    // A problem to show on the screen, which stays up.
+    // A problem to show on the screen, which stays up; a send under way has ended with it, so the
+    // buttons act again.
     virtual void showProblem(const std::string& text) = 0;
     virtual void dismiss() = 0;
     virtual bool isShowing() const = 0;

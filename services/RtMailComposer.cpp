@@ -1,6 +1,7 @@
 // The mail composer wrapper.
 #include "services/RtMailComposer.h"
 
+#include "platform/MailHandoff.h"
 #include "platform/MailScreen.h"
 #include "platform/MailTransport.h"
 #include "runtime/core/MethodTable.h"
@@ -50,6 +51,7 @@ const MethodTable* RtMailComposer::methods() const {
         MethodTable::operation("SetBody::", &RtMailComposer::SetBody),
         MethodTable::operation("AddAttachment:::", &RtMailComposer::AddAttachment),
         MethodTable::operation("Show:", &RtMailComposer::Show),
+        MethodTable::operation("WasHandedOver", &RtMailComposer::WasHandedOver),
         MethodTable::operation("RESULT_CANCELLED", &RtMailComposer::RESULT_CANCELLED),
         MethodTable::operation("RESULT_SAVED", &RtMailComposer::RESULT_SAVED),
         MethodTable::operation("RESULT_SENT", &RtMailComposer::RESULT_SENT),
@@ -60,12 +62,20 @@ const MethodTable* RtMailComposer::methods() const {
 
 bool RtMailComposer::CanSendMail() const {
     const RuntimeScope* scope = RuntimeScope::currentOrNull();
-    // A transport registered as empty (taken out at the program's end) is no mail server.
-    return scope && scope->find<platform::MailTransport>() != nullptr;
+    // A back end registered as empty (taken out at the program's end) is none.
+    return scope &&
+           (scope->find<platform::MailTransport>() || scope->find<platform::MailHandoff>());
+}
+
+bool RtMailComposer::WasHandedOver() const {
+    const auto* controller = controllerOrNull();
+    return controller && controller->handedOver;
 }
 
 void RtMailComposer::Initialize(const std::shared_ptr<RtCore>& core, const String& eventName) {
-    if (!CanSendMail()) {
+    const RuntimeScope* scope = RuntimeScope::currentOrNull();
+    // Drafts need no server: a mail screen alone is enough to compose.
+    if (!scope || (!scope->find<platform::MailScreen>() && !CanSendMail())) {
         // Nothing to wrap; the binding stays on the composer itself so that Show: can still
         // report the failure to the module.
         setObject(Value());
@@ -117,7 +127,7 @@ void RtMailComposer::AddAttachment(const String& dir, const String& fileName,
 void RtMailComposer::Show(const Value& page) {
     auto* controller = controllerOrNull();
     if (!controller) {
-        RtCore::shared()->LogError(u"Mail cannot be sent: no mail server is set up (--smtp).");
+        RtCore::shared()->LogError(u"Mail cannot be shown: this program has no mail screen.");
         raiseUIEvent(*this, u"_complete:", {Value::ofInt(kResultFailed)});
         return;
     }
@@ -130,7 +140,14 @@ void RtMailComposer::Show(const Value& page) {
     ObjectRef parent = page.object();
     if (const auto wrapper = page.as<RtObjectWrapper>()) parent = wrapper->objectOrNull();
     delegate->setParent(parent);
-    const auto screen = RuntimeScope::current().get<platform::MailScreen>();
+    RuntimeScope& scope = RuntimeScope::current();
+    if (!scope.find<platform::MailTransport>()) {
+        if (const auto handoff = scope.find<platform::MailHandoff>()) {
+            delegate->handOver(handoff);
+            return;
+        }
+    }
+    const auto screen = scope.get<platform::MailScreen>();
     if (!delegate->present(screen)) {
         RtCore::shared()->LogError(u"Another mail screen is showing; this message was not shown.");
         raiseUIEvent(*controller, u"_complete:", {Value::ofInt(kResultFailed)});

@@ -48,6 +48,43 @@ void RtMailComposerDelegate::finishLater(int32_t result) {
     });
 }
 
+void RtMailComposerDelegate::showFailure(const std::string& reason) {
+    busy_ = false;
+    RtCore::shared()->LogError(fromUtf8(reason));
+    if (const auto screen = screen_.lock()) screen->showProblem(reason);
+}
+
+void RtMailComposerDelegate::handOver(const std::shared_ptr<platform::MailHandoff>& handoff) {
+    const auto controller = controller_.lock();
+    if (!controller || busy_) return;
+    busy_ = true;
+    controller->presented = true;
+    MainQueue& queue = MainQueue::current();
+    // Keeps a virtual clock from jumping past the handoff; released by the task that reports it.
+    auto work = std::make_shared<MainQueue::ExternalWork>(queue);
+    // Runs on the handoff's thread: it only hands the outcome to the main queue.
+    handoff->handOver(controller->message, [&queue, self = weakSelf(), work = std::move(work)](
+                                               platform::Result<std::string> outcome) mutable {
+        queue.post([self = std::move(self), work = std::move(work),
+                    outcome = std::move(outcome)]() mutable {
+            work.reset();
+            const auto delegate = self.lock();
+            if (!delegate) return;
+            const auto controller = delegate->controller_.lock();
+            if (!outcome) {
+                RtCore::shared()->LogError(u"Mail was not handed to your mail program: " +
+                                           fromUtf8(outcome.error()));
+                delegate->finish(RtMailComposer::kResultFailed);
+                return;
+            }
+            if (controller) controller->handedOver = true;
+            RtCore::shared()->Log(u"Mail handed to your mail program; its attachments are in " +
+                                  fromUtf8(*outcome));
+            delegate->finish(RtMailComposer::kResultSaved);
+        });
+    });
+}
+
 void RtMailComposerDelegate::sendRequested(const platform::MailMessage& message) {
     const auto controller = controller_.lock();
     const auto screen = screen_.lock();
@@ -55,8 +92,9 @@ void RtMailComposerDelegate::sendRequested(const platform::MailMessage& message)
     controller->message = message;
     const auto transport = RuntimeScope::current().find<platform::MailTransport>();
     if (!transport) {
-        RtCore::shared()->LogError(u"Mail was not sent: no mail server is set up.");
-        finishLater(RtMailComposer::kResultFailed);
+        showFailure(
+            "Mail was not sent: no mail server is set up. Save the message as a draft, or start "
+            "Zemtra with --smtp URL to send it.");
         return;
     }
     busy_ = true;
@@ -65,22 +103,22 @@ void RtMailComposerDelegate::sendRequested(const platform::MailMessage& message)
     // Keeps a virtual clock from jumping past the send; released by the task that reports it.
     auto work = std::make_shared<MainQueue::ExternalWork>(queue);
     // Runs on the transport's thread: it only hands the outcome to the main queue.
-    transport->send(
-        message, queue.clock().nowTicks(),
-        [&queue, self = weakSelf(),
-         work = std::move(work)](platform::Result<void> outcome) mutable {
-            queue.post([self = std::move(self), work = std::move(work),
-                        outcome = std::move(outcome)]() mutable {
-                work.reset();
-                const auto delegate = self.lock();
-                if (!delegate) return;
-                if (!outcome) {
-                    RtCore::shared()->LogError(u"Mail was not sent: " + fromUtf8(outcome.error()));
-                }
-                delegate->finish(outcome ? RtMailComposer::kResultSent
-                                         : RtMailComposer::kResultFailed);
-            });
-        });
+    transport->send(message, queue.clock().nowTicks(),
+                    [&queue, self = weakSelf(),
+                     work = std::move(work)](platform::Result<void> outcome) mutable {
+                        queue.post([self = std::move(self), work = std::move(work),
+                                    outcome = std::move(outcome)]() mutable {
+                            work.reset();
+                            const auto delegate = self.lock();
+                            if (!delegate) return;
+                            if (!outcome) {
+                                // The person corrects it and tries again, saves a draft or cancels.
+                                delegate->showFailure("Mail was not sent: " + outcome.error());
+                                return;
+                            }
+                            delegate->finish(RtMailComposer::kResultSent);
+                        });
+                    });
 }
 
 void RtMailComposerDelegate::saveRequested(const platform::MailMessage& message) {
@@ -93,8 +131,12 @@ void RtMailComposerDelegate::saveRequested(const platform::MailMessage& message)
     const platform::Result<std::string> draft =
         drafts->save(message, transport ? transport->sender() : std::string(),
                      MainQueue::current().clock().nowTicks());
-    if (!draft) RtCore::shared()->LogError(u"The draft was not saved: " + fromUtf8(draft.error()));
-    finishLater(draft ? RtMailComposer::kResultSaved : RtMailComposer::kResultFailed);
+    if (!draft) {
+        showFailure("The draft was not saved: " + draft.error());
+        return;
+    }
+    RtCore::shared()->Log(u"The draft was saved to " + fromUtf8(*draft));
+    finishLater(RtMailComposer::kResultSaved);
 }
 
 void RtMailComposerDelegate::cancelRequested() {

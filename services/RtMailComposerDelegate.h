@@ -1,11 +1,14 @@
-// The mail composer's delegate: it hears the mail screen's decisions, sends or saves the message,
-// and turns the outcome into the composer's "complete" event. It lives in the controller's
-// attached map under "delegate"; the screen and the transport hold it only weakly, so a composer
-// dropped by the module while its screen shows leaves nothing behind (its outcome goes nowhere).
+// The mail composer's delegate: it hears the mail screen's decisions, sends or saves the message
+// (a failure goes back to the screen, which stays), or hands the message to the desktop's mail
+// program, and turns the person's leaving into the composer's "complete" event. It lives in the
+// controller's attached map under "delegate"; the screen and the transport hold it only weakly, so
+// a composer dropped by the module while its screen shows leaves nothing behind (its outcome goes
+// nowhere).
 #pragma once
 
 #include <memory>
 
+#include "platform/MailHandoff.h"
 #include "platform/MailScreen.h"
 #include "runtime/core/Object.h"
 
@@ -29,6 +32,10 @@ class RtMailComposerDelegate final : public Object, public platform::MailScreenL
     // up); false when the screen is busy with another message.
     bool present(const std::shared_ptr<platform::MailScreen>& screen);
 
+    // Hands the controller's message to the desktop's mail program; "complete" follows with
+    // RESULT_SAVED when it took the message, else RESULT_FAILED (the reason in the log).
+    void handOver(const std::shared_ptr<platform::MailHandoff>& handoff);
+
     // Raises "complete" with `result` now, then closes the screen.
     void finish(int32_t result);
 
@@ -41,6 +48,8 @@ class RtMailComposerDelegate final : public Object, public platform::MailScreenL
     // main queue's tasks, and the handler must run as a task.
     void finishLater(int32_t result);
     std::weak_ptr<RtMailComposerDelegate> weakSelf();
+    // Shows why the message was not sent or saved on the screen, which stays, and logs it.
+    void showFailure(const std::string& reason);
 
     std::weak_ptr<MailComposeController> controller_;
     std::weak_ptr<Object> parent_;

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QPixmap>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -193,7 +194,9 @@ void QtMailWindow::showSending() {
 }
 
 void QtMailWindow::showProblem(const std::string& text) {
-    if (dialog_->showing) dialog_->setProblem(text);
+    if (!dialog_->showing) return;
+    dialog_->setBusy(false);
+    dialog_->setProblem(text);
 }
 
 void QtMailWindow::dismiss() {
@@ -217,6 +220,11 @@ std::string QtMailWindow::problemText() const {
 
 bool QtMailWindow::showsProgress() const {
     return dialog_->showing && dialog_->sending;
+}
+
+bool QtMailWindow::saveScreenshot(const std::string& path) const {
+    if (!dialog_->showing || !dialog_->dialog) return false;
+    return dialog_->dialog->grab().save(QString::fromStdString(path), "PNG");
 }
 
 bool QtMailWindow::typeRecipient(std::string_view address) {

@@ -2,7 +2,8 @@
 // (addresses separated by commas), the subject, the body (rendered as HTML when the message says
 // so, else shown as plain text; not editable), the attachments by name and size, and Send, Save
 // draft and Cancel. Closing the dialog (its close button, Escape) cancels. While a send runs the
-// dialog shows a busy bar and takes no decision. It works the same on the offscreen platform, so
+// dialog shows a busy bar and takes no decision; a failed send shows its reason above the buttons
+// and leaves every field as the person left it. It works the same on the offscreen platform, so
 // headless runs and tests drive the very same widgets. A QApplication must exist; main thread
 // only. No Qt header leaks out of this one.
 #pragma once
@@ -36,6 +37,8 @@ class QtMailWindow final : public MailScreen {
 
     // Whether the busy bar shows (for tests).
     bool showsProgress() const;
+    // Saves a PNG of the mail window as it looks now; false when none shows or it cannot be saved.
+    bool saveScreenshot(const std::string& path) const;
 
   private:
     enum class Decision { send, save, cancel };

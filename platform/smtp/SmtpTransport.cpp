@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include <curl/curl.h>
@@ -54,6 +55,125 @@ size_t readUpload(char* buffer, size_t size, size_t count, void* data) {
 
 int abortWhenCutOff(void* cutOff, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return *static_cast<const bool*>(cutOff) ? 1 : 0;
+}
+
+// What the server and the transport last said to each other, from libcurl's trace: the last
+// command by its verb (a login's data lines are no commands and never kept), the address of the
+// last RCPT, and the server's last reply line.
+struct Exchange {
+    std::string verb;
+    std::string recipient;
+    std::string reply;
+    // QUIT was sent (also after a failure): what follows says nothing about the failure.
+    bool quitting = false;
+
+    // The reply's code, 0 when there is none.
+    int replyCode() const {
+        if (reply.size() < 3) return 0;
+        int code = 0;
+        for (size_t i = 0; i < 3; ++i) {
+            if (reply[i] < '0' || reply[i] > '9') return 0;
+            code = code * 10 + (reply[i] - '0');
+        }
+        return code;
+    }
+};
+
+std::string withoutLineEnd(std::string_view text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+    return std::string(text);
+}
+
+int watchExchange(CURL*, curl_infotype type, char* data, size_t size, void* target) {
+    auto& exchange = *static_cast<Exchange*>(target);
+    const std::string_view text(data, size);
+    if (exchange.quitting) return 0;
+    if (type == CURLINFO_HEADER_IN) {
+        // The last line of a (multi-line) reply.
+        const std::string line = withoutLineEnd(text);
+        const size_t start = line.find_last_of('\n');
+        exchange.reply = start == std::string::npos ? line : line.substr(start + 1);
+    } else if (type == CURLINFO_HEADER_OUT) {
+        const std::string_view verb = text.substr(0, text.find_first_of(" :\r\n"));
+        if (verb == "QUIT") exchange.quitting = true;
+        for (const std::string_view command :
+             {"EHLO", "HELO", "STARTTLS", "AUTH", "MAIL", "RCPT", "DATA", "RSET"}) {
+            if (verb != command) continue;
+            exchange.verb = std::string(verb);
+            if (verb == "RCPT") {
+                const size_t open = text.find('<');
+                const size_t close = text.find('>', open);
+                exchange.recipient =
+                    open == std::string_view::npos || close == std::string_view::npos
+                        ? std::string()
+                        : std::string(text.substr(open + 1, close - open - 1));
+            }
+        }
+    }
+    return 0;
+}
+
+// The host and port of a smtp:// or smtps:// URL, for the person to recognise.
+std::string serverOf(const std::string& url) {
+    const size_t start = url.find("://");
+    std::string server = start == std::string::npos ? url : url.substr(start + 3);
+    server = server.substr(0, server.find('/'));
+    if (const size_t at = server.rfind('@'); at != std::string::npos) server.erase(0, at + 1);
+    return server;
+}
+
+// The failure in the person's words (see SmtpTransport.h).
+std::string plainReason(CURLcode status, const char* errorText, const Exchange& exchange,
+                        const SmtpSettings& settings) {
+    const std::string detail =
+        withoutLineEnd(errorText[0] ? errorText : curl_easy_strerror(status));
+    const std::string server = serverOf(settings.url);
+    const std::string reply =
+        exchange.reply.empty() ? std::string() : " (the server said \"" + exchange.reply + "\")";
+    switch (status) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return "No connection to the mail server: the name " +
+                   server.substr(0, server.rfind(':')) + " is not known.";
+        case CURLE_COULDNT_CONNECT:
+            return "No connection to the mail server " + server + " (" + detail + ").";
+        case CURLE_OPERATION_TIMEDOUT:
+            return "The mail server " + server + " did not answer in time (timed out).";
+        case CURLE_PEER_FAILED_VERIFICATION:
+            return "The mail server's certificate is not trusted (" + detail +
+                   "). If the server's certificate comes from an authority of its own, name that "
+                   "authority with --smtp-ca FILE.";
+        case CURLE_SSL_CACERT_BADFILE:
+            return "The certificate authority file " + settings.certificateAuthority +
+                   " cannot be used (" + detail + ").";
+        case CURLE_SSL_CONNECT_ERROR:
+            return "No secure connection to the mail server could be made (" + detail + ")" +
+                   (settings.url.starts_with("smtps:")
+                        ? "; if the server upgrades with STARTTLS instead, use smtp://."
+                        : ".");
+        case CURLE_USE_SSL_FAILED:
+            return "The mail server " + server +
+                   " offers no secure connection (STARTTLS), and the password is sent over none "
+                   "other.";
+        case CURLE_LOGIN_DENIED:
+            return "The mail server refused the login: check the user name and password "
+                   "(ZEMTRA_SMTP_USER, ZEMTRA_SMTP_PASSWORD)" +
+                   reply + ".";
+        default:
+            break;
+    }
+    if (exchange.replyCode() >= 400) {
+        if (exchange.verb == "AUTH") return plainReason(CURLE_LOGIN_DENIED, "", exchange, settings);
+        if (exchange.verb == "RCPT")
+            return "The mail server refused the recipient " + exchange.recipient + reply + ".";
+        if (exchange.verb == "MAIL")
+            return "The mail server refused the sender address " + settings.sender + reply + ".";
+        if (exchange.verb == "DATA") return "The mail server refused the message" + reply + ".";
+        return "The mail server refused to go on" + reply + ".";
+    }
+    if (status == CURLE_SEND_ERROR || status == CURLE_RECV_ERROR || status == CURLE_GOT_NOTHING)
+        return "The connection to the mail server was lost (" + detail + ").";
+    return "The mail was not sent: " + detail + " (libcurl error " +
+           std::to_string(static_cast<int>(status)) + ").";
 }
 
 }  // namespace
@@ -161,6 +281,12 @@ Result<void> SmtpTransport::deliver(const Job& job) {
                      static_cast<long>(settings_.stallTimeout.count()));
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!settings_.certificateAuthority.empty())
+        curl_easy_setopt(handle, CURLOPT_CAINFO, settings_.certificateAuthority.c_str());
+    Exchange exchange;
+    curl_easy_setopt(handle, CURLOPT_DEBUGFUNCTION, &watchExchange);
+    curl_easy_setopt(handle, CURLOPT_DEBUGDATA, &exchange);
+    curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L);
     const bool login = !settings_.user.empty();
     // STARTTLS whenever the server offers it; a password is never sent without it.
     curl_easy_setopt(handle, CURLOPT_USE_SSL, login ? CURLUSESSL_ALL : CURLUSESSL_TRY);
@@ -218,9 +344,7 @@ Result<void> SmtpTransport::deliver(const Job& job) {
     curl_multi_remove_handle(multi, handle);
     if (status == CURLE_OK) return {};
     if (status == CURLE_ABORTED_BY_CALLBACK) return fail("cut off", kCutOff);
-    std::string reason = errorText[0] ? errorText : curl_easy_strerror(status);
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
-    return fail(reason + " (libcurl error " + std::to_string(static_cast<int>(status)) + ")");
+    return fail(plainReason(status, errorText, exchange, settings_));
 }
 
 }  // namespace zemtra::platform::smtp

@@ -1,9 +1,15 @@
 // The mail transport over SMTP with libcurl: smtp:// (upgraded with STARTTLS when the server
-// offers it, and required when a password is sent) or smtps://, certificates verified. What goes
+// offers it, and required when a password is sent) or smtps://, certificates verified (against
+// the system's authorities, or the one named by `certificateAuthority`). What goes
 // out is exactly the message writer's text (MessageWriter.h), uploaded as it is; blind copies are
 // in the envelope only. Sends run one at a time on a worker thread owned by the transport (see
 // MailTransport.h for the contract); the end of the transport wakes the transfer at once, so a
 // stalled server never holds the program up for longer than the shutdown grace.
+//
+// A failure says in plain words what went wrong, from libcurl's error and the server's last reply:
+// no connection to the server, the certificate not trusted, no secure connection, the login
+// refused, a recipient refused (naming it), the sender or the message refused, timed out; the
+// server's own reply follows in quotes. Nothing of the login ever appears in a reason.
 #pragma once
 
 #include <chrono>
@@ -25,6 +31,7 @@ struct SmtpSettings {
     std::string sender;  // the From address
     std::string user;    // empty: no login
     std::string password;
+    std::string certificateAuthority;  // a PEM file; empty: the system's authorities
     std::chrono::milliseconds connectTimeout{10000};
     // A transfer that moves no data for this long is given up.
     std::chrono::seconds stallTimeout{60};

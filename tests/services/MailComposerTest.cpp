@@ -1,14 +1,17 @@
 // The mail composer with its real back ends: the Qt mail window on the offscreen platform, the SMTP
-// transport against a server on 127.0.0.1 and drafts written to disk. The message format itself is
-// the writer's and is tested there.
+// transport against a server on 127.0.0.1, drafts written to disk and the xdg-email handoff with a
+// stand-in program. The message format itself is the writer's and is tested there.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest/QTest>
 
+#include "platform/desktop/XdgEmailHandoff.h"
 #include "platform/qt/QtMailWindow.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/smtp/FileMailDrafts.h"
@@ -130,29 +133,76 @@ TEST_F(MailComposerTest, SendingReportsSentWhileTheScreenShowsAndDeliversTheFile
               std::string::npos);
 }
 
-TEST_F(MailComposerTest, SavedDraftsNeverReplaceEachOtherAndFailuresAreLogged) {
-    for (int round = 0; round < 2; ++round) {
-        const auto composer = showLog();
-        ASSERT_TRUE(screen->pressSave());
-        runQueue();
-    }
-    // Both saves happened at the same moment of the virtual clock.
-    EXPECT_EQ(module->results, (std::vector<int32_t>{1, 1}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(documents / "Drafts"), {}), 2);
-
-    // The transport's server refuses connections: the send fails.
-    auto composer = showLog({Value(u"ann@example.org")});
+// A failed send or save keeps the window up with its reason and what was typed; "complete" comes
+// only when the person leaves it.
+TEST_F(MailComposerTest, FailuresStayOnTheScreenUntilThePersonLeavesIt) {
+    // The transport's server refuses connections.
+    auto composer = showLog({Value(u"ann@example.org")}, u"Today");
     ASSERT_TRUE(screen->pressSend());
     runQueue();
-    EXPECT_TRUE(logged("Mail was not sent: ")) << ::testing::PrintToString(log.lines);
-    // A file where the drafts folder should be.
-    std::filesystem::remove_all(documents / "Drafts");
-    testing::writeFile(documents / "Drafts", "");
+    EXPECT_TRUE(module->results.empty());
+    ASSERT_TRUE(screen->isShowing());
+    EXPECT_FALSE(screen->showsProgress());
+    EXPECT_TRUE(
+        screen->problemText().starts_with("Mail was not sent: No connection to the mail "
+                                          "server 127.0.0.1:9"))
+        << screen->problemText();
+    EXPECT_TRUE(logged(screen->problemText())) << ::testing::PrintToString(log.lines);
+    // Saved from the failed send's screen: the draft has what was shown.
+    ASSERT_TRUE(screen->pressSave());
+    runQueue();
+    EXPECT_EQ(module->results, std::vector<int32_t>{RtMailComposer::kResultSaved});
+    const auto draft = std::filesystem::directory_iterator(documents / "Drafts")->path();
+    EXPECT_NE(testing::readFile(draft).find("Subject: Today"), std::string::npos);
+    EXPECT_TRUE(logged("The draft was saved to " + draft.string()))
+        << ::testing::PrintToString(log.lines);
+    // A second draft at the same moment of the virtual clock does not replace the first.
     composer = showLog();
     ASSERT_TRUE(screen->pressSave());
     runQueue();
-    EXPECT_EQ(module->results, (std::vector<int32_t>{1, 1, 3, 3}));
-    EXPECT_TRUE(logged("The draft was not saved: ")) << ::testing::PrintToString(log.lines);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(documents / "Drafts"), {}), 2);
+
+    // A file where the drafts folder should be: the save fails, the window stays.
+    std::filesystem::remove_all(documents / "Drafts");
+    testing::writeFile(documents / "Drafts", "");
+    module->results.clear();
+    composer = showLog();
+    ASSERT_TRUE(screen->pressSave());
+    runQueue();
+    EXPECT_TRUE(module->results.empty());
+    EXPECT_TRUE(screen->problemText().starts_with("The draft was not saved: "))
+        << screen->problemText();
+    ASSERT_TRUE(screen->pressCancel());
+    runQueue();
+    EXPECT_EQ(module->results, std::vector<int32_t>{RtMailComposer::kResultCancelled});
+}
+
+// The person reads which recipient was refused, corrects the field and sends again.
+TEST_F(MailComposerTest, ARefusedRecipientIsNamedAndARetryWithoutItSends) {
+    testing::SmtpTestServer picky(
+        {testing::SmtpServerOptions::Security::plain, "", {"bob@example.org"}});
+    useServer(picky.url());
+    const auto composer = showLog({Value(u"ann@example.org")});
+    ASSERT_TRUE(screen->typeRecipient("bob@example.org"));
+    ASSERT_TRUE(screen->pressSend());
+    runQueue();
+    EXPECT_NE(screen->problemText().find("refused the recipient bob@example.org"),
+              std::string::npos)
+        << screen->problemText();
+    QLineEdit* to = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
+            to = dialog->findChildren<QLineEdit*>().value(0);
+    }
+    ASSERT_NE(to, nullptr);
+    EXPECT_EQ(to->text().toStdString(), "ann@example.org, bob@example.org") << "kept as typed";
+    to->setText("ann@example.org");
+    ASSERT_TRUE(screen->pressSend());
+    runQueue();
+    EXPECT_EQ(module->results, std::vector<int32_t>{RtMailComposer::kResultSent});
+    const auto received = picky.waitForMessages(1);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].recipients, std::vector<std::string>{"ann@example.org"});
 }
 
 TEST_F(MailComposerTest, LineBreaksAndMalformedAddressesAreRefusedInTheWindow) {
@@ -180,16 +230,76 @@ TEST_F(MailComposerTest, LineBreaksAndMalformedAddressesAreRefusedInTheWindow) {
     EXPECT_FALSE(std::filesystem::exists(documents / "Drafts"));
 }
 
-TEST_F(MailComposerTest, WithoutAMailServerShowReportsFailedLaterAndNothingEnds) {
+TEST_F(MailComposerTest, WithoutAMailServerTheWindowSavesDraftsAndSendSaysWhy) {
     // A transport taken out of the scope (as the program's end does) is no mail server.
     scope.add<platform::MailTransport>(nullptr);
     const auto composer = showLog({Value(u"ann@example.org")});
-    EXPECT_FALSE(composer->IsInitialized());
-    EXPECT_FALSE(screen->isShowing());
+    EXPECT_FALSE(composer->CanSendMail());
+    ASSERT_TRUE(screen->isShowing());
+    ASSERT_TRUE(screen->pressSend());
+    runQueue();
+    EXPECT_TRUE(module->results.empty());
+    EXPECT_NE(screen->problemText().find("no mail server is set up"), std::string::npos)
+        << screen->problemText();
+    ASSERT_TRUE(screen->pressSave());
+    runQueue();
+    EXPECT_EQ(module->results, std::vector<int32_t>{RtMailComposer::kResultSaved});
+    EXPECT_FALSE(composer->WasHandedOver());
+
+    // Without a screen either, Show: reports a failure later and nothing ends.
+    scope.add<platform::MailScreen>(nullptr);
+    module->results.clear();
+    const auto unshown = showLog();
+    EXPECT_FALSE(unshown->IsInitialized());
     EXPECT_TRUE(module->results.empty()) << "the event is queued, not raised inside Show:";
     runQueue();
     EXPECT_EQ(module->results, std::vector<int32_t>{RtMailComposer::kResultFailed});
-    EXPECT_TRUE(logged("no mail server")) << ::testing::PrintToString(log.lines);
+}
+
+// Without a server, a desktop's mail program takes the message through xdg-email (a stand-in
+// here): "saved" and handed over when it took it, "failed" with the reason logged when not, and a
+// program that holds xdg-email up counts as taken once it has run for the settle time.
+TEST_F(MailComposerTest, ADesktopHandsTheMessageToItsMailProgram) {
+    scope.add<platform::MailTransport>(nullptr);
+    struct Case {
+        int status;
+        int seconds;
+        int32_t result;
+        const char* logged;
+    };
+    for (const Case& test :
+         {Case{0, 0, RtMailComposer::kResultSaved, "Mail handed to your mail"},
+          Case{3, 0, RtMailComposer::kResultFailed,
+               "Mail was not handed to your mail program: no mail program is "
+               "set up on this desktop (xdg-email found no tool to start one) "
+               "(xdg-email: stand-in ending with status 3)"},
+          Case{0, 5, RtMailComposer::kResultSaved, "Mail handed to your mail"}}) {
+        SCOPED_TRACE(test.status);
+        const testing::TemporaryFolder desktop("zemtra-desktop");
+        platform::desktop::XdgEmailSettings settings{
+            testing::writeStandInXdgEmail(desktop, test.status, test.seconds), desktop.dir(),
+            std::chrono::milliseconds(300)};
+        scope.add<platform::MailHandoff>(
+            std::make_shared<platform::desktop::XdgEmailHandoff>(settings));
+        EXPECT_TRUE(RtMailComposer().CanSendMail());
+        module->results.clear();
+        const auto composer = showLog({Value(u"ann@example.org")}, u"Word log");
+        EXPECT_FALSE(screen->isShowing()) << "the mail program is the screen";
+        runQueue();
+        EXPECT_EQ(module->results, std::vector<int32_t>{test.result});
+        EXPECT_EQ(composer->WasHandedOver(), test.result == RtMailComposer::kResultSaved);
+        EXPECT_TRUE(logged(test.logged)) << ::testing::PrintToString(log.lines);
+        const std::string arguments = testing::readFile(desktop / "arguments");
+        EXPECT_TRUE(arguments.starts_with(
+            "--utf8\n--subject\nWord log\n--body\nThese are the most current brell2 log "
+            "files.\n--attach\n" +
+            desktop.dir() + "zemtra-mail-"))
+            << arguments;
+        EXPECT_TRUE(arguments.ends_with("/WordLog.txt\nann@example.org\n")) << arguments;
+        EXPECT_EQ(testing::readFile(desktop / "attached/WordLog.txt"), kLogBytes);
+        // The handoff ends promptly although the stand-in still runs.
+        scope.add<platform::MailHandoff>(nullptr);
+    }
 }
 
 TEST_F(MailComposerTest, AComposerDroppedWhileShowingClosesTheScreenQuietly) {

@@ -47,12 +47,61 @@ void LocalListener::close() {
     socket_ = -1;
 }
 
-SmtpTestServer::SmtpTestServer() {
+namespace {
+
+// A certificate authority and, signed by it, a certificate for 127.0.0.1 and localhost, made with
+// openssl into `folder`: authority.pem, server.pem and server.key. Valid for two days.
+void makeCertificates(const TemporaryFolder& folder) {
+    writeFile(folder / "openssl.cnf",
+              "[req]\ndistinguished_name = dn\n[dn]\n"
+              "[authority]\nbasicConstraints = critical,CA:TRUE\n"
+              "keyUsage = critical,keyCertSign,cRLSign\nsubjectKeyIdentifier = hash\n"
+              "[server]\nbasicConstraints = CA:FALSE\n"
+              "subjectAltName = IP:127.0.0.1,DNS:localhost\n"
+              "keyUsage = critical,digitalSignature,keyEncipherment\n"
+              "extendedKeyUsage = serverAuth\nsubjectKeyIdentifier = hash\n"
+              "authorityKeyIdentifier = keyid\n");
+    const std::vector<std::string> common = {
+        "req",     "-x509", "-config",  folder.file("openssl.cnf"),
+        "-newkey", "ec",    "-pkeyopt", "ec_paramgen_curve:prime256v1",
+        "-nodes",  "-days", "2"};
+    const std::vector<std::vector<std::string>> steps = {
+        {"-extensions", "authority", "-subj", "/CN=Zemtra test authority", "-keyout",
+         folder.file("authority.key"), "-out", folder.file("authority.pem")},
+        {"-extensions", "server", "-subj", "/CN=localhost", "-CA", folder.file("authority.pem"),
+         "-CAkey", folder.file("authority.key"), "-keyout", folder.file("server.key"), "-out",
+         folder.file("server.pem")}};
+    for (const auto& step : steps) {
+        ProgramOptions openssl;
+        openssl.arguments = {"/usr/bin/openssl"};
+        openssl.arguments.insert(openssl.arguments.end(), common.begin(), common.end());
+        openssl.arguments.insert(openssl.arguments.end(), step.begin(), step.end());
+        const ProgramOutcome outcome = runProgram(openssl, std::chrono::seconds(30));
+        if (outcome.status != 0) ADD_FAILURE() << "openssl failed: " << outcome.err;
+    }
+}
+
+}  // namespace
+
+SmtpTestServer::SmtpTestServer(const SmtpServerOptions& options) {
+    using Security = SmtpServerOptions::Security;
     LocalListener listener;
     url_ = listener.url();
     ProgramOptions server;
     server.arguments = {"/usr/bin/python3", script("smtp_test_server.py"),
                         std::to_string(listener.descriptor()), folder_.path().string()};
+    if (options.security != Security::plain) {
+        makeCertificates(folder_);
+        const bool implicit = options.security == Security::implicitTls;
+        if (implicit) url_.replace(0, 4, "smtps");
+        server.arguments.insert(server.arguments.end(),
+                                {"--tls", implicit ? "implicit" : "starttls", "--cert",
+                                 folder_.file("server.pem"), "--key", folder_.file("server.key")});
+    }
+    if (!options.login.empty())
+        server.arguments.insert(server.arguments.end(), {"--login", options.login});
+    for (const std::string& address : options.refused)
+        server.arguments.insert(server.arguments.end(), {"--refuse", address});
     server_ = std::make_unique<ChildProcess>(server);
     // The child holds the socket now; the test's copy goes, so that stop() really stops it.
 }
@@ -84,8 +133,16 @@ std::vector<ReceivedMail> SmtpTestServer::waitForMessages(size_t count,
     for (const auto& file : files) {
         const std::string bytes = readFile(file);
         const size_t split = bytes.find("\n\n");
-        ReceivedMail mail{bytes.substr(split + 2), bytes.substr(0, bytes.find('\n')), {}};
-        for (size_t start = mail.sender.size() + 1; start < split;) {
+        const size_t headEnd = bytes.find('\n');
+        const size_t senderEnd = bytes.find('\n', headEnd + 1);
+        const std::string head = bytes.substr(0, headEnd);
+        const std::string login = head.substr(head.find(' ') + 1);
+        ReceivedMail mail{head.starts_with("tls "),
+                          login == "-" ? "" : login,
+                          bytes.substr(split + 2),
+                          bytes.substr(headEnd + 1, senderEnd - headEnd - 1),
+                          {}};
+        for (size_t start = senderEnd + 1; start < split;) {
             const size_t end = bytes.find('\n', start);
             mail.recipients.push_back(bytes.substr(start, end - start));
             start = end + 1;
@@ -93,6 +150,32 @@ std::vector<ReceivedMail> SmtpTestServer::waitForMessages(size_t count,
         mails.push_back(std::move(mail));
     }
     return mails;
+}
+
+std::string writeStandInXdgEmail(const TemporaryFolder& folder, int status, int seconds) {
+    const std::string record = folder.path().string();
+    std::filesystem::create_directories(folder / "attached");
+    writeFile(folder / "bin/xdg-email",
+              "#!/bin/sh\n"
+              "printf '%s\\n' \"$@\" > '" +
+                  record +
+                  "/arguments'\n"
+                  "while [ $# -gt 0 ]; do\n"
+                  "  if [ \"$1\" = --attach ]; then cp \"$2\" '" +
+                  record +
+                  "/attached/'; fi\n"
+                  "  shift\n"
+                  "done\n"
+                  "sleep " +
+                  std::to_string(seconds) +
+                  "\n"
+                  "echo 'xdg-email: stand-in ending with status " +
+                  std::to_string(status) +
+                  "' >&2\n"
+                  "exit " +
+                  std::to_string(status) + "\n");
+    std::filesystem::permissions(folder / "bin/xdg-email", std::filesystem::perms::owner_all);
+    return (folder / "bin/xdg-email").string();
 }
 
 std::optional<std::string> describeMessage(const std::string& text) {
