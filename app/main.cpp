@@ -1,10 +1,12 @@
 // Process entry: reads the command line, chooses the clock, the window or headless back end and
 // the device services, launches the host with the word generator's module, runs the main queue
 // (with a script delivering its commands between the queue's tasks when one is given) and, at an
-// orderly end, saves the recent-word memory. Its own diagnostics go to the diagnostics channel.
+// end, whatever ended it, saves the recent-word memory. Its own diagnostics go to the diagnostics
+// channel.
 //
 // A headless run drives the queue itself: nobody looks at a window, so the toolkit's event loop
 // has nothing to do, and the views are mirrored into widgets only for a screenshot.
+#include <csignal>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -195,9 +197,32 @@ class MailServices {
     const std::shared_ptr<platform::qt::QtMailWindow> screen_;
 };
 
+// Every end of the run, whatever its status, saves the recent-word memory or says why not.
+void saveAtTheEnd(app::zm_main& module, bool started) {
+    if (!started) {
+        // The memory may not even have been read: saving it would overwrite the saved one.
+        platform::diagnostics::warning(
+            "the recent-word memory was not saved: start-up did not finish (fifo.txt is as it "
+            "was)");
+        return;
+    }
+    try {
+        module.orderlyEnd();
+    } catch (const std::exception& error) {
+        platform::diagnostics::error(std::string("the recent-word memory was not saved: ") +
+                                     error.what());
+        return;
+    }
+    const String failed = module.notice(app::zm_main::NoticeKind::memory);
+    if (!failed.empty()) platform::diagnostics::warning(toUtf8(failed));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file size limit (ulimit -f) makes a write fail with EFBIG, which the writes report, instead
+    // of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = app::parseCommandLine(arguments, environmentVariable);
     if (!parsed) {
@@ -291,8 +316,11 @@ int main(int argc, char** argv) {
     RtAppDelegate host(desktop.window(), [](const std::shared_ptr<RtCore>& bi) {
         return Value(RtNavigationControllerWrapper::createForHost(bi));
     });
+    bool started = false;
+    int status = 1;
     try {
         host.didFinishLaunching();
+        started = true;
         // Switched on as by a tap, once start-up is done.
         if (options.switchOn) module->bi->raiseUIEvent(Value(), u"label1_click");
         // One loop runs the queue, with or without a window; a script only posts its commands.
@@ -303,12 +331,12 @@ int main(int argc, char** argv) {
             driver->start();
         }
         QueueTaskSource tasks(queue);
-        const int status = headless ? queue.run() : desktop.run(tasks);
-        if (status == 0) module->orderlyEnd();
-        return status;
+        status = headless ? queue.run() : desktop.run(tasks);
     } catch (const std::exception& error) {
         platform::diagnostics::error(std::string("the program ended after an error: ") +
                                      error.what());
-        return 1;
+        status = 1;
     }
+    saveAtTheEnd(*module, started);
+    return status;
 }

@@ -15,12 +15,15 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "runtime/core/Module.h"
 #include "runtime/core/RtTimer.h"
+#include "runtime/lib/DocumentWriter.h"
 #include "runtime/lib/RtArray.h"
 #include "runtime/lib/zm_dateutils.h"
 #include "ui/RtButtonWrapper.h"
@@ -94,6 +97,15 @@ class zm_main final : public RtStaticModule {
     void _btnwlog_click();
     void _btnclog_click();
     void _setconfirm_click(const String& title);
+    // At start-up: creates the log when it is missing, else mends a torn last line (completed
+    // when it is a whole record without its line end, else moved to "WordLog.txt.torn").
+    void prepareWordLog();
+    // Before the log is shown or mailed: the writes handed over are done, and a log deleted
+    // meanwhile is started again with its title line (and the person told so).
+    void ensureWordLog();
+    // Appends one record line (line feed included) in one write, whole or not at all; a log
+    // deleted meanwhile is started again with its title line.
+    void appendWordLogRecord(const String& record);
 
     // ---- settings file
     void _setfiles();
@@ -131,8 +143,9 @@ class zm_main final : public RtStaticModule {
     void checkDevices();
     void checkSensors();
 
-    // ---- the program's orderly end (window closed, quit, end of script, a signal): the memory
-    // is saved so that no accepted word is forgotten.
+    // ---- the program's end, whatever ended it (window closed, quit, end of script, a signal, an
+    // error): the memory is saved so that no accepted word is forgotten, and every write handed
+    // over is waited for (bounded); a save that failed shows in notice(NoticeKind::memory).
     void orderlyEnd();
 
     // ---- globals, in the order _process_globals sets them
@@ -217,11 +230,28 @@ class zm_main final : public RtStaticModule {
     String word(int32_t index) const;
     int32_t memorySlot(int32_t slot) const;
     void setMemorySlot(int32_t slot, int32_t value);
-    // Appends the text's UTF-8 bytes to a file of the documents directory in one write.
-    void appendToDocument(StringView name, StringView text);
-    // Replaces a file of the documents directory with the lines, each ending in a line feed, so
-    // that a crash during the save leaves the old file whole.
-    void replaceDocument(StringView name, const std::vector<String>& lines);
+    // Writes to the documents directory go through the writer thread; what failed shows in the
+    // notice line of its kind ("<what>: <cause>. <action>"), and a later success clears it.
+    // `what` names what was not written ("Word log not written"). An append with a header
+    // starts a missing file with it and says so: the file was expected to be there.
+    void appendToDocument(NoticeKind kind, StringView name, StringView text, StringView what,
+                          StringView header = {});
+    // Replaces the file with the lines, each ending in a line feed, as a whole; `then` runs on
+    // the main thread once it was written (true) or failed (false).
+    void replaceDocument(NoticeKind kind, StringView name, const std::vector<String>& lines,
+                         StringView what, std::function<void(bool written)> then = {});
+    DocumentWriter::Report writeReport(NoticeKind kind, StringView name, StringView what,
+                                       std::function<void(bool written)> then,
+                                       bool expected = true);
+    void reportWrite(NoticeKind kind, StringView name, StringView what,
+                     const DocumentWriter::Outcome& outcome, bool expected);
+    // Waits (bounded) until the writes handed over are done and their reports ran.
+    void waitForWrites();
+    std::string documentPath(StringView name) const;
+    void repairWordLog();
+    String readWordLog();
+    // The last clear of the log was written.
+    bool logCleared_ = false;
     void showToast(StringView text);
     // Memory slots 0 to 1024 as this run last saved them (empty before the first save).
     std::vector<int32_t> savedMemory_;

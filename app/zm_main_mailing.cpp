@@ -18,6 +18,7 @@ void zm_main::_btnemail_click() {
         bi->raiseUIEvent(Value(), u"mailc_complete:", {Value::ofInt(3)});
         return;
     }
+    ensureWordLog();
     const auto files = _c->service<RtFile>();
     callService(_mailc, u"Initialize::", {Value(bi), Value(u"mailc")});
     callService(_mailc, u"SetBody::",

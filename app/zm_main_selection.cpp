@@ -53,8 +53,8 @@ void zm_main::_itcout(const String& selection) {
         const auto dates = _c->service<RtDateTime>();
         const String date = dates->Date(Now());
         const String time = dates->Time(Now());
-        appendToDocument(u"WordLog.txt",
-                         selection + u" ," + date + u" , " + time + u" , " + word(x) + u"\n");
+        // A record that cannot be written is shown and logged; the word is still spoken.
+        appendWordLogRecord(selection + u" ," + date + u" , " + time + u" , " + word(x) + u"\n");
         _sayit(x);
         _pwr(x);
         _x1 = x;

@@ -15,7 +15,7 @@ void zm_main::_setfiles() {
     for (const auto& slider : {_slider1, _slider2, _slider3, _slider4, _slider5, _slider6}) {
         lines.push_back(bi->NumberToString(Value::ofInt(static_cast<int32_t>(slider->Value()))));
     }
-    replaceDocument(u"sp.txt", lines);
+    replaceDocument(NoticeKind::settings, u"sp.txt", lines, u"Settings not saved");
 }
 
 void zm_main::restoreSliders() {

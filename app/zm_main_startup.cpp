@@ -24,8 +24,7 @@ void zm_main::_application_start(const std::shared_ptr<RtNavigationControllerWra
     _tmr1->Initialize(bi, u"tmr1", 200);
     _tr1->Initialize(bi, u"tr1", 1000);
 
-    const auto files = _c->service<RtFile>();
-    if (!files->Exists(files->DirDocuments(), u"WordLog.txt")) _writelog();
+    prepareWordLog();
     restoreSliders();
 
     callService(_move, u"Initialize");

@@ -6,7 +6,8 @@
 #include "runtime/core/RtCore.h"
 #include "runtime/lib/ClassRegistry.h"
 #include "runtime/lib/RtFile.h"
-#include "runtime/lib/TextEncoding.h"
+
+#include <cerrno>
 
 namespace zemtra::app {
 
@@ -290,23 +291,90 @@ void zm_main::setMemorySlot(int32_t slot, int32_t value) {
     _lws->setObjectFast(slot, Value::ofInt(value));
 }
 
-void zm_main::appendToDocument(StringView name, StringView text) {
-    const auto files = _c->service<RtFile>();
-    const auto stream = files->OpenOutput(files->DirDocuments(), String(name), true);
-    const auto bytes = strings::GetBytes(text, u"UTF8");
-    stream->WriteBytes(bytes, 0, bytes->Length());
-    stream->Close();
+std::string zm_main::documentPath(StringView name) const {
+    return toUtf8(_c->service<RtFile>()->DirDocuments() + String(name));
 }
 
-void zm_main::replaceDocument(StringView name, const std::vector<String>& lines) {
-    const auto files = _c->service<RtFile>();
-    const auto stream = files->OpenOutputAtomic(files->DirDocuments(), String(name));
-    // One write: the file is replaced as a whole when the stream closes anyway.
+namespace {
+
+// Why a write failed, in words, and what the person can do about it (empty when nothing but
+// trying again helps).
+std::pair<String, String> causeOf(const std::error_code& code, StringView name) {
+    switch (code.value()) {
+        case ENOSPC:
+        case EDQUOT:
+            return {u"the disk is full", u"Free some space on it."};
+        case EROFS:
+        case EACCES:
+        case EPERM:
+            return {u"the folder is read-only", u"Make it writable."};
+        case EISDIR:
+            return {String(name) + u" is not a file", u"Move it aside."};
+        case ENOENT:
+        case ENOTDIR:
+            return {u"the documents folder is missing", u"Restart the program."};
+        case EFBIG:
+            return {String(name) + u" is too large", u"Move it aside."};
+        case EIO:
+            return {u"the disk reported an error", String()};
+        default:
+            return {fromUtf8(code.message()), String()};
+    }
+}
+
+}  // namespace
+
+void zm_main::reportWrite(NoticeKind kind, StringView name, StringView what,
+                          const DocumentWriter::Outcome& outcome, bool expected) {
+    if (outcome) {
+        if (outcome->created && !expected) {
+            showNotice(kind, String(name) + u" was missing: a new one was started");
+            return;
+        }
+        clearNotice(kind);
+        return;
+    }
+    auto [cause, action] = causeOf(outcome.failure().code, name);
+    if (action.empty()) {
+        action = kind == NoticeKind::wordLog    ? u"The next word tries again."
+                 : kind == NoticeKind::settings ? u"The next change tries again."
+                                                : u"The next save tries again.";
+    }
+    showNotice(kind, String(what) + u": " + cause + u". " + action);
+}
+
+DocumentWriter::Report zm_main::writeReport(NoticeKind kind, StringView name, StringView what,
+                                            std::function<void(bool written)> then, bool expected) {
+    return [self = weak_from_this(), kind, name = String(name), what = String(what),
+            then = std::move(then), expected](const DocumentWriter::Outcome& outcome) {
+        const auto module = std::static_pointer_cast<zm_main>(self.lock());
+        if (!module) return;
+        module->reportWrite(kind, name, what, outcome, expected);
+        if (then) then(outcome.ok());
+    };
+}
+
+void zm_main::appendToDocument(NoticeKind kind, StringView name, StringView text, StringView what,
+                               StringView header) {
+    DocumentWriter::current()->append(documentPath(name), toUtf8(text),
+                                      writeReport(kind, name, what, {}, header.empty()),
+                                      toUtf8(header));
+}
+
+void zm_main::replaceDocument(NoticeKind kind, StringView name, const std::vector<String>& lines,
+                              StringView what, std::function<void(bool written)> then) {
     String text;
     for (const String& line : lines) text += line + u"\n";
-    const auto bytes = strings::GetBytes(text, u"UTF8");
-    stream->WriteBytes(bytes, 0, bytes->Length());
-    stream->Close();
+    DocumentWriter::current()->replace(documentPath(name), toUtf8(text),
+                                       writeReport(kind, name, what, std::move(then)));
+}
+
+void zm_main::waitForWrites() {
+    if (!DocumentWriter::current()->drain()) {
+        showNotice(NoticeKind::files,
+                   u"Files not written yet: the disk did not answer within " +
+                       fromUtf8(std::to_string(DocumentWriter::kEndWait.count() / 1000)) + u" s");
+    }
 }
 
 void zm_main::showToast(StringView text) {
@@ -314,7 +382,10 @@ void zm_main::showToast(StringView text) {
 }
 
 void zm_main::orderlyEnd() {
+    // The reports of earlier writes first, so that the end's own come last.
+    waitForWrites();
     if (_lws) _writefifo();
+    waitForWrites();
 }
 
 }  // namespace zemtra::app

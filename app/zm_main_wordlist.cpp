@@ -82,14 +82,22 @@ void zm_main::_writefifo() {
     // A memory that has not changed since this run saved it is on disk already: each replacing
     // save waits for the disk, and rejections of a word still held come often.
     const auto files = _c->service<RtFile>();
-    if (memory != savedMemory_ || !files->Exists(files->DirDocuments(), u"fifo.txt")) {
-        std::vector<String> lines;
-        lines.reserve(kSavedMemorySlots);
-        for (const int32_t value : memory) lines.push_back(decimal(value));
-        replaceDocument(u"fifo.txt", lines);
-        savedMemory_ = std::move(memory);
+    if (memory == savedMemory_ && files->Exists(files->DirDocuments(), u"fifo.txt")) {
+        bi->Log(u"Save done");
+        return;
     }
-    bi->Log(u"Save done");
+    std::vector<String> lines;
+    lines.reserve(kSavedMemorySlots);
+    for (const int32_t value : memory) lines.push_back(decimal(value));
+    savedMemory_ = std::move(memory);
+    replaceDocument(NoticeKind::memory, u"fifo.txt", lines, u"Recent-word memory not saved",
+                    [this](bool written) {
+                        if (written) {
+                            bi->Log(u"Save done");
+                            return;
+                        }
+                        savedMemory_.clear();  // the next save writes it again
+                    });
 }
 
 }  // namespace zemtra::app

@@ -4,7 +4,10 @@
 //   with the peak of a 2-hour run beside it to show that memory stays flat;
 // - start-up to the first frame on the real clock (until a screenshot taken as the first command
 //   is on disk);
-// - processor time used in 60 real seconds with the generator off and on.
+// - processor time used in 60 real seconds with the generator off and on;
+// - the main thread's longest stall while a slider is dragged through its range (100 events, each
+//   saving the settings), with the saves on the writer thread or waited for as before, on a quiet
+//   disk and on one kept busy with large fsync'ed writes.
 // The documents folder is a fresh folder under ZEMTRA_BENCH_DATA (default /tmp), so the saves'
 // cost on that disk is part of the figures.
 #include <fcntl.h>
@@ -13,10 +16,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <span>
 #include <thread>
 
 #include <benchmark/benchmark.h>
@@ -27,11 +35,14 @@
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/RtCommon.h"
 #include "runtime/core/RuntimeScope.h"
+#include "runtime/lib/DocumentWriter.h"
+#include "runtime/lib/PosixFile.h"
 #include "runtime/lib/RtFile.h"
 #include "runtime/lib/StandardServices.h"
 #include "ui/RtDialogs.h"
 #include "ui/RtNavigationControllerWrapper.h"
 #include "ui/Screen.h"
+#include "ui/UiSlider.h"
 
 namespace {
 
@@ -153,6 +164,104 @@ void BM_DisplayTimerPass(benchmark::State& state) {
     fs::remove_all(documents);
 }
 BENCHMARK(BM_DisplayTimerPass);
+
+// Keeps the disk under the folder busy: 4 MB written and fsync'ed over and over, as another
+// program copying files would, so that each fsync of a small save waits behind it.
+class BusyDisk {
+  public:
+    explicit BusyDisk(const fs::path& folder)
+        : thread_([this, path = (folder / "busy").string()] {
+              const std::string block(1 << 22, 'b');
+              while (!stop_) {
+                  const FileDescriptor file =
+                      FileDescriptor::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+                  file.writeAll(
+                      std::span(reinterpret_cast<const uint8_t*>(block.data()), block.size()));
+                  ::fsync(file.get());
+              }
+          }) {}
+    ~BusyDisk() {
+        stop_ = true;
+        thread_.join();
+    }
+    BusyDisk(const BusyDisk&) = delete;
+    BusyDisk& operator=(const BusyDisk&) = delete;
+
+  private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// range(0): 1 with the writer thread, 0 with each save waited for (the saves as they were);
+// range(1): 1 on a busy disk.
+void BM_SliderDragStall(benchmark::State& state) {
+    const bool threaded = state.range(0) != 0;
+    SilentLog silent;
+    RtCore::setPlatformLog(&silent);
+    RuntimeScope scope;
+    registerStandardServices(scope);
+    scope.add(std::make_shared<RtDialogs>());
+    RealClock clock;
+    MainQueue queue(clock);
+    const MainQueue::Installation installation(queue);
+    scope.add(std::make_shared<DocumentWriter>(
+        queue, threaded ? DocumentWriter::Delivery::posted : DocumentWriter::Delivery::inStep));
+    const fs::path documents = freshFolder("zemtra-bench-docs");
+    FileLocations locations = FileLocations::defaults();
+    locations.documents = fromUtf8(documents.string() + "/");
+    locations.assets = fromUtf8(assetsFolder().string() + "/");
+    RtCommon::New()->service<RtFile>()->setLocations(std::move(locations));
+    Screen::resetForTesting();
+    const auto module = StaticModules::New<app::zm_main>();
+    module->_application_start(RtNavigationControllerWrapper::createForHost(module->bi));
+    module->_btnset_click();  // the sliders take input only on the settings panel
+    queue.runUntilIdle();
+    const auto slider = std::dynamic_pointer_cast<UiSlider>(Screen::main().findView(u"slider3"));
+    std::optional<BusyDisk> busy;
+    if (state.range(1) != 0) busy.emplace(documents);
+    // Wall time is the stall the person sees; the thread's processor time tells the main thread's
+    // own work from time the machine gave to other threads.
+    const auto threadCpu = [] {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+    };
+    double longest = 0, total = 0, longestCpu = 0;
+    int events = 0;
+    for (auto _ : state) {
+        for (int step = 1; step <= 100; ++step) {
+            const float value = slider->minimum() + (slider->maximum() - slider->minimum()) *
+                                                        static_cast<float>(step) / 100;
+            const auto start = std::chrono::steady_clock::now();
+            const double cpuStart = threadCpu();
+            slider->slide(value);
+            queue.runUntilIdle();
+            longestCpu = std::max(longestCpu, threadCpu() - cpuStart);
+            const double stall =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count();
+            longest = std::max(longest, stall);
+            total += stall;
+            ++events;
+        }
+        state.PauseTiming();
+        DocumentWriter::current()->drain();
+        slider->setValue(slider->minimum());
+        state.ResumeTiming();
+    }
+    state.counters["longest_stall_ms"] = longest;
+    state.counters["mean_stall_ms"] = total / std::max(events, 1);
+    state.counters["longest_cpu_ms"] = longestCpu;
+    busy.reset();
+    module->orderlyEnd();
+    RtCore::setPlatformLog(nullptr);
+    fs::remove_all(documents);
+}
+BENCHMARK(BM_SliderDragStall)
+    ->ArgsProduct({{1, 0}, {0, 1}})
+    ->ArgNames({"writer", "busy_disk"})
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_SimulatedHours(benchmark::State& state) {
     const int64_t hours = state.range(0);

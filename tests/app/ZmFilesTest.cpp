@@ -131,5 +131,66 @@ TEST_F(FilesTest, AnOrderlyEndSavesTheMemoryWithItsLastWords) {
     EXPECT_EQ(log.lines.back(), "Save done");
 }
 
+// A log that ends inside a line (an older version's record written in pieces, a full disk, a power
+// cut): a whole record only missing its line end is completed, anything else goes to
+// "WordLog.txt.torn", and the records before it stay as they were.
+TEST_F(FilesTest, ATornLastLineIsCompletedOrMovedAside) {
+    const std::string record = "0427 ,11/14/2023 , 22:13:20 , w427\n";
+    struct Case {
+        std::string tail;
+        std::string logged;
+        std::string torn;  // what is moved aside; empty when completed
+    };
+    const std::string completed = "WordLog.txt: the last record had no line end; it was completed";
+    const std::string moved = "WordLog.txt: an incomplete last line was moved to WordLog.txt.torn";
+    const Case cases[] = {
+        {"0500 ,11/14/2023 , 22:13:20 , w500", completed, ""},
+        {"0500 ,11/14/2023 , 22:13:20 , w5", moved, "0500 ,11/14/2023 , 22:13:20 , w5\n"},
+        {std::string("\0\0\0", 3), moved, std::string("\0\0\0\n", 4)},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.logged + " for " + each.tail);
+        std::filesystem::remove(documents / "WordLog.txt.torn");
+        writeDocument("WordLog.txt", kTitle + record + each.tail);
+        const size_t mark = log.lines.size();
+        start();
+        EXPECT_NE(std::find(log.lines.begin() + mark, log.lines.end(), each.logged),
+                  log.lines.end());
+        EXPECT_EQ(readDocument("WordLog.txt"),
+                  kTitle + record + (each.torn.empty() ? each.tail + "\n" : ""));
+        EXPECT_EQ(readDocument("WordLog.txt.torn"), each.torn);
+    }
+    // A torn title line leaves nothing of the log: it starts again.
+    std::filesystem::remove(documents / "WordLog.txt.torn");
+    writeDocument("WordLog.txt", "PWR ,   ");
+    start();
+    EXPECT_EQ(readDocument("WordLog.txt"), kTitle);
+    EXPECT_EQ(readDocument("WordLog.txt.torn"), "PWR ,   \n");
+    module()._itcout(u"0427");
+    const std::string written = readDocument("WordLog.txt");
+    EXPECT_TRUE(written.starts_with(kTitle + "0427 ,") && written.ends_with(" , w427\n") &&
+                std::count(written.begin(), written.end(), '\n') == 2)
+        << "the next record on its own line: " << written;
+}
+
+TEST_F(FilesTest, ALogDeletedWhileRunningIsStartedAgainAndTheLogSaysSo) {
+    start();
+    const std::string notice = "WordLog.txt was missing: a new one was started";
+    std::filesystem::remove(documents / "WordLog.txt");
+    module()._itcout(u"0427");
+    EXPECT_EQ(readDocument("WordLog.txt"), kTitle + "0427 ,11/14/2023 , 22:13:20 , w427\n");
+    EXPECT_EQ(text("lblnotice"), notice);
+    EXPECT_NE(std::find(log.lines.begin(), log.lines.end(), notice), log.lines.end());
+
+    module()._dt = 0;
+    module()._itcout(u"0900");
+    EXPECT_EQ(text("lblnotice"), "") << "the next record written clears it";
+    std::filesystem::remove(documents / "WordLog.txt");
+    module()._btnlog_click();
+    EXPECT_EQ(readDocument("WordLog.txt"), kTitle);
+    EXPECT_EQ(text("textview2"), kTitle);
+    EXPECT_EQ(text("lblnotice"), notice);
+}
+
 }  // namespace
 }  // namespace zemtra
