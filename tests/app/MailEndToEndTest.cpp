@@ -28,8 +28,10 @@ TEST(MailEndToEndTest, TheLogIsMailedWithTheAttachmentBytesUnchanged) {
                          "--smtp",       server.url(),
                          "--mail-from",  "zemtra@example.org",
                          "--script",     root.file("script.txt")};
-    program.environment = {
-        {"TZ", "UTC"}, {"QT_QPA_PLATFORM", "offscreen"}, {"XDG_RUNTIME_DIR", root.path().string()}};
+    program.environment = {{"TZ", "UTC"},
+                           {"QT_QPA_PLATFORM", "offscreen"},
+                           {"XDG_RUNTIME_DIR", root.path().string()},
+                           {"XDG_CONFIG_HOME", root.file("config")}};
     const ProgramOutcome outcome = runProgram(program);
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.err, "") << "a quiet run";
