@@ -1,4 +1,4 @@
-// Mail passwords from the Secret Service, read without prompting and within a time limit.
+// Mail passwords from the Secret Service, read without prompting and waited for within a limit.
 #include "platform/secrets/LibsecretStore.h"
 
 #include <libsecret/secret.h>
@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "platform/Diagnostics.h"
@@ -47,31 +49,14 @@ bool sessionBusReachable() {
            std::filesystem::exists(std::filesystem::path(runtime) / "bus", error);
 }
 
-// Cancels the operations given its GCancellable once the limit has passed, unless done first.
-class Deadline {
-  public:
-    Deadline(GCancellable* cancellable, std::chrono::milliseconds limit)
-        : watcher_([this, cancellable, limit] {
-              std::unique_lock lock(mutex_);
-              if (!changed_.wait_for(lock, limit, [this] { return done_; }))
-                  g_cancellable_cancel(cancellable);
-          }) {}
-    ~Deadline() {
-        {
-            const std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        changed_.notify_all();
-        watcher_.join();
-    }
-    Deadline(const Deadline&) = delete;
-    Deadline& operator=(const Deadline&) = delete;
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool done_ = false;
-    std::thread watcher_;
+// What a lookup thread hands back. Shared, so that a thread that outlives the wait (a service
+// that never answers; libsecret's own calls give up only after D-Bus's 25 s) has somewhere to put
+// its answer.
+struct Answer {
+    std::mutex mutex;
+    std::condition_variable ready;
+    bool done = false;
+    std::optional<std::string> password;
 };
 
 class LibsecretStore final : public SecretStore {
@@ -84,14 +69,24 @@ class LibsecretStore final : public SecretStore {
             diagnostics::debug("secret store: no session bus; no password from it");
             return std::nullopt;
         }
-        GCancellable* cancellable = g_cancellable_new();
-        std::optional<std::string> password;
-        {
-            const Deadline deadline(cancellable, limit_);
-            password = lookUp(host, user, cancellable);
+        // libsecret's blocking calls do not all heed a GCancellable (connecting to a bus that
+        // does not answer waits for D-Bus's own timeout), so the lookup runs on a thread of its
+        // own and is waited for no longer than the limit.
+        const auto answer = std::make_shared<Answer>();
+        std::thread([answer, host, user] {
+            auto password = lookUp(host, user);
+            const std::lock_guard lock(answer->mutex);
+            answer->password = std::move(password);
+            answer->done = true;
+            answer->ready.notify_all();
+        }).detach();
+        std::unique_lock lock(answer->mutex);
+        if (!answer->ready.wait_for(lock, limit_, [&answer] { return answer->done; })) {
+            diagnostics::debug("secret store: no answer within " + std::to_string(limit_.count()) +
+                               " ms");
+            return std::nullopt;
         }
-        g_object_unref(cancellable);
-        return password;
+        return answer->password;
     }
 
   private:
@@ -101,12 +96,12 @@ class LibsecretStore final : public SecretStore {
         if (error) g_error_free(error);
     }
 
-    static std::optional<std::string> lookUp(const std::string& host, const std::string& user,
-                                             GCancellable* cancellable) {
+    static std::optional<std::string> lookUp(const std::string& host, const std::string& user) {
         GError* error = nullptr;
-        SecretService* service = secret_service_get_sync(SECRET_SERVICE_NONE, cancellable, &error);
+        SecretService* service = secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, &error);
         if (!service) {
             report("cannot reach the secret service", error);
+            secret_service_disconnect();
             return std::nullopt;
         }
         GHashTable* attributes = g_hash_table_new(g_str_hash, g_str_equal);
@@ -117,7 +112,7 @@ class LibsecretStore final : public SecretStore {
         g_hash_table_insert(attributes, const_cast<char*>("user"), const_cast<char*>(user.c_str()));
         // No SECRET_SEARCH_UNLOCK: a locked item is passed over rather than prompted for.
         GList* items = secret_service_search_sync(service, &kMailSchema, attributes,
-                                                  SECRET_SEARCH_LOAD_SECRETS, cancellable, &error);
+                                                  SECRET_SEARCH_LOAD_SECRETS, nullptr, &error);
         g_hash_table_unref(attributes);
         std::optional<std::string> password;
         if (error) {
@@ -136,6 +131,8 @@ class LibsecretStore final : public SecretStore {
         }
         g_list_free_full(items, g_object_unref);
         g_object_unref(service);
+        // One lookup per start: the service libsecret keeps for the process would only go stale.
+        secret_service_disconnect();
         return password;
     }
 

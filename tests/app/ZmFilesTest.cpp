@@ -2,7 +2,6 @@
 // the word list it reads; both the bytes written and what start-up does with files from elsewhere.
 #include <gtest/gtest.h>
 
-#include "runtime/core/RtException.h"
 #include "tests/app/AppTestSupport.h"
 #include "ui/Screen.h"
 #include "ui/UiAlertView.h"
@@ -74,42 +73,6 @@ TEST_F(FilesTest, ASettingsFileThatIsNotOursLeavesTheLayoutsPositions) {
     EXPECT_NE(std::find(log.lines.begin(), log.lines.end(),
                         "sp.txt line 2 is not a number (fast); the sliders keep their positions"),
               log.lines.end());
-}
-
-TEST_F(FilesTest, StoredFilesThatAreNotUtf8AreReportedAndLeftAside) {
-    writeDocument("sp.txt", "4\n6\n\xff\xfe\n1\n1\n1\n");
-    writeDocument("fifo.txt", "1\n2\n\xff\xfe\n");
-    start();
-    EXPECT_EQ(sliderValue("slider1"), 1) << "the layout's position";
-    EXPECT_EQ(module()._tr1->Interval(), 1000);
-    EXPECT_EQ(text("textview1"), "Zemtra\n \nReady") << "the memory starts cleared";
-    for (const std::string line :
-         {"sp.txt is not UTF-8 text (line 3, byte 0xFF at offset 4); the sliders keep their "
-          "positions",
-          "fifo.txt is not UTF-8 text (line 3, byte 0xFF at offset 4); the memory starts cleared"})
-        EXPECT_NE(std::find(log.lines.begin(), log.lines.end(), line), log.lines.end()) << line;
-}
-
-TEST_F(FilesTest, AMemoryLineOfASignedZeroIsAnEmptySlot) {
-    writeDocument("fifo.txt", "-0\n+0\n 0\n417\n");
-    start();
-    const auto first = std::find(log.lines.begin(), log.lines.end(), "read fifo");
-    ASSERT_NE(first, log.lines.end());
-    EXPECT_EQ(std::vector<std::string>(first + 1, first + 5),
-              (std::vector<std::string>{"0 0", "1 0", "2 0", "3 417"}));
-}
-
-TEST_F(FilesTest, AWordListThatIsNotUtf8EndsStartUpSayingWhere) {
-    // Saved as Latin-1: the "é" of the second word is the one byte 0xE9.
-    writeWordList("alpha\ncaf\xe9\nbeta\n");
-    try {
-        start();
-        FAIL() << "start-up went on without words";
-    } catch (const RtException& error) {
-        EXPECT_EQ(toUtf8(error.reason()),
-                  "the word list " + (assets / "wordlist.txt").string() +
-                      " is not UTF-8 text (line 2, byte 0xE9 at offset 9); save it as UTF-8");
-    }
 }
 
 TEST_F(FilesTest, ClearingTheLogAsksFirst) {
