@@ -9,6 +9,7 @@
 #include "runtime/core/Conversions.h"
 #include "runtime/core/RtException.h"
 #include "runtime/lib/RtFile.h"
+#include "runtime/lib/RtList.h"
 
 namespace zemtra::app {
 
@@ -18,28 +19,7 @@ bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\f' || c == u'\v' || c == 0xA0;
 }
 
-}  // namespace
-
-std::optional<int32_t> storedNumber(StringView text) {
-    try {
-        return objectToNumber(Value(String(text))).toInt();
-    } catch (const RtException&) {
-    }
-    // The conversion tells "no number" from a reading of 0 by the text's first character alone,
-    // so a zero behind a sign or blanks is refused; read past them and ask again.
-    size_t start = 0;
-    while (start < text.size() && isBlank(text[start])) ++start;
-    if (start < text.size() && (text[start] == u'-' || text[start] == u'+')) ++start;
-    if (start == 0 || start == text.size()) return std::nullopt;
-    if (text[start] != u'0' && text[start] != u'.') return std::nullopt;
-    try {
-        // 0, or a number the first try would have read already.
-        return objectToNumber(Value(String(text.substr(start)))).toInt();
-    } catch (const RtException&) {
-        return std::nullopt;
-    }
-}
-
+// Where the file's bytes stop being UTF-8, or nothing when they are UTF-8 or cannot be read.
 std::optional<String> encodingFault(const RtFile& files, const String& dir, const String& name) {
     String latin1;
     try {
@@ -67,6 +47,41 @@ std::optional<String> encodingFault(const RtFile& files, const String& dir, cons
         if (character == '\n') ++line;
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int32_t> storedNumber(StringView text) {
+    try {
+        return objectToNumber(Value(String(text))).toInt();
+    } catch (const RtException&) {
+    }
+    // The conversion tells "no number" from a reading of 0 by the text's first character alone,
+    // so a zero behind a sign or blanks is refused; read past them and ask again.
+    size_t start = 0;
+    while (start < text.size() && isBlank(text[start])) ++start;
+    if (start < text.size() && (text[start] == u'-' || text[start] == u'+')) ++start;
+    if (start == 0 || start == text.size()) return std::nullopt;
+    if (text[start] != u'0' && text[start] != u'.') return std::nullopt;
+    try {
+        // 0, or a number the first try would have read already.
+        return objectToNumber(Value(String(text.substr(start)))).toInt();
+    } catch (const RtException&) {
+        return std::nullopt;
+    }
+}
+
+platform::Result<std::shared_ptr<RtList>> readStoredLines(const RtFile& files, const String& dir,
+                                                          const String& name) {
+    try {
+        return files.ReadList(dir, name);
+    } catch (const RtException& error) {
+        if (const auto fault = encodingFault(files, dir, name)) {
+            return platform::fail("is not UTF-8 text (" + toUtf8(*fault) + ")",
+                                  std::make_error_code(std::errc::illegal_byte_sequence));
+        }
+        return platform::fail("cannot be read (" + toUtf8(error.reason()) + ")");
+    }
 }
 
 }  // namespace zemtra::app

@@ -4,13 +4,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
+#include "platform/Result.h"
 #include "runtime/core/Text.h"
 
 namespace zemtra {
 class RtFile;
-}
+class RtList;
+}  // namespace zemtra
 
 namespace zemtra::app {
 
@@ -20,8 +23,11 @@ namespace zemtra::app {
 // "-1", "+1" and " 1". Nothing for a line that is not a number.
 std::optional<int32_t> storedNumber(StringView text);
 
-// Where the file's bytes stop being UTF-8 ("line 3, byte 0xFF at offset 17", lines counted from
-// 1 at line feeds, offsets from 0 in the file), or nothing when they are UTF-8 or cannot be read.
-std::optional<String> encodingFault(const RtFile& files, const String& dir, const String& name);
+// The file's lines (RtFile::ReadList), or why it cannot be read, as a log line goes on after the
+// file's name: "is not UTF-8 text (line 3, byte 0xFF at offset 17)" (lines counted from 1 at line
+// feeds, offsets from 0 in the file; the failure's code then std::errc::illegal_byte_sequence) or
+// "cannot be read (Error reading file: ...)".
+platform::Result<std::shared_ptr<RtList>> readStoredLines(const RtFile& files, const String& dir,
+                                                          const String& name);
 
 }  // namespace zemtra::app

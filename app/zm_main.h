@@ -231,6 +231,9 @@ class zm_main final : public RtStaticModule {
     // Each slider's caption: what it sets and the value in force.
     void showSliderCaptions();
     void restoreSliderPositions();
+    // Sliders 4 and 5: sets the voice's pitch or rate (setter) to value / 10, says "Zemtrah" in
+    // it and saves the positions.
+    void tryVoice(StringView setter, float value);
     void showNotices();
     // The notices showing, oldest first.
     std::vector<std::pair<NoticeKind, String>> notices_;

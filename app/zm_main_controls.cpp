@@ -126,15 +126,15 @@ void zm_main::_slider3_valuechanged(float value) {
 }
 
 void zm_main::_slider4_valuechanged(float value) {
-    callService(_talk, u"setPitch:",
-                {Value::ofFloat(static_cast<float>(static_cast<double>(value) / 10))});
-    showSliderCaptions();
-    callService(_talk, u"Speak::", {Value(u"Zemtrah"), Value::ofBoolean(true)});
-    _setfiles();
+    tryVoice(u"setPitch:", value);
 }
 
 void zm_main::_slider5_valuechanged(float value) {
-    callService(_talk, u"setSpeechRate:",
+    tryVoice(u"setSpeechRate:", value);
+}
+
+void zm_main::tryVoice(StringView setter, float value) {
+    callService(_talk, setter,
                 {Value::ofFloat(static_cast<float>(static_cast<double>(value) / 10))});
     showSliderCaptions();
     callService(_talk, u"Speak::", {Value(u"Zemtrah"), Value::ofBoolean(true)});

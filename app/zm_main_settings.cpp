@@ -6,7 +6,6 @@
 #include "app/StoredText.h"
 
 #include "runtime/core/RtCore.h"
-#include "runtime/core/RtException.h"
 #include "runtime/lib/RtFile.h"
 #include "runtime/lib/RtList.h"
 
@@ -35,17 +34,12 @@ void zm_main::restoreSliderPositions() {
     // A file this program cannot use is not one it wrote: the log says why, and the sliders keep
     // the layout's positions.
     const String keep = u"; the sliders keep their positions";
-    std::shared_ptr<RtList> lines;
-    try {
-        lines = files->ReadList(files->DirDocuments(), u"sp.txt");
-    } catch (const RtException& error) {
-        if (const auto fault = encodingFault(*files, files->DirDocuments(), u"sp.txt")) {
-            bi->Log(u"sp.txt is not UTF-8 text (" + *fault + u")" + keep);
-        } else {
-            bi->Log(u"sp.txt cannot be read (" + error.reason() + u")" + keep);
-        }
+    const auto read = readStoredLines(*files, files->DirDocuments(), u"sp.txt");
+    if (!read) {
+        bi->Log(u"sp.txt " + fromUtf8(read.error()) + keep);
         return;
     }
+    const std::shared_ptr<RtList>& lines = read.value();
     // Entries after the tenth have no place in the table and are left out.
     for (int32_t line = 0; line < lines->Size() && _x1 < kTableSlots; ++line) {
         const String text = bi->ObjectToString(lines->Get(line));

@@ -22,19 +22,16 @@ String decimal(int64_t value) {
 void zm_main::_addto() {
     _x1 = 0;
     const auto files = _c->service<RtFile>();
-    std::shared_ptr<RtList> lines;
-    try {
-        lines = files->ReadList(files->DirAssets(), u"wordlist.txt");
-    } catch (const RtException& error) {
+    const auto read = readStoredLines(*files, files->DirAssets(), u"wordlist.txt");
+    if (!read) {
         // Without its words the generator has nothing to say: start-up ends here, saying which
         // file to mend and where.
-        const String path = files->Combine(files->DirAssets(), u"wordlist.txt");
-        if (const auto fault = encodingFault(*files, files->DirAssets(), u"wordlist.txt")) {
-            raise(u"", u"the word list %@ is not UTF-8 text (%@); save it as UTF-8",
-                  {path, *fault});
-        }
-        raise(u"", u"the word list %@ cannot be read (%@)", {path, error.reason()});
+        const bool encoding = read.failure().code == std::errc::illegal_byte_sequence;
+        raise(u"", u"the word list %@ %@%@",
+              {files->Combine(files->DirAssets(), u"wordlist.txt"), fromUtf8(read.error()),
+               encoding ? u"; save it as UTF-8" : u""});
     }
+    const std::shared_ptr<RtList>& lines = read.value();
     const int32_t count = lines->Size();
     // A longer list would run past the word slots: the lines after the last slot are left out.
     const int32_t used = std::min(count, kWordSlots);
@@ -60,18 +57,13 @@ void zm_main::_loadbuf() {
     // A file this program cannot use is not one it wrote: the log says why, nothing of it is
     // used, and the memory starts cleared.
     const String cleared = u"; the memory starts cleared";
-    std::shared_ptr<RtList> lines;
-    try {
-        lines = files->ReadList(files->DirDocuments(), u"fifo.txt");
-    } catch (const RtException& error) {
-        if (const auto fault = encodingFault(*files, files->DirDocuments(), u"fifo.txt")) {
-            bi->Log(u"fifo.txt is not UTF-8 text (" + *fault + u")" + cleared);
-        } else {
-            bi->Log(u"fifo.txt cannot be read (" + error.reason() + u")" + cleared);
-        }
+    const auto read = readStoredLines(*files, files->DirDocuments(), u"fifo.txt");
+    if (!read) {
+        bi->Log(u"fifo.txt " + fromUtf8(read.error()) + cleared);
         _loadfifo();
         return;
     }
+    const std::shared_ptr<RtList>& lines = read.value();
     // Lines past the memory's last slot are left out.
     const int32_t used = std::min(lines->Size(), kMemorySlots);
     std::vector<int32_t> values;
