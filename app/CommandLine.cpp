@@ -1,11 +1,16 @@
-// Command-line parsing. Every error names the option and says what would be accepted.
+// Command-line parsing, over the configuration file's settings. Every error names the option and
+// says what would be accepted.
 #include "app/CommandLine.h"
 
+#include <algorithm>
 #include <charconv>
 #include <ctime>
 #include <fstream>
 #include <string>
+#include <string_view>
 
+#include "app/ConfigFile.h"
+#include "platform/Diagnostics.h"
 #include "runtime/lib/RtFile.h"
 
 namespace zemtra::app {
@@ -41,6 +46,148 @@ std::optional<std::string> checkSpeech(const std::string& value) {
     if (value == "espeak" || value == "none") return std::nullopt;
     if (startsWith(value, "wav:") && value.size() > 4) return std::nullopt;
     return "--speech takes espeak, wav:FILE or none, got '" + value + "'";
+}
+
+std::optional<std::string> applyData(Options& options, const std::string& text) {
+    if (text.empty()) return "--data needs a directory";
+    options.dataDirectory = withTrailingSlash(text);
+    return std::nullopt;
+}
+
+std::optional<std::string> applyAssets(Options& options, const std::string& text) {
+    if (text.empty()) return "--assets needs a directory";
+    options.assetsDirectory = withTrailingSlash(text);
+    return std::nullopt;
+}
+
+std::optional<std::string> applySensors(Options& options, const std::string& text) {
+    if (auto problem = checkSensors(text)) return problem;
+    options.sensors = text;
+    return std::nullopt;
+}
+
+std::optional<std::string> applySpeech(Options& options, const std::string& text) {
+    if (auto problem = checkSpeech(text)) return problem;
+    options.speech = text;
+    return std::nullopt;
+}
+
+std::optional<std::string> applyClock(Options& options, const std::string& text) {
+    // A later --clock replaces an earlier one (or the configuration file's) whole.
+    const Options defaults;
+    options.virtualClock = false;
+    options.clockStartTicks = defaults.clockStartTicks;
+    options.clockStartGiven = false;
+    if (text == "real") return std::nullopt;
+    if (text == "virtual") {
+        options.virtualClock = true;
+        return std::nullopt;
+    }
+    if (!startsWith(text, "virtual:"))
+        return "--clock takes real or virtual[:START], got '" + text + "'";
+    const auto start = parseClockStart(text.substr(8));
+    if (!start) {
+        return "--clock virtual:START needs START as epoch milliseconds or local "
+               "YYYY-MM-DDTHH:MM:SS, got '" +
+               text.substr(8) + "'";
+    }
+    if (*start < kFirstClockStart || *start > kLastClockStart) {
+        return "--clock virtual:START must lie between 0001-01-01 and 9999-12-31 (epoch "
+               "milliseconds " +
+               std::to_string(kFirstClockStart) + " to " + std::to_string(kLastClockStart) +
+               "), got '" + text.substr(8) + "'";
+    }
+    options.virtualClock = true;
+    options.clockStartTicks = *start;
+    options.clockStartGiven = true;
+    return std::nullopt;
+}
+
+std::optional<std::string> applySmtp(Options& options, const std::string& text) {
+    if (!startsWith(text, "smtp://") && !startsWith(text, "smtps://"))
+        return "--smtp takes a smtp:// or smtps:// URL, got '" + text + "'";
+    options.smtpUrl = text;
+    return std::nullopt;
+}
+
+std::optional<std::string> applySmtpUser(Options& options, const std::string& text) {
+    options.smtpUser = text;
+    return std::nullopt;
+}
+
+std::optional<std::string> applyMailFrom(Options& options, const std::string& text) {
+    options.mailFrom = text;
+    return std::nullopt;
+}
+
+std::optional<std::string> applySmtpCa(Options& options, const std::string& text) {
+    if (text.empty() || !std::ifstream(text))
+        return "--smtp-ca needs a readable certificate file, got '" + text + "'";
+    options.smtpCa = text;
+    return std::nullopt;
+}
+
+std::optional<std::string> applyScript(Options& options, const std::string& text) {
+    options.script = text;
+    return std::nullopt;
+}
+
+// Every option that takes a value, by its long name. The configuration file's keys are these
+// names without the dashes, set through the same functions, so a new option is a key as well.
+struct ValueOption {
+    std::string_view name;
+    std::optional<std::string> (*apply)(Options& options, const std::string& value);
+};
+
+constexpr ValueOption kValueOptions[] = {
+    {"--data", applyData},          {"--assets", applyAssets},      {"--sensors", applySensors},
+    {"--speech", applySpeech},      {"--clock", applyClock},        {"--smtp", applySmtp},
+    {"--smtp-user", applySmtpUser}, {"--mail-from", applyMailFrom}, {"--smtp-ca", applySmtpCa},
+    {"--script", applyScript},
+};
+
+const ValueOption* findValueOption(std::string_view name) {
+    for (const ValueOption& option : kValueOptions) {
+        if (option.name == name) return &option;
+    }
+    return nullptr;
+}
+
+std::string configKeys() {
+    std::string keys;
+    for (const ValueOption& option : kValueOptions) {
+        if (!keys.empty()) keys += ", ";
+        keys += option.name.substr(2);
+    }
+    return keys;
+}
+
+// Each setting of the file through its option; a line that cannot be used is reported and left
+// out, and the program starts with the rest.
+void applyConfigFile(Options& options, const ConfigFile& file) {
+    std::vector<ConfigProblem> problems = file.problems;
+    for (const ConfigSetting& setting : file.settings) {
+        const std::string option = "--" + setting.key;
+        std::optional<std::string> problem;
+        if (const ValueOption* found = findValueOption(option)) {
+            problem = found->apply(options, setting.value);
+        } else if (setting.key == "config") {
+            problem = "'config' cannot be set in a configuration file";
+        } else if (option == "--headless" || option == "--on" || option == "--help" ||
+                   option == "--version") {
+            problem = "'" + setting.key + "' is a switch of the command line only";
+        } else {
+            problem = "unknown key '" + setting.key + "'; the keys are " + configKeys();
+        }
+        // The option's messages name it as the command line spells it; here it is a key.
+        if (problem && problem->starts_with(option)) problem->erase(0, 2);
+        if (problem) problems.push_back({setting.line, *problem});
+    }
+    // In line order, as a person reads the file.
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const auto& a, const auto& b) { return a.line < b.line; });
+    for (const ConfigProblem& problem : problems)
+        platform::diagnostics::warning(file.describe(problem) + "; the line is ignored");
 }
 
 }  // namespace
@@ -80,18 +227,33 @@ std::string withTrailingSlash(std::string directory) {
     return directory;
 }
 
-platform::Result<Options> parseCommandLine(
-    const std::vector<std::string>& arguments,
-    std::optional<std::string> (*environment)(const char* name)) {
+platform::Result<Options> parseCommandLine(const std::vector<std::string>& arguments,
+                                           Environment environment) {
     Options options;
+    // The file first, so that the command line wins over it.
+    std::optional<std::string> named;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--config") {
+            if (i + 1 >= arguments.size())
+                return platform::fail("--config needs a value; see --help");
+            named = arguments[++i];
+            if (named->empty()) return platform::fail("--config needs a file");
+        } else if (findValueOption(arguments[i])) {
+            ++i;
+        }
+    }
+    const auto file = readConfigFile(named ? *named : defaultConfigPath(environment),
+                                     named.has_value(), environment);
+    if (!file) {
+        if (named) return platform::fail(file.error());
+        // An unreadable file in the usual place must not keep the program from starting.
+        platform::diagnostics::warning(file.error() + "; starting without it");
+    } else {
+        applyConfigFile(options, *file);
+    }
+
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        const auto value = [&](std::string& target) -> bool {
-            if (i + 1 >= arguments.size()) return false;
-            target = arguments[++i];
-            return true;
-        };
-        std::string text;
         if (argument == "--help" || argument == "-h") {
             options.help = true;
         } else if (argument == "--version") {
@@ -101,66 +263,13 @@ platform::Result<Options> parseCommandLine(
             options.headlessGiven = true;
         } else if (argument == "--on") {
             options.switchOn = true;
-        } else if (argument == "--data" || argument == "--assets" || argument == "--sensors" ||
-                   argument == "--speech" || argument == "--clock" || argument == "--smtp" ||
-                   argument == "--mail-from" || argument == "--smtp-ca" || argument == "--script") {
-            if (!value(text)) return platform::fail(argument + " needs a value; see --help");
-            if (argument == "--data") {
-                if (text.empty()) return platform::fail("--data needs a directory");
-                options.dataDirectory = withTrailingSlash(text);
-            } else if (argument == "--assets") {
-                if (text.empty()) return platform::fail("--assets needs a directory");
-                options.assetsDirectory = withTrailingSlash(text);
-            } else if (argument == "--sensors") {
-                if (auto problem = checkSensors(text)) return platform::fail(*problem);
-                options.sensors = text;
-            } else if (argument == "--speech") {
-                if (auto problem = checkSpeech(text)) return platform::fail(*problem);
-                options.speech = text;
-            } else if (argument == "--clock") {
-                if (text == "real") {
-                    options.virtualClock = false;
-                } else if (text == "virtual") {
-                    options.virtualClock = true;
-                } else if (startsWith(text, "virtual:")) {
-                    const auto start = parseClockStart(text.substr(8));
-                    if (!start) {
-                        return platform::fail(
-                            "--clock virtual:START needs START as epoch milliseconds or local "
-                            "YYYY-MM-DDTHH:MM:SS, got '" +
-                            text.substr(8) + "'");
-                    }
-                    if (*start < kFirstClockStart || *start > kLastClockStart) {
-                        return platform::fail(
-                            "--clock virtual:START must lie between 0001-01-01 and 9999-12-31 "
-                            "(epoch milliseconds " +
-                            std::to_string(kFirstClockStart) + " to " +
-                            std::to_string(kLastClockStart) + "), got '" + text.substr(8) + "'");
-                    }
-                    options.virtualClock = true;
-                    options.clockStartTicks = *start;
-                    options.clockStartGiven = true;
-                } else {
-                    return platform::fail("--clock takes real or virtual[:START], got '" + text +
-                                          "'");
-                }
-            } else if (argument == "--smtp") {
-                if (!startsWith(text, "smtp://") && !startsWith(text, "smtps://")) {
-                    return platform::fail("--smtp takes a smtp:// or smtps:// URL, got '" + text +
-                                          "'");
-                }
-                options.smtpUrl = text;
-            } else if (argument == "--mail-from") {
-                options.mailFrom = text;
-            } else if (argument == "--smtp-ca") {
-                if (text.empty() || !std::ifstream(text)) {
-                    return platform::fail("--smtp-ca needs a readable certificate file, got '" +
-                                          text + "'");
-                }
-                options.smtpCa = text;
-            } else {
-                options.script = text;
-            }
+        } else if (argument == "--config") {
+            ++i;  // read above
+        } else if (const ValueOption* option = findValueOption(argument)) {
+            if (i + 1 >= arguments.size())
+                return platform::fail(argument + " needs a value; see --help");
+            if (auto problem = option->apply(options, arguments[++i]))
+                return platform::fail(*problem);
         } else {
             return platform::fail("unknown option '" + argument + "'; see --help");
         }
@@ -184,15 +293,23 @@ Zemtra turns the noise of motion sensors into spoken words.
   --speech OUTPUT       espeak (default, sound card), wav:FILE, none
   --clock CLOCK         real (default), virtual[:START] (START: epoch milliseconds,
                         or local YYYY-MM-DDTHH:MM:SS; default 2025-01-01T00:00:00Z)
-  --smtp URL            mail server (smtp:// or smtps://); user and password from
-                        ZEMTRA_SMTP_USER and ZEMTRA_SMTP_PASSWORD; without it, E-mail
-                        hands the log to the desktop's mail program (xdg-email)
+  --smtp URL            mail server (smtp:// or smtps://); without it, E-mail hands the log
+                        to the desktop's mail program (xdg-email)
+  --smtp-user USER      the login on the mail server (default: ZEMTRA_SMTP_USER); the
+                        password comes from ZEMTRA_SMTP_PASSWORD, else from the desktop's
+                        secret store (see the manual page)
   --smtp-ca FILE        a certificate authority (PEM) to trust for the mail server's
                         certificate
   --mail-from ADDRESS   sender address for mail
   --script FILE|-       drive the program with commands; it quits after the last one
   --on                  switch the generator on once start-up is done
+  --config FILE         read the options from FILE instead of the configuration file
   --help, --version
+
+The configuration file, $XDG_CONFIG_HOME/zemtra/zemtra.conf (else
+~/.config/zemtra/zemtra.conf), holds "key = value" lines whose keys are the long options
+that take a value ("sensors = iio", "smtp = smtps://mail.example.org"); "#" starts a
+comment line. The command line wins over it. Passwords never go into it.
 
 The log goes to standard output; diagnostics to standard error.
 Exit status: 0 after a normal end, 2 for a bad command line, 1 when an error ended the program.

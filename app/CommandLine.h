@@ -1,4 +1,5 @@
-// The program's command line: options, defaults and the usage text.
+// The program's command line (over the configuration file's settings): options, defaults and
+// the usage text.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ConfigFile.h"
 #include "platform/Result.h"
 
 namespace zemtra::app {
@@ -24,17 +26,21 @@ struct Options {
     int64_t clockStartTicks = 1735689600000;  // 2025-01-01T00:00:00Z
     bool clockStartGiven = false;
     std::string smtpUrl;
+    std::string smtpUser;  // empty: ZEMTRA_SMTP_USER
     std::string mailFrom;
     std::string smtpCa;  // a certificate authority (PEM) trusted for the mail server; empty: none
     std::string script;  // FILE, "-" for standard input, empty for none
     bool switchOn = false;
 };
 
-// The options, or what is wrong and how to fix it. `environment` looks up a variable
-// (XDG_DATA_HOME, HOME); injected so tests need not touch the process environment.
-platform::Result<Options> parseCommandLine(
-    const std::vector<std::string>& arguments,
-    std::optional<std::string> (*environment)(const char* name));
+// The options, or what is wrong and how to fix it. The configuration file (ConfigFile.h: the one
+// `--config FILE` names, else the default one when it exists) is read first and the command line
+// wins over it; the file's malformed lines are reported on the diagnostics channel and left out,
+// while a file that --config names and that cannot be read is a failure. `environment` looks up
+// a variable (XDG_DATA_HOME, XDG_CONFIG_HOME, HOME); injected so tests need not touch the
+// process environment.
+platform::Result<Options> parseCommandLine(const std::vector<std::string>& arguments,
+                                           Environment environment);
 
 std::string usageText();
 

@@ -27,6 +27,23 @@ std::optional<double> numberOf(const std::string& text) {
     }
 }
 
+// The longest wait: a year of a simulated run, leap day included. The clock counts nanoseconds
+// in 64 bits, which would overflow from about 9.2e12 ms.
+constexpr int64_t kLongestWait = 366LL * 24 * 60 * 60 * 1000;
+
+// Plain decimal digits only: "0x10", "1e3", "+5" or "10.0" are not what a person means by a
+// number of milliseconds often enough to guess.
+std::optional<int64_t> waitMilliseconds(const std::string& text) {
+    if (text.empty() || text.size() > std::to_string(kLongestWait).size()) return std::nullopt;
+    int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value > kLongestWait) return std::nullopt;
+    return value;
+}
+
 std::string restAfter(const std::string& line, size_t words) {
     std::istringstream stream(line);
     std::string word;
@@ -44,10 +61,13 @@ std::optional<std::string> shape(ScriptCommand& command, const std::string& line
     const auto& w = command.words;
     const std::string& verb = command.verb;
     if (verb == "wait") {
-        const auto ms = w.size() == 1 ? numberOf(w[0]) : std::nullopt;
-        if (!ms || *ms < 0 || *ms != std::floor(*ms))
-            return "wait needs a whole number of milliseconds";
-        command.number = *ms;
+        const auto ms = w.size() == 1 ? waitMilliseconds(w[0]) : std::nullopt;
+        if (!ms) {
+            return "wait needs a whole number of milliseconds in decimal digits, at most " +
+                   std::to_string(kLongestWait) + " (366 days)" +
+                   (w.size() == 1 ? ", got '" + w[0] + "'" : std::string());
+        }
+        command.number = static_cast<double>(*ms);
         return std::nullopt;
     }
     if (verb == "tap") {
@@ -162,8 +182,7 @@ void ScriptDriver::step() {
     }
     const ScriptCommand& command = commands_[next_++];
     if (command.verb == "wait") {
-        postNext(std::chrono::duration_cast<MainQueue::Nanos>(
-            std::chrono::duration<double, std::milli>(command.number)));
+        postNext(std::chrono::milliseconds(static_cast<int64_t>(command.number)));
         return;
     }
     if (const auto problem = execute(command)) {

@@ -6,9 +6,10 @@
 // is (the queue's run() headless, a window toolkit's through QueueTaskSource). Each command is a
 // task posted for when the queue is idle (MainQueue::postWhenIdle), so the timing follows from the
 // queue's ordering rules:
-// - "wait MS" posts the next command for when the queue is idle at now + MS: every task due up to
-//   and including that moment runs first, and a virtual clock is then at exactly now + MS. Under
-//   the real clock that much real time passes while the queue runs as usual.
+// - "wait MS" (decimal digits, at most 31622400000: 366 days) posts the next command for when the
+//   queue is idle at now + MS: every task due up to and including that moment runs first, and a
+//   virtual clock is then at exactly now + MS. Under the real clock that much real time passes
+//   while the queue runs as usual.
 // - Any other command posts the next one for when the queue is idle now: commands with no wait
 //   between them happen at the same moment, each after the tasks the one before it posted.
 //

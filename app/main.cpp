@@ -18,6 +18,7 @@
 #include "app/CommandLine.h"
 #include "app/DeviceServices.h"
 #include "app/FileSetup.h"
+#include "app/MailLogin.h"
 #include "app/ScriptDriver.h"
 #include "app/SignalWatcher.h"
 #include "app/zm_main.h"
@@ -26,6 +27,7 @@
 #include "platform/espeak/SpeechOutputFactory.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtMailWindow.h"
+#include "platform/secrets/LibsecretStore.h"
 #include "platform/sensors/MotionSourceFactory.h"
 #include "platform/smtp/FileMailDrafts.h"
 #include "platform/smtp/SmtpTransport.h"
@@ -177,7 +179,10 @@ class MailServices {
         settings.url = options.smtpUrl;
         settings.sender = options.mailFrom;
         settings.certificateAuthority = options.smtpCa;
-        settings.takeCredentialsFromEnvironment();
+        const auto login =
+            app::mailLogin(options, environmentVariable, *platform::secrets::createSecretStore());
+        settings.user = login.user;
+        settings.password = login.password;
         scope_.add<platform::MailTransport>(
             std::make_shared<platform::smtp::SmtpTransport>(settings, drafts));
     }

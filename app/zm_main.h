@@ -109,7 +109,8 @@ class zm_main final : public RtStaticModule {
 
     // ---- settings file
     void _setfiles();
-    // Puts the sliders where "sp.txt" says, when it exists (a step of start-up).
+    // Puts the sliders where "sp.txt" says, when it exists and holds numbers, and their settings in
+    // force as their handlers would, without rewriting the file (a step of start-up).
     void restoreSliders();
 
     // ---- mailing
@@ -193,6 +194,9 @@ class zm_main final : public RtStaticModule {
     int32_t _x1 = 0;                // shared counter; the meter level
     std::shared_ptr<RtArray> _lws;  // recent-word memory, 1100 slots
     std::shared_ptr<RtSliderWrapper> _slider2, _slider3, _slider4, _slider5, _slider6;
+    // The sliders' captions: what each sets and the value in force, in words.
+    std::shared_ptr<RtLabelWrapper> _lblslider1, _lblslider2, _lblslider3, _lblslider4, _lblslider5,
+        _lblslider6;
     int64_t _dt = 0;  // quiet deadline in ticks; 0 when free
     std::shared_ptr<RtButtonWrapper> _btnclog;
     std::shared_ptr<RtButtonWrapper> _btnemail;
@@ -256,6 +260,15 @@ class zm_main final : public RtStaticModule {
     // Memory slots 0 to 1024 as this run last saved them (empty before the first save).
     std::vector<int32_t> savedMemory_;
     void setVoiceFromSliders();
+    // Puts the engine setting of slider 1, 2, 3 or 6 in force as the slider's handler does (the
+    // voice, sliders 4 and 5, is set from the sliders at every switch and by their handlers).
+    void applyEngineSetting(int32_t slider, float value);
+    // Each slider's caption: what it sets and the value in force.
+    void showSliderCaptions();
+    void restoreSliderPositions();
+    // Sliders 4 and 5: sets the voice's pitch or rate (setter) to value / 10, says "Zemtrah" in
+    // it and saves the positions.
+    void tryVoice(StringView setter, float value);
     void showNotices();
     // The notices showing, oldest first.
     std::vector<std::pair<NoticeKind, String>> notices_;

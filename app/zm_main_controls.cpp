@@ -1,5 +1,6 @@
 // The generator switch (a tap on label1 starts or stops both timers and announces it), the six
-// setting sliders, and the module's busy wait.
+// setting sliders with their captions (each says what its slider sets and the value in force),
+// and the module's busy wait.
 #include "app/zm_main.h"
 
 #include "runtime/core/MainQueue.h"
@@ -55,37 +56,94 @@ void zm_main::_delay(int32_t milliseconds) {
     }
 }
 
+void zm_main::applyEngineSetting(int32_t slider, float value) {
+    switch (slider) {
+        case 1:
+            _sens = static_cast<int32_t>(value);
+            break;
+        case 2:
+            _tr1->Initialize(bi, u"tr1", static_cast<int64_t>(value * 500.0f));
+            break;
+        case 3:
+            _fifo = static_cast<int32_t>(value * 10.0f);
+            break;
+        case 6:
+            _wd = static_cast<int32_t>(value);
+            break;
+        default:
+            break;
+    }
+}
+
+void zm_main::showSliderCaptions() {
+    const auto number = [this](Value value) { return bi->NumberToString(value); };
+    const auto count = [&](int32_t value, StringView one, StringView many) {
+        return number(Value::ofInt(value)) + u" " + String(value == 1 ? one : many);
+    };
+    // The values in force, computed as the handlers compute them, so the caption never shows a
+    // rounder value than the generator uses.
+    const auto voice = [&](const std::shared_ptr<RtSliderWrapper>& slider) {
+        return number(
+            Value::ofFloat(static_cast<float>(static_cast<double>(slider->Value()) / 10)));
+    };
+    const std::pair<const std::shared_ptr<RtLabelWrapper>*, String> captions[] = {
+        {&_lblslider1, _sens == 0 ? String(u"Digit position: none, every digit reads 0")
+                                  : u"Digit position: digit " + number(Value::ofInt(_sens)) +
+                                        u" after the point"},
+        {&_lblslider2, u"Sampling interval: every " +
+                           number(Value::ofDouble(static_cast<double>(_tr1->Interval()) / 1000)) +
+                           u" s"},
+        {&_lblslider3, _fifo == 0
+                           ? String(u"Word memory: off, no word is held")
+                           : u"Word memory: " + count(_fifo, u"recent word", u"recent words")},
+        {&_lblslider4, u"Voice pitch: " + voice(_slider4) + u" (position / 10)"},
+        {&_lblslider5, u"Voice rate: " + voice(_slider5) + u" (position / 10)"},
+        {&_lblslider6,
+         _wd == 0 ? String(u"Window: off, no places skipped")
+                  : u"Window: " + count(_wd, u"place", u"places") + u" skipped after a word"},
+    };
+    for (const auto& [label, text] : captions) {
+        if (*label && (*label)->IsInitialized()) (*label)->setText(text);
+    }
+}
+
 void zm_main::_slider1_valuechanged(float) {
-    _sens = static_cast<int32_t>(_slider1->Value());
+    applyEngineSetting(1, _slider1->Value());
+    showSliderCaptions();
     _setfiles();
 }
 
 void zm_main::_slider2_valuechanged(float value) {
-    _tr1->Initialize(bi, u"tr1", static_cast<int64_t>(value * 500.0f));
+    applyEngineSetting(2, value);
+    showSliderCaptions();
     _setfiles();
 }
 
 void zm_main::_slider3_valuechanged(float value) {
-    _fifo = static_cast<int32_t>(value * 10.0f);
+    applyEngineSetting(3, value);
+    showSliderCaptions();
     _setfiles();
 }
 
 void zm_main::_slider4_valuechanged(float value) {
-    callService(_talk, u"setPitch:",
-                {Value::ofFloat(static_cast<float>(static_cast<double>(value) / 10))});
-    callService(_talk, u"Speak::", {Value(u"Zemtrah"), Value::ofBoolean(true)});
-    _setfiles();
+    tryVoice(u"setPitch:", value);
 }
 
 void zm_main::_slider5_valuechanged(float value) {
-    callService(_talk, u"setSpeechRate:",
+    tryVoice(u"setSpeechRate:", value);
+}
+
+void zm_main::tryVoice(StringView setter, float value) {
+    callService(_talk, setter,
                 {Value::ofFloat(static_cast<float>(static_cast<double>(value) / 10))});
+    showSliderCaptions();
     callService(_talk, u"Speak::", {Value(u"Zemtrah"), Value::ofBoolean(true)});
     _setfiles();
 }
 
 void zm_main::_slider6_valuechanged(float value) {
-    _wd = static_cast<int32_t>(value);
+    applyEngineSetting(6, value);
+    showSliderCaptions();
     _setfiles();
 }
 

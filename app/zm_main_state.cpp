@@ -132,6 +132,12 @@ const MethodTable* zm_main::methods() const {
         ZM_GLOBAL(_slider4),
         ZM_GLOBAL(_slider5),
         ZM_GLOBAL(_slider6),
+        ZM_GLOBAL(_lblslider1),
+        ZM_GLOBAL(_lblslider2),
+        ZM_GLOBAL(_lblslider3),
+        ZM_GLOBAL(_lblslider4),
+        ZM_GLOBAL(_lblslider5),
+        ZM_GLOBAL(_lblslider6),
         ZM_GLOBAL(_dt),
         ZM_GLOBAL(_btnclog),
         ZM_GLOBAL(_btnemail),
@@ -210,6 +216,9 @@ String zm_main::_process_globals() {
     _slider4 = std::make_shared<RtSliderWrapper>();
     _slider5 = std::make_shared<RtSliderWrapper>();
     _slider6 = std::make_shared<RtSliderWrapper>();
+    for (auto* caption :
+         {&_lblslider1, &_lblslider2, &_lblslider3, &_lblslider4, &_lblslider5, &_lblslider6})
+        *caption = std::make_shared<RtLabelWrapper>();
     _dt = 0;
     _btnclog = std::make_shared<RtButtonWrapper>();
     _btnemail = std::make_shared<RtButtonWrapper>();

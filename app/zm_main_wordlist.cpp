@@ -2,9 +2,8 @@
 // "fifo.txt" (documents): loading both at start-up, clearing the memory and saving it.
 #include "app/zm_main.h"
 
-#include <optional>
+#include "app/StoredText.h"
 
-#include "runtime/core/Conversions.h"
 #include "runtime/core/RtCore.h"
 #include "runtime/core/RtException.h"
 #include "runtime/lib/RtFile.h"
@@ -23,7 +22,16 @@ String decimal(int64_t value) {
 void zm_main::_addto() {
     _x1 = 0;
     const auto files = _c->service<RtFile>();
-    const auto lines = files->ReadList(files->DirAssets(), u"wordlist.txt");
+    const auto read = readStoredLines(*files, files->DirAssets(), u"wordlist.txt");
+    if (!read) {
+        // Without its words the generator has nothing to say: start-up ends here, saying which
+        // file to mend and where.
+        const bool encoding = read.failure().code == std::errc::illegal_byte_sequence;
+        raise(u"", u"the word list %@ %@%@",
+              {files->Combine(files->DirAssets(), u"wordlist.txt"), fromUtf8(read.error()),
+               encoding ? u"; save it as UTF-8" : u""});
+    }
+    const std::shared_ptr<RtList>& lines = read.value();
     const int32_t count = lines->Size();
     // A longer list would run past the word slots: the lines after the last slot are left out.
     const int32_t used = std::min(count, kWordSlots);
@@ -46,22 +54,30 @@ void zm_main::_loadbuf() {
         return;
     }
     bi->Log(u"read fifo");
-    const auto lines = files->ReadList(files->DirDocuments(), u"fifo.txt");
-    // Lines past the memory's last slot are left out; a line that is not a number means the file
-    // is not one this program wrote, so nothing of it is used and the memory starts cleared.
+    // A file this program cannot use is not one it wrote: the log says why, nothing of it is
+    // used, and the memory starts cleared.
+    const String cleared = u"; the memory starts cleared";
+    const auto read = readStoredLines(*files, files->DirDocuments(), u"fifo.txt");
+    if (!read) {
+        bi->Log(u"fifo.txt " + fromUtf8(read.error()) + cleared);
+        _loadfifo();
+        return;
+    }
+    const std::shared_ptr<RtList>& lines = read.value();
+    // Lines past the memory's last slot are left out.
     const int32_t used = std::min(lines->Size(), kMemorySlots);
     std::vector<int32_t> values;
     values.reserve(static_cast<size_t>(used));
     for (int32_t line = 0; line < used; ++line) {
         const String text = bi->ObjectToString(lines->Get(line));
-        try {
-            values.push_back(objectToNumber(Value(text)).toInt());
-        } catch (const RtException&) {
-            bi->Log(u"fifo.txt line " + decimal(line + 1) + u" is not a number (" + text +
-                    u"); the memory starts cleared");
+        const auto number = storedNumber(text);
+        if (!number) {
+            bi->Log(u"fifo.txt line " + decimal(line + 1) + u" is not a number (" + text + u")" +
+                    cleared);
             _loadfifo();
             return;
         }
+        values.push_back(*number);
     }
     for (int32_t slot = 0; slot < used; ++slot) {
         setMemorySlot(slot, values[static_cast<size_t>(slot)]);

@@ -1,5 +1,6 @@
 # Checks that the sources keep the folders' dependency direction: a folder includes only what lies
-# below it, and only the back ends in platform/<backend>/ include Qt, espeak-ng or libcurl.
+# below it, and only the back ends in platform/<backend>/ include Qt, espeak-ng, libcurl or
+# libsecret.
 #   cmake -D ROOT=<source tree> -P CheckLayering.cmake
 # Prints every include that breaks a rule (file:line, the include, the rule) and fails if any does.
 if(NOT ROOT)
@@ -19,7 +20,7 @@ macro(rule files forbidden allowed words)
 endmacro()
 
 set(backend "platform/[^/]+/")
-set(toolkits "^(Q[A-Za-z]*|Qt[A-Za-z]*/.*|espeak-ng/.*|curl/.*)$")
+set(toolkits "^(Q[A-Za-z]*|Qt[A-Za-z]*/.*|espeak-ng/.*|curl/.*|libsecret/.*|glib.*)$")
 rule("^runtime/" "^(ui|services|app|tools)/|^${backend}" "^$"
      "runtime/ knows neither ui/, services/, app/, tools/ nor a platform back end")
 rule("^runtime/core/" "^runtime/lib/" "^$" "the runtime core lies below the runtime library")
@@ -35,7 +36,7 @@ rule("^platform/[^/]+$" "^(runtime|ui|services|app|tools)/|^${backend}|^unicode/
 rule("^${backend}" "^(runtime|ui|services|app|tools)/" "^$"
      "a platform back end includes the interfaces and the library it wraps only")
 rule("^(runtime|ui|services|tools|app)/" "${toolkits}" "^$"
-     "only platform back ends include Qt, espeak-ng or libcurl headers")
+     "only platform back ends include Qt, espeak-ng, libcurl or libsecret headers")
 
 set(sources)
 foreach(folder app runtime ui services platform tools)

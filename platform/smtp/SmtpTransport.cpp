@@ -185,11 +185,6 @@ struct SmtpTransport::Multi {
     ~Multi() { curl_multi_cleanup(handle); }
 };
 
-void SmtpSettings::takeCredentialsFromEnvironment() {
-    if (const char* value = std::getenv("ZEMTRA_SMTP_USER")) user = value;
-    if (const char* value = std::getenv("ZEMTRA_SMTP_PASSWORD")) password = value;
-}
-
 SmtpTransport::SmtpTransport(SmtpSettings settings, std::shared_ptr<MailDrafts> drafts)
     : settings_(std::move(settings)), drafts_(std::move(drafts)) {
     // Reference-counted by libcurl; called here, before the worker exists, because it is not

@@ -37,9 +37,6 @@ struct SmtpSettings {
     std::chrono::seconds stallTimeout{60};
     // How long destroying the transport lets a send in progress finish before cutting it off.
     std::chrono::milliseconds shutdownGrace{500};
-
-    // Reads the login from ZEMTRA_SMTP_USER and ZEMTRA_SMTP_PASSWORD.
-    void takeCredentialsFromEnvironment();
 };
 
 class SmtpTransport final : public MailTransport {

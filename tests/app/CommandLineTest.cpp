@@ -1,7 +1,14 @@
-// The command line: defaults, each option's checks and the messages a user sees.
+// The command line: defaults, each option's checks and the messages a user sees; the
+// configuration file under it; and the mail login taken from both, the environment and the
+// secret store.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "app/CommandLine.h"
+#include "app/MailLogin.h"
+#include "platform/Diagnostics.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace zemtra::app {
 namespace {
@@ -90,6 +97,129 @@ TEST(CommandLine, ClockStartAsLocalTimeFollowsTheTimeZone) {
     EXPECT_FALSE(parseClockStart("2024-05-01T12:61:00"));
     EXPECT_FALSE(parseClockStart("2024-05-01T12:00:75"));
     EXPECT_FALSE(parseClockStart("2024-05-01T12:-5:00"));
+}
+
+// The environment of the configuration and login tests: whatever the test puts here.
+std::map<std::string, std::string> variables;
+
+std::optional<std::string> fromVariables(const char* name) {
+    const auto found = variables.find(name);
+    if (found == variables.end()) return std::nullopt;
+    return found->second;
+}
+
+class ConfigFileTest : public ::testing::Test {
+  protected:
+    ConfigFileTest() { variables = {{"HOME", folder.file("home")}}; }
+    ~ConfigFileTest() override { variables.clear(); }
+
+    const testing::TemporaryFolder folder{"zemtra-config"};
+    const std::string file = folder.file("home/.config/zemtra/zemtra.conf");
+    const platform::DiagnosticsCapture diagnostics;
+};
+
+TEST_F(ConfigFileTest, TheFileGivesTheLongOptionsAndTheCommandLineWins) {
+    testing::writeFile(file,
+                       "# a comment, then a blank line\n\n"
+                       "sensors = sim:7\r\n"
+                       "  speech=none  \n"
+                       "data = ~/words\n"
+                       "clock = virtual:1000\n"
+                       "mail-from = ada@example.org\n"
+                       "mail-from = zemtra@example.org\n");
+    const auto parsed = parseCommandLine({"--clock", "real", "--sensors", "sim:9"}, fromVariables);
+    ASSERT_TRUE(parsed) << parsed.error();
+    EXPECT_EQ(parsed->sensors, "sim:9");
+    EXPECT_FALSE(parsed->virtualClock) << "a --clock replaces the file's whole";
+    EXPECT_EQ(parsed->clockStartTicks, Options().clockStartTicks);
+    EXPECT_EQ(parsed->speech, "none");
+    EXPECT_EQ(parsed->dataDirectory, folder.file("home") + "/words/");
+    EXPECT_EQ(parsed->mailFrom, "zemtra@example.org") << "the last line counts";
+    // XDG_CONFIG_HOME moves the file; --config names another, which must exist.
+    variables["XDG_CONFIG_HOME"] = folder.file("xdg");
+    EXPECT_EQ(parseCommandLine({}, fromVariables)->sensors, "sim");
+    EXPECT_EQ(parseCommandLine({"--config", file}, fromVariables)->sensors, "sim:7");
+    EXPECT_EQ(diagnostics.texts(), std::vector<std::string>{});
+    EXPECT_EQ(parseCommandLine({"--config", file + "x"}, fromVariables).error(),
+              "cannot read the configuration file " + file + "x: No such file or directory");
+}
+
+TEST_F(ConfigFileTest, MalformedLinesAreReportedInOrderAndTheRestStillCounts) {
+    testing::writeFile(file,
+                       "sensors iio\n"
+                       "smtp-password = hunter2\n"
+                       "sensor = iio\n"
+                       "clock = fast\n"
+                       "headless = yes\n"
+                       "sensors = sim:3\n");
+    const auto parsed = parseCommandLine({}, fromVariables);
+    ASSERT_TRUE(parsed) << parsed.error();
+    EXPECT_EQ(parsed->sensors, "sim:3");
+    const std::string where = file + ":";
+    EXPECT_EQ(diagnostics.texts(),
+              (std::vector<std::string>{
+                  where + "1: expected key = value, got 'sensors iio'; the line is ignored",
+                  where + "2: 'smtp-password' is refused: passwords are never read from this "
+                          "file; set ZEMTRA_SMTP_PASSWORD or keep the password in the desktop's "
+                          "secret store (see 'man zemtra'); the line is ignored",
+                  where + "3: unknown key 'sensor'; the keys are data, assets, sensors, speech, "
+                          "clock, smtp, smtp-user, mail-from, smtp-ca, script; the line is ignored",
+                  where + "4: clock takes real or virtual[:START], got 'fast'; the line is ignored",
+                  where + "5: 'headless' is a switch of the command line only; the line is ignored",
+              }));
+    // A folder where the file should be is reported, and the program starts without it.
+    std::filesystem::remove(file);
+    std::filesystem::create_directories(file);
+    EXPECT_TRUE(parseCommandLine({}, fromVariables));
+    EXPECT_EQ(diagnostics.texts().back(), "cannot read the configuration file " + file +
+                                              ": it is a folder; starting without it");
+}
+
+// Answers for alice on mail.example.org and records who was asked for.
+class StandInSecretStore final : public platform::SecretStore {
+  public:
+    std::optional<std::string> mailPassword(const std::string& host,
+                                            const std::string& user) override {
+        asked += user + "@" + host;
+        if (host == "mail.example.org" && user == "alice") return "stored";
+        return std::nullopt;
+    }
+    std::string asked;
+};
+
+TEST(MailLogin, TheEnvironmentPasswordWinsOverTheStoreWhichIsAskedForTheServersHost) {
+    struct Row {
+        std::string url, optionUser;
+        std::map<std::string, std::string> environment;
+        std::string user, password, asked;
+    };
+    const Row rows[] = {
+        {"smtps://bob@mail.example.org:465/",
+         "alice",
+         {{"ZEMTRA_SMTP_USER", "bob"}},
+         "alice",
+         "stored",
+         "alice@mail.example.org"},
+        {"smtp://[::1]:25", "", {{"ZEMTRA_SMTP_USER", "alice"}}, "alice", "", "alice@::1"},
+        {"smtp://mail.example.org",
+         "alice",
+         {{"ZEMTRA_SMTP_PASSWORD", "typed"}},
+         "alice",
+         "typed",
+         ""},
+        {"smtp://mail.example.org", "", {}, "", "", ""},
+    };
+    for (const Row& row : rows) {
+        variables = row.environment;
+        Options options;
+        options.smtpUrl = row.url;
+        options.smtpUser = row.optionUser;
+        StandInSecretStore store;
+        const MailLogin login = mailLogin(options, fromVariables, store);
+        EXPECT_EQ(login.user + " " + login.password + " " + store.asked,
+                  row.user + " " + row.password + " " + row.asked);
+    }
+    variables.clear();
 }
 
 }  // namespace

@@ -17,7 +17,6 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TemporaryFolder.h"
 
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -56,9 +55,12 @@ class EndToEndTest : public ::testing::Test {
     // A run as a user starts it, with no display unless `environment` gives one.
     zemtra::testing::ProgramOptions program(
         std::vector<std::string> args, std::map<std::string, std::string> environment = {}) const {
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "ZEMTRA_DEBUG",
-                                 "ZEMTRA_SMTP_USER", "ZEMTRA_SMTP_PASSWORD"})
+        for (const char* name :
+             {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "ZEMTRA_DEBUG", "ZEMTRA_SMTP_USER",
+              "ZEMTRA_SMTP_PASSWORD", "DBUS_SESSION_BUS_ADDRESS"})
             environment.try_emplace(name, "");
+        // The configuration file of the test's own, not the person's running the tests.
+        environment.try_emplace("XDG_CONFIG_HOME", (root / "config").string());
         environment.try_emplace("TZ", "UTC");
         environment.try_emplace("XDG_RUNTIME_DIR", root.string());
         return {std::move(args), std::move(environment), {}};
@@ -187,10 +189,81 @@ TEST_F(EndToEndTest, ACommandThatCannotBeCarriedOutEndsTheRunWithItsLine) {
         EXPECT_EQ(outcome.status, 1) << each.script;
         EXPECT_NE(outcome.err.find(each.error), std::string::npos) << outcome.err;
     }
-    const Outcome malformed = run("wait soon\n");
-    EXPECT_EQ(malformed.status, 1);
-    EXPECT_NE(malformed.err.find("line 1: wait needs a whole number of milliseconds"),
-              std::string::npos);
+    // Plain decimal milliseconds up to a year: nothing a person did not mean, and nothing the
+    // clock's nanoseconds cannot hold.
+    for (const std::string wait : {"soon", "0x10", "1e3", "-5", "+5", "10.0", "9300000000000",
+                                   "31622400001", "99999999999999999999"}) {
+        const Outcome malformed = run("tap btnset\nwait " + wait + "\n");
+        EXPECT_EQ(malformed.status, 1) << wait;
+        EXPECT_EQ(malformed.err,
+                  "zemtra: script line 2: wait needs a whole number of milliseconds in decimal "
+                  "digits, at most 31622400000 (366 days), got '" +
+                      wait + "'\n");
+    }
+    const Outcome year = run("wait 31622400000\nwait 0\n");
+    EXPECT_EQ(year.status, 0) << year.err;
+}
+
+TEST_F(EndToEndTest, ARestoredSamplingIntervalIsInForceFromTheStart) {
+    // Position 6: a sample every 3 s, so a minute takes 20 of them, not the 60 of the layout's 1 s.
+    writeDocument("sp.txt", "1\n6\n10\n10\n3\n10\n");
+    const Outcome outcome = run("tap label1\nwait 60000\n");
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    size_t samples = 0;
+    for (size_t at = outcome.out.find("current value "); at != std::string::npos;
+         at = outcome.out.find("current value ", at + 1))
+        ++samples;
+    EXPECT_EQ(samples, 20u) << outcome.out;
+    EXPECT_EQ(document("sp.txt"), "1\n6\n10\n10\n3\n10\n") << "not rewritten";
+}
+
+TEST_F(EndToEndTest, StoredFilesThatAreNotUtf8DoNotStopTheNextStarts) {
+    writeDocument("fifo.txt", "1\n2\n\xff\xfe\n");
+    writeDocument("sp.txt", "-0\n+0\n 0\n\xe9\n");
+    const Outcome first = run("quit\n");
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.out,
+              "didFinishLaunchingWithOptions\n"
+              "sp.txt is not UTF-8 text (line 4, byte 0xE9 at offset 9); the sliders keep their "
+              "positions\n"
+              "read fifo\n"
+              "fifo.txt is not UTF-8 text (line 3, byte 0xFF at offset 4); the memory starts "
+              "cleared\n"
+              "Simulator\nType DN = 0\n" +
+                  kSaveFifo);
+    EXPECT_EQ(run("quit\n").status, 0) << "and the next start too";
+    EXPECT_EQ(document("fifo.txt"), repeated(1025, "0\n")) << "replaced by the memory's save";
+
+    // The word list is the program's own: without it there is nothing to say, and the person is
+    // told which file to mend and where.
+    writeFile(root / "assets/wordlist.txt", "alpha\nbeta\ncaf\xe9\n");
+    const Outcome outcome = run("quit\n");
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "zemtra: the program ended after an error: the word list " +
+                               (root / "assets").string() +
+                               "/wordlist.txt is not UTF-8 text (line 3, byte 0xE9 at offset "
+                               "14); save it as UTF-8\n"
+                               "zemtra: the recent-word memory was not saved: start-up did not "
+                               "finish (fifo.txt is as it was)\n");
+}
+
+TEST_F(EndToEndTest, TheConfigurationFileSetsOptionsUnderTheCommandLine) {
+    // Sensors from the file would be refused (status 2): the command line's win. The documents
+    // folder comes from the file, as no --data is given. A login without a session bus: no
+    // password from the secret store, and no word about it.
+    const std::string file = (root / "config/zemtra/zemtra.conf").string();
+    writeFile(file, "sensors = replay:/no-such.csv\ndata = " + (root / "elsewhere").string() +
+                        "\nsmtp = smtp://127.0.0.1:9\nsmtp-user = alice\nspeech none\n");
+    std::vector<std::string> args = arguments((root / "script.txt").string());
+    args.erase(std::find(args.begin(), args.end(), "--data"),
+               std::find(args.begin(), args.end(), "--assets"));
+    writeFile(root / "script.txt", "quit\n");
+    const Outcome outcome = zemtra::testing::runProgram(program(args));
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(
+        outcome.err,
+        "zemtra: " + file + ":5: expected key = value, got 'speech none'; the line is ignored\n");
+    EXPECT_EQ(readFile(root / "elsewhere/WordLog.txt"), kTitle);
 }
 
 // Nothing but the program's own diagnostics goes to standard error, and a normal run has none:

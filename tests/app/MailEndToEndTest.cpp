@@ -54,6 +54,9 @@ class MailEndToEndTest : public ::testing::Test {
         environment.try_emplace("QT_QPA_PLATFORM", "offscreen");
         environment.try_emplace("TZ", "UTC");
         environment.try_emplace("XDG_RUNTIME_DIR", root.path().string());
+        // The tester's own configuration and secret store stay out of it.
+        environment.try_emplace("XDG_CONFIG_HOME", root.file("config"));
+        environment.try_emplace("DBUS_SESSION_BUS_ADDRESS", "");
         program.environment = std::move(environment);
         return runProgram(program);
     }

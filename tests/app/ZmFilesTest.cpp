@@ -65,20 +65,6 @@ TEST_F(FilesTest, TheWordListSkipsBlankLines) {
     EXPECT_EQ(log.lines[log.lines.size() - 2], "Spoke =gamma delta");
 }
 
-TEST_F(FilesTest, RestoredSlidersKeepTheEngineAtItsStartValues) {
-    writeDocument("sp.txt", "5\r\n\r\n3\r\n100\r\n7.9\r\n-2.5\r\n");
-    start();
-    EXPECT_EQ(sliderValue("slider1"), 5);
-    EXPECT_EQ(sliderValue("slider2"), 3);
-    EXPECT_FLOAT_EQ(sliderValue("slider3"), 100);
-    EXPECT_EQ(sliderValue("slider4"), 7) << "truncated toward zero";
-    EXPECT_EQ(sliderValue("slider5"), 0) << "-2 is clamped to the slider's minimum";
-    EXPECT_EQ(sliderValue("slider6"), 0) << "a missing entry is 0";
-    EXPECT_EQ(module()._sens, 1);
-    EXPECT_EQ(module()._fifo, 100);
-    EXPECT_EQ(module()._tr1->Interval(), 1000);
-}
-
 TEST_F(FilesTest, ASettingsFileThatIsNotOursLeavesTheLayoutsPositions) {
     writeDocument("sp.txt", "4\nfast\n1\n1\n1\n1\n");
     start();
