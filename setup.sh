@@ -45,6 +45,7 @@ if [ "${1:-}" = "--test" ]; then
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEMTRA_SANITIZE=ON >/dev/null
   cmake --build build-asan -j "$jobs"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    LSAN_OPTIONS="suppressions=$PWD/tests/support/leaks.supp" \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
   echo "setup.sh: running the tests again under ThreadSanitizer"
   cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEMTRA_BENCH=OFF \
