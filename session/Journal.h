@@ -74,7 +74,7 @@ struct SessionInfo {
     std::string sensorDevice;  // what the source says it is ("IIO accel_3d + magn_3d")
     std::string speechOutput;  // the --speech value
     std::string voice;
-    std::string wordList;  // the word list's path
+    std::string wordList;            // the word list's path
     std::vector<Settings> settings;  // at the start, then at every change
     int64_t startMs = 0;
     std::optional<int64_t> endMs;
@@ -100,7 +100,8 @@ Journal readSamples(std::string_view text, const std::string& file);
 
 // The newest session folder under the documents directory, when there is one.
 std::optional<std::filesystem::path> newestSession(const std::filesystem::path& documents);
-// A new folder's path for a session started at that local time (the suffix -2, -3 when taken).
+// Makes the folder of a session started at that local time (the suffix -2, -3 when the name is
+// taken) and returns its path; when it cannot be made, the path it should have had.
 std::filesystem::path newSessionFolder(const std::filesystem::path& documents,
                                        std::string_view localStartTime /* YYYY-MM-DD_HH-MM-SS */);
 

@@ -21,7 +21,7 @@ endmacro()
 
 set(backend "platform/[^/]+/")
 set(toolkits "^(Q[A-Za-z]*|Qt[A-Za-z]*/.*|espeak-ng/.*|curl/.*|libsecret/.*|glib.*)$")
-rule("^runtime/" "^(ui|services|app|tools)/|^${backend}" "^$"
+rule("^runtime/" "^(ui|services|app|tools|session)/|^${backend}" "^$"
      "runtime/ knows neither ui/, services/, app/, tools/ nor a platform back end")
 rule("^runtime/core/" "^runtime/lib/" "^$" "the runtime core lies below the runtime library")
 rule("^ui/" "^(services|app|tools)/|^${backend}" "^$"
@@ -35,11 +35,13 @@ rule("^platform/[^/]+$" "^(runtime|ui|services|app|tools)/|^${backend}|^unicode/
      "^$" "a platform interface includes other interfaces and the standard library only")
 rule("^${backend}" "^(runtime|ui|services|app|tools)/" "^$"
      "a platform back end includes the interfaces and the library it wraps only")
-rule("^(runtime|ui|services|tools|app)/" "${toolkits}" "^$"
+rule("^session/" "^(ui|services|app|tools|review)/|^${backend}" "^$"
+     "session/ knows neither ui/, services/, app/, tools/, review/ nor a platform back end")
+rule("^(runtime|ui|services|tools|app|session)/" "${toolkits}" "^$"
      "only platform back ends include Qt, espeak-ng, libcurl or libsecret headers")
 
 set(sources)
-foreach(folder app runtime ui services platform tools)
+foreach(folder app runtime ui services platform tools session)
   if(IS_DIRECTORY ${ROOT}/${folder})
     file(GLOB_RECURSE found RELATIVE ${ROOT} ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp)
     list(APPEND sources ${found})
