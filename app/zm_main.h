@@ -166,6 +166,8 @@ class zm_main final : public RtStaticModule {
     };
     // Before start-up; without it no journal is written.
     void setJournalSetup(JournalSetup setup) { journalSetup_ = std::move(setup); }
+    // Moves each slider that is elsewhere to its position, as a slide would (its handler runs).
+    void moveSliders(const std::array<int32_t, 6>& positions);
     // The running session's folder, empty when none runs.
     std::filesystem::path journalFolder() const;
 

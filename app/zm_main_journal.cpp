@@ -98,6 +98,21 @@ void zm_main::journalTick(const TickReadings& readings, const String& selection,
     journal_->addRow(row);
 }
 
+void zm_main::moveSliders(const std::array<int32_t, 6>& positions) {
+    using Handler = void (zm_main::*)(float);
+    const std::pair<std::shared_ptr<RtSliderWrapper>, Handler> sliders[] = {
+        {_slider1, &zm_main::_slider1_valuechanged}, {_slider2, &zm_main::_slider2_valuechanged},
+        {_slider3, &zm_main::_slider3_valuechanged}, {_slider4, &zm_main::_slider4_valuechanged},
+        {_slider5, &zm_main::_slider5_valuechanged}, {_slider6, &zm_main::_slider6_valuechanged}};
+    for (size_t index = 0; index < std::size(sliders); ++index) {
+        const auto& [slider, handler] = sliders[index];
+        const auto position = static_cast<float>(positions[index]);
+        if (slider->Value() == position) continue;
+        slider->setValue(position);
+        (this->*handler)(slider->Value());
+    }
+}
+
 void zm_main::journalSettings() {
     if (journal_) journal_->changeSettings(currentSettings());
 }

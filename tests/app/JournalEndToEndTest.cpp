@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <sstream>
+#include <tuple>
 
 #include "session/Journal.h"
 #include "tests/support/ChildProcess.h"
@@ -173,6 +174,60 @@ TEST_F(JournalEndToEndTest, EachSwitchOnIsASessionWithItsSettingsChangesAndOffTu
         run(quiet, "tap label1\nwait 5000\n", {"--clock", "virtual", "--journal", "off"}).status,
         0);
     EXPECT_FALSE(fs::exists(quiet / "Sessions"));
+}
+
+// Records a session on simulated sensors with the script, replays its journal on a fresh documents
+// directory with a plain ten minutes, and holds the two sessions against each other.
+class ReplayTest : public JournalEndToEndTest {
+  protected:
+    void recordAndReplay(const std::string& script) {
+        const fs::path recorded = folder / "recorded";
+        ASSERT_EQ(
+            run(recorded, script, {"--clock", "virtual", "--sensors", "sim:5", "--on"}).status, 0);
+        const fs::path session = sessions(recorded).at(0);
+        const fs::path replayed = folder / "replayed";
+        const auto outcome = run(replayed, "wait 600000\nquit\n",
+                                 {"--clock", "virtual", "--sensors",
+                                  "replay:" + (session / "samples.csv").string(), "--on"});
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        const Journal before = journalOf(session);
+        const Journal after = journalOf(sessions(replayed).at(0));
+        ASSERT_EQ(after.rows.size(), before.rows.size());
+        for (size_t index = 0; index < before.rows.size(); ++index) {
+            const auto& was = before.rows[index];
+            const auto& is = after.rows[index];
+            ASSERT_EQ(std::tie(is.tMs, is.value, is.decision, is.word),
+                      std::tie(was.tMs, was.value, was.decision, was.word))
+                << "row " << index + 1;
+        }
+        EXPECT_EQ(wordLog(replayed), wordLog(recorded));
+        EXPECT_FALSE(accepted(before).empty());
+        ASSERT_EQ(after.info.settings.size(), before.info.settings.size());
+        for (size_t index = 0; index < before.info.settings.size(); ++index) {
+            EXPECT_EQ(after.info.settings[index].tMs, before.info.settings[index].tMs);
+            EXPECT_EQ(after.info.settings[index].positions, before.info.settings[index].positions);
+        }
+    }
+};
+
+TEST_F(ReplayTest, AReplayedJournalGivesTheSameValuesDecisionsAndWords) {
+    recordAndReplay("wait 600000\nquit\n");
+}
+
+TEST_F(ReplayTest, SettingsChangedMidwayAreMadeAgainAtTheirTimes) {
+    recordAndReplay(
+        "wait 120000\ntap btnset\nslide slider1 3\nslide slider3 2\nslide slider6 0\n"
+        "tap btnbk\nwait 120000\ntap btnset\nslide slider2 3\ntap btnbk\nwait 360000\nquit\n");
+}
+
+TEST_F(ReplayTest, AJournalWithoutItsDescriptionIsRefused) {
+    const fs::path lone = folder / "lone";
+    writeFile(lone / "samples.csv", std::string(zemtra::session::kSamplesHeader) + "\n");
+    const auto outcome =
+        run(folder / "data", "quit\n",
+            {"--clock", "virtual", "--sensors", "replay:" + (lone / "samples.csv").string()});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find("session.json cannot be read"), std::string::npos) << outcome.err;
 }
 
 }  // namespace
