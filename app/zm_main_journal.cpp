@@ -67,6 +67,11 @@ void zm_main::startJournal() {
                                             const DocumentWriter::Outcome& outcome) {
             const auto module = std::static_pointer_cast<zm_main>(self.lock());
             if (!module) return;
+            // The usual answer, at every tick: nothing to show, nothing to name.
+            if (outcome && !outcome->created) {
+                module->clearNotice(NoticeKind::journal);
+                return;
+            }
             module->reportWrite(NoticeKind::journal, relative + fromUtf8(std::string(file)),
                                 kNotWritten, outcome, true);
         });
