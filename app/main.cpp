@@ -18,6 +18,7 @@
 #include "app/CommandLine.h"
 #include "app/DeviceServices.h"
 #include "app/FileSetup.h"
+#include "app/JournalReplay.h"
 #include "app/MailLogin.h"
 #include "app/ScriptDriver.h"
 #include "app/SignalWatcher.h"
@@ -64,7 +65,8 @@ bool displayAvailable() {
 // runtime scope, which main drops before the clock.
 platform::sensors::SensorClock sensorClock(const Clock& clock) {
     const auto startup = clock.monotonicNow();
-    return {[&clock, startup] { return clock.monotonicNow() - startup; }, clock.isVirtual()};
+    return {[&clock, startup] { return clock.monotonicNow() - startup; }, clock.isVirtual(),
+            clock.nowTicks()};
 }
 
 // The display settings that were tried, for the line saying they could not be used.
@@ -203,7 +205,7 @@ class MailServices {
 };
 
 // Every end of the run, whatever its status, saves the recent-word memory or says why not.
-void saveAtTheEnd(app::zm_main& module, bool started) {
+void saveAtTheEnd(app::zm_main& module, bool started, std::string_view ending) {
     if (!started) {
         // The memory may not even have been read: saving it would overwrite the saved one.
         platform::diagnostics::warning(
@@ -212,7 +214,7 @@ void saveAtTheEnd(app::zm_main& module, bool started) {
         return;
     }
     try {
-        module.orderlyEnd();
+        module.orderlyEnd(ending);
     } catch (const std::exception& error) {
         platform::diagnostics::error(std::string("the recent-word memory was not saved: ") +
                                      error.what());
@@ -253,9 +255,19 @@ int main(int argc, char** argv) {
         script = std::move(read).value();
     }
 
+    // A journal replayed: the clock is placed at its session, see JournalReplay.h.
+    const auto replay = app::journalReplayOf(options.sensors);
+    if (!replay) {
+        platform::diagnostics::error(replay.error());
+        return 2;
+    }
+    const std::optional<app::JournalReplay>& journal = *replay;
+    const bool replayed = journal && options.virtualClock;
     std::unique_ptr<Clock> clock;
     if (options.virtualClock) {
-        clock = std::make_unique<VirtualClock>(options.clockStartTicks);
+        clock = std::make_unique<VirtualClock>(replayed && !options.clockStartGiven
+                                                   ? journal->startMs - app::kReplayLeadMs
+                                                   : options.clockStartTicks);
     } else {
         clock = std::make_unique<RealClock>();
     }
@@ -321,11 +333,27 @@ int main(int argc, char** argv) {
     RtAppDelegate host(desktop.window(), [](const std::shared_ptr<RtCore>& bi) {
         return Value(RtNavigationControllerWrapper::createForHost(bi));
     });
+    module->setJournalSetup({.on = options.journal,
+                             .version = ZEMTRA_VERSION,
+                             .sensorSource = options.sensors,
+                             .speechOutput = options.speech});
     bool started = false;
+    bool failed = false;
     int status = 1;
     try {
         host.didFinishLaunching();
         started = true;
+        if (replayed) {
+            const auto move = [&module](const app::SliderPositions& positions) {
+                module->moveSliders(positions);
+            };
+            if (options.switchOn) {
+                const int64_t ahead = journal->startMs - clock->nowTicks();
+                if (ahead > 0) clock->busyWait(std::chrono::milliseconds(ahead));
+                if (!journal->settings.empty()) move(journal->settings.front().positions);
+            }
+            app::scheduleSettingsChanges(queue, *journal, move);
+        }
         // Switched on as by a tap, once start-up is done.
         if (options.switchOn) module->bi->raiseUIEvent(Value(), u"label1_click");
         // One loop runs the queue, with or without a window; a script only posts its commands.
@@ -341,7 +369,11 @@ int main(int argc, char** argv) {
         platform::diagnostics::error(std::string("the program ended after an error: ") +
                                      error.what());
         status = 1;
+        failed = true;
     }
-    saveAtTheEnd(*module, started);
+    const std::string_view ending = signals->received() != 0 ? "signal"
+                                    : failed || status != 0  ? "error"
+                                                             : "quit";
+    saveAtTheEnd(*module, started, ending);
     return status;
 }

@@ -1,7 +1,8 @@
 // The word generator's running costs, measured on the program itself (build/zemtra, headless):
 // - one display-timer pass, all in (dispatch by name, scanner, deadline, meter), in process;
 // - 24 simulated hours with the generator on under the virtual clock: wall time and peak memory,
-//   with the peak of a 2-hour run beside it to show that memory stays flat;
+//   with the peak of a 2-hour run beside it to show that memory stays flat, each with the session
+//   journal off and on (and the size of its samples.csv);
 // - start-up to the first frame on the real clock (until a screenshot taken as the first command
 //   is on disk);
 // - processor time used in 60 real seconds with the generator off and on;
@@ -23,6 +24,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <span>
 #include <thread>
@@ -78,8 +80,10 @@ struct Usage {
 };
 
 // Runs the program headless with the script; output goes to /dev/null.
+// `inspect`, when given, looks at the documents folder after the run, before it goes.
 Usage runProgram(const std::string& script, std::vector<std::string> extra,
-                 const fs::path& watched = {}) {
+                 const fs::path& watched = {},
+                 const std::function<void(const fs::path& data)>& inspect = {}) {
     const fs::path data = freshFolder("zemtra-bench-data");
     const fs::path scriptFile = data.string() + ".script";
     std::ofstream(scriptFile) << script;
@@ -119,6 +123,7 @@ Usage runProgram(const std::string& script, std::vector<std::string> extra,
         usage.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     posix_spawn_file_actions_destroy(&actions);
+    if (inspect) inspect(data);
     fs::remove_all(data);
     fs::remove(scriptFile);
     return usage;
@@ -263,16 +268,28 @@ BENCHMARK(BM_SliderDragStall)
     ->Iterations(5)
     ->Unit(benchmark::kMillisecond);
 
+// With the session journal on and off; with it, the size of its samples.csv.
 void BM_SimulatedHours(benchmark::State& state) {
     const int64_t hours = state.range(0);
+    const bool journal = state.range(1) != 0;
     for (auto _ : state) {
+        double samplesBytes = 0;
         report(state, runProgram("tap label1\nwait " + std::to_string(hours * 3600000) + "\n",
-                                 {"--clock", "virtual"}));
+                                 {"--clock", "virtual", "--journal", journal ? "on" : "off"}, {},
+                                 [&samplesBytes](const fs::path& data) {
+                                     std::error_code error;
+                                     for (const auto& entry : fs::recursive_directory_iterator(
+                                              data / "Sessions", error)) {
+                                         if (entry.path().filename() == "samples.csv")
+                                             samplesBytes += static_cast<double>(entry.file_size());
+                                     }
+                                 }));
+        if (journal) state.counters["samples_MB"] = samplesBytes / 1e6;
     }
 }
 BENCHMARK(BM_SimulatedHours)
-    ->Arg(2)
-    ->Arg(24)
+    ->ArgsProduct({{2, 24}, {0, 1}})
+    ->ArgNames({"hours", "journal"})
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kSecond);

@@ -8,12 +8,17 @@
 #include <cstring>
 #include <fstream>
 #include <system_error>
+#include <variant>
 
 namespace zemtra::platform::sensors {
 
 namespace {
 
 constexpr const char* kHeader = "t_ms,mx,my,mz,ax,ay,az,yaw,pitch,roll";
+// A session journal's samples start with these columns.
+constexpr std::string_view kJournalColumns = "t_ms,time,mx,my,mz,ax,ay,az,";
+constexpr std::array<const char*, 8> kJournalFieldNames = {"t_ms", "time", "mx", "my",
+                                                           "mz",   "ax",   "ay", "az"};
 constexpr std::array<const char*, 10> kFieldNames = {"t_ms", "mx", "my",  "mz",    "ax",
                                                      "ay",   "az", "yaw", "pitch", "roll"};
 
@@ -51,9 +56,34 @@ std::optional<double> decimal(const std::string& text) {
     return value;
 }
 
+// The readings of a journal row (its first eight fields), its time in epoch milliseconds; the
+// journal keeps no attitude.
+std::variant<ReplayRow, std::string> journalRow(const std::vector<std::string>& fields) {
+    if (fields.size() < kJournalFieldNames.size()) {
+        return "expected at least 8 fields, got " + std::to_string(fields.size());
+    }
+    std::array<double, 8> values{};
+    const bool noMagnetometer = fields[2].empty() && fields[3].empty() && fields[4].empty();
+    for (size_t i = 0; i < kJournalFieldNames.size(); ++i) {
+        if (i == 1 || (noMagnetometer && i >= 2 && i <= 4)) continue;
+        const auto value = decimal(fields[i]);
+        if (!value) {
+            return std::string(kJournalFieldNames[i]) + " is not a number: '" + fields[i] + "'";
+        }
+        values[i] = *value;
+    }
+    ReplayRow row{
+        .timeMs = values[0],
+        .magneticField = std::nullopt,
+        .motion = {.userAcceleration = {values[5], values[6], values[7]}, .attitude = {}}};
+    if (!noMagnetometer) row.magneticField = MagneticField{values[2], values[3], values[4]};
+    return row;
+}
+
 }  // namespace
 
-Result<std::vector<ReplayRow>> parseReplay(std::istream& in, const std::string& name) {
+Result<std::vector<ReplayRow>> parseReplay(std::istream& in, const std::string& name,
+                                           int64_t journalOriginMs) {
     std::vector<ReplayRow> rows;
     const auto problemAt = [&](size_t line, const std::string& problem) {
         return platform::fail(name + ":" + std::to_string(line) + ": " + problem);
@@ -62,11 +92,18 @@ Result<std::vector<ReplayRow>> parseReplay(std::istream& in, const std::string& 
     std::string line;
     size_t number = 0;
     bool headerSeen = false;
+    bool journal = false;
     std::string previousTime;
     while (std::getline(in, line)) {
         ++number;
+        // A journal's last line without its line end is the row being written when it ended.
+        if (journal && in.eof()) break;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (trimmed(line).empty()) continue;
+        if (!headerSeen && trimmed(line).starts_with(kJournalColumns)) {
+            headerSeen = journal = true;
+            continue;
+        }
         if (!headerSeen) {
             if (trimmed(line) != kHeader) {
                 return problemAt(
@@ -76,6 +113,20 @@ Result<std::vector<ReplayRow>> parseReplay(std::istream& in, const std::string& 
             continue;
         }
         const std::vector<std::string> fields = splitFields(line);
+        if (journal) {
+            auto row = journalRow(fields);
+            if (const auto* problem = std::get_if<std::string>(&row))
+                return problemAt(number, *problem);
+            auto& replayRow = std::get<ReplayRow>(row);
+            if (!rows.empty() && replayRow.timeMs < rows.back().timeMs + journalOriginMs) {
+                return problemAt(number, "t_ms goes back in time: '" + fields[0] + "' after '" +
+                                             previousTime + "'");
+            }
+            replayRow.timeMs -= static_cast<double>(journalOriginMs);
+            rows.push_back(replayRow);
+            previousTime = fields[0];
+            continue;
+        }
         if (fields.size() != kFieldNames.size()) {
             return problemAt(number, "expected 10 fields, got " + std::to_string(fields.size()));
         }
@@ -129,7 +180,7 @@ Result<std::unique_ptr<ReplayMotionSource>> ReplayMotionSource::load(
         return fail("cannot open the replay file " + file.string() + ": " + std::strerror(error),
                     std::error_code(error, std::generic_category()));
     }
-    auto rows = parseReplay(in, file.string());
+    auto rows = parseReplay(in, file.string(), clock.startupEpochMs);
     if (!rows) return rows.failure();
     return std::make_unique<ReplayMotionSource>(std::move(rows).value(), std::move(clock),
                                                 file.filename().string());

@@ -1,6 +1,11 @@
 // Motion samples replayed from a CSV file, timed by the program's clock (so a run under the
 // virtual clock replays exactly).
 //
+// A session journal's samples.csv (header "t_ms,time,mx,my,mz,ax,ay,az,…") is read as well: each
+// row's readings are served from its time on, its t_ms being epoch milliseconds on the program's
+// clock (SensorClock::startupEpochMs places them); a torn last row is left out, and the attitude,
+// which the journal does not keep, reads 0.
+//
 // The file starts with the header "t_ms,mx,my,mz,ax,ay,az,yaw,pitch,roll" and holds one sample
 // per line: the time in milliseconds since start-up, the magnetic field (µT), the user
 // acceleration (g) and the attitude (radians). Numbers take any C decimal form; mx, my and mz
@@ -16,6 +21,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <istream>
 #include <memory>
@@ -36,7 +42,10 @@ struct ReplayRow {
 };
 
 // The rows of a replay file, or the first problem as "NAME:LINE: what is wrong".
-Result<std::vector<ReplayRow>> parseReplay(std::istream& in, const std::string& name);
+// A journal's rows are placed `journalOriginMs` (epoch milliseconds of start-up) before their
+// times.
+Result<std::vector<ReplayRow>> parseReplay(std::istream& in, const std::string& name,
+                                           int64_t journalOriginMs = 0);
 
 class ReplayMotionSource final : public MotionSource {
   public:
