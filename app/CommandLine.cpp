@@ -314,6 +314,10 @@ Zemtra turns the noise of motion sensors into spoken words.
   --config FILE         read the options from FILE instead of the configuration file
   --help, --version
 
+Commands:
+  zemtra stats [SESSION] [--json] [--seed N] [--runs N]
+                        a session's words and digits against chance (zemtra stats --help)
+
 The configuration file, $XDG_CONFIG_HOME/zemtra/zemtra.conf (else
 ~/.config/zemtra/zemtra.conf), holds "key = value" lines whose keys are the long options
 that take a value ("sensors = iio", "smtp = smtps://mail.example.org"); "#" starts a

@@ -22,6 +22,7 @@
 #include "app/MailLogin.h"
 #include "app/ScriptDriver.h"
 #include "app/SignalWatcher.h"
+#include "app/StatsCommand.h"
 #include "app/zm_main.h"
 #include "platform/Diagnostics.h"
 #include "platform/desktop/XdgEmailHandoff.h"
@@ -231,6 +232,8 @@ int main(int argc, char** argv) {
     // of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (!arguments.empty() && arguments.front() == "stats")
+        return app::runStatsCommand({arguments.begin() + 1, arguments.end()}, environmentVariable);
     const auto parsed = app::parseCommandLine(arguments, environmentVariable);
     if (!parsed) {
         platform::diagnostics::error(parsed.error());
