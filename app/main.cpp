@@ -19,6 +19,7 @@
 #include "app/DeviceServices.h"
 #include "app/FileSetup.h"
 #include "app/MailLogin.h"
+#include "app/ReviewCommand.h"
 #include "app/ScriptDriver.h"
 #include "app/SignalWatcher.h"
 #include "app/zm_main.h"
@@ -229,6 +230,9 @@ int main(int argc, char** argv) {
     // of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (!arguments.empty() && arguments.front() == "review")
+        return app::runReviewCommand({arguments.begin() + 1, arguments.end()}, environmentVariable,
+                                     argv[0]);
     const auto parsed = app::parseCommandLine(arguments, environmentVariable);
     if (!parsed) {
         platform::diagnostics::error(parsed.error());
