@@ -3,8 +3,11 @@
 
 #include <QFontMetricsF>
 #include <QPen>
+#include <cmath>
 #include <cstdio>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 namespace zemtra::review {
 
@@ -17,8 +20,23 @@ struct Overloaded : Ts... {
 template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 
-double anchoredLeft(const SceneText& text) {
-    const QFontMetricsF metrics(chartFont(text.pixelSize, text.bold));
+// The chart uses a few sizes of one font; making a font and its metrics per text is what a
+// frame would otherwise spend its time on.
+class Fonts {
+  public:
+    const std::pair<QFont, QFontMetricsF>& of(double pixelSize, bool bold) {
+        for (const auto& [key, entry] : entries_)
+            if (key.first == pixelSize && key.second == bold) return entry;
+        QFont font = chartFont(pixelSize, bold);
+        entries_.emplace_back(std::pair(pixelSize, bold), std::pair(font, QFontMetricsF(font)));
+        return entries_.back().second;
+    }
+
+  private:
+    std::vector<std::pair<std::pair<double, bool>, std::pair<QFont, QFontMetricsF>>> entries_;
+};
+
+double anchoredLeft(const SceneText& text, const QFontMetricsF& metrics) {
     const double width = metrics.horizontalAdvance(text.text);
     switch (text.anchor) {
         case Anchor::left:
@@ -75,36 +93,55 @@ std::string escaped(const QString& text) {
 
 void paintScene(QPainter& painter, const ChartScene& scene) {
     painter.fillRect(QRectF(QPointF(0, 0), scene.size), scene.background);
+    Fonts fonts;
+    std::vector<QLineF> lines;
     for (const SceneItem& item : scene.items) {
-        std::visit(Overloaded{
-                       [&](const SceneRect& rect) { painter.fillRect(rect.rect, rect.fill); },
-                       [&](const SceneLine& line) {
-                           painter.setRenderHint(QPainter::Antialiasing, false);
-                           painter.setPen(QPen(line.color, line.width));
-                           painter.drawLine(line.line);
-                       },
-                       [&](const ScenePolyline& polyline) {
-                           painter.setRenderHint(QPainter::Antialiasing, true);
-                           painter.setPen(QPen(polyline.color, polyline.width, Qt::SolidLine,
-                                               Qt::RoundCap, Qt::RoundJoin));
-                           painter.drawPolyline(polyline.points);
-                       },
-                       [&](const SceneBand& band) {
-                           painter.setRenderHint(QPainter::Antialiasing, false);
-                           painter.setPen(Qt::NoPen);
-                           painter.setBrush(band.fill);
-                           painter.drawPolygon(band.outline);
-                           painter.setBrush(Qt::NoBrush);
-                       },
-                       [&](const SceneText& text) {
-                           painter.setRenderHint(QPainter::TextAntialiasing, true);
-                           painter.setFont(chartFont(text.pixelSize, text.bold));
-                           painter.setPen(text.color);
-                           painter.drawText(QPointF(anchoredLeft(text), text.baseline.y()),
-                                            text.text);
-                       },
-                   },
-                   item);
+        std::visit(
+            Overloaded{
+                [&](const SceneRect& rect) { painter.fillRect(rect.rect, rect.fill); },
+                [&](const SceneLine& line) {
+                    // Upright lines (the markers and the grid) as rectangles: the raster
+                    // engine fills those far faster than it strokes lines.
+                    if (line.line.x1() == line.line.x2()) {
+                        const double left = std::floor(line.line.x1() - line.width / 2 + 0.5);
+                        painter.fillRect(QRectF(left, std::min(line.line.y1(), line.line.y2()),
+                                                std::max(1.0, std::round(line.width)),
+                                                std::fabs(line.line.dy())),
+                                         line.color);
+                        return;
+                    }
+                    painter.setRenderHint(QPainter::Antialiasing, false);
+                    painter.setPen(QPen(line.color, line.width));
+                    painter.drawLine(line.line);
+                },
+                [&](const ScenePolyline& polyline) {
+                    painter.setRenderHint(QPainter::Antialiasing, true);
+                    painter.setPen(QPen(polyline.color, polyline.width, Qt::SolidLine, Qt::RoundCap,
+                                        Qt::RoundJoin));
+                    painter.drawPolyline(polyline.points);
+                },
+                [&](const SceneBand& band) {
+                    // One pixel-wide line per column: much cheaper to fill than the
+                    // outline's polygon.
+                    painter.setRenderHint(QPainter::Antialiasing, false);
+                    QPen pen(band.fill, 1);
+                    pen.setCosmetic(true);
+                    painter.setPen(pen);
+                    lines.clear();
+                    for (qsizetype at = 0; at < band.top.size(); ++at)
+                        lines.emplace_back(band.top[at], band.bottom[at]);
+                    painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+                },
+                [&](const SceneText& text) {
+                    painter.setRenderHint(QPainter::TextAntialiasing, true);
+                    const auto& [font, metrics] = fonts.of(text.pixelSize, text.bold);
+                    painter.setFont(font);
+                    painter.setPen(text.color);
+                    painter.drawText(QPointF(anchoredLeft(text, metrics), text.baseline.y()),
+                                     text.text);
+                },
+            },
+            item);
     }
 }
 
@@ -145,8 +182,12 @@ std::string svgOf(const ChartScene& scene) {
                 },
                 [&](const SceneBand& band) {
                     svg += "<polygon" + colourAttributes(band.fill, "fill") + " points=\"";
-                    for (const QPointF& point : band.outline)
-                        svg += coordinate(point.x()) + "," + coordinate(point.y()) + " ";
+                    for (const QPointF& point : band.top)
+                        svg += coordinate(point.x() - 0.5) + "," + coordinate(point.y()) + " " +
+                               coordinate(point.x() + 0.5) + "," + coordinate(point.y()) + " ";
+                    for (auto at = band.bottom.crbegin(); at != band.bottom.crend(); ++at)
+                        svg += coordinate(at->x() + 0.5) + "," + coordinate(at->y()) + " " +
+                               coordinate(at->x() - 0.5) + "," + coordinate(at->y()) + " ";
                     svg += "\"/>\n";
                 },
                 [&](const SceneText& text) {

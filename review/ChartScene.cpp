@@ -196,11 +196,9 @@ class Builder {
             QPolygonF bottom;
             const auto flush = [&] {
                 if (crowded) {
-                    if (!piece.points.isEmpty()) {
-                        QPolygonF outline = piece.points;
-                        for (auto at = bottom.crbegin(); at != bottom.crend(); ++at) outline << *at;
-                        scene_.items.emplace_back(SceneBand{outline, channelColour(channel)});
-                    }
+                    if (!piece.points.isEmpty())
+                        scene_.items.emplace_back(
+                            SceneBand{piece.points, bottom, channelColour(channel)});
                     piece.points.clear();
                     bottom.clear();
                     return;
@@ -236,8 +234,8 @@ class Builder {
                     const double middle = (yLow + yHigh) / 2;
                     yHigh = std::min(yHigh, middle - 0.7);
                     yLow = std::max(yLow, middle + 0.7);
-                    piece.points << QPointF(x - 0.5, yHigh) << QPointF(x + 0.5, yHigh);
-                    bottom << QPointF(x - 0.5, yLow) << QPointF(x + 0.5, yLow);
+                    piece.points << QPointF(x, yHigh);
+                    bottom << QPointF(x, yLow);
                     continue;
                 }
                 if (yLow - yHigh < 0.5) {
@@ -525,7 +523,7 @@ ChartViewport wholeSession(const ChartData& data) {
     }
     const double first = static_cast<double>(data.firstTime());
     const double last = static_cast<double>(data.lastTime());
-    const double room = std::max(1000.0, (last - first) * 0.01);
+    const double room = std::clamp((last - first) * 0.005, 1000.0, 120000.0);
     viewport.startMs = first - room;
     viewport.endMs = last + room;
     return viewport;

@@ -34,8 +34,10 @@ struct ScenePolyline {
     double width = 1;
 };
 // A filled outline: the envelope of a channel where many rows share each pixel column.
+// `top` and `bottom` hold one point per pixel column, at the same x.
 struct SceneBand {
-    QPolygonF outline;
+    QPolygonF top;
+    QPolygonF bottom;
     QColor fill;
 };
 enum class Anchor { left, centre, right };

@@ -26,6 +26,8 @@ QListWidget::item { padding: 2px 4px; }
 QListWidget::item:selected { background: #2c2c2e; color: #30d158; }
 )";
 
+constexpr int kSideWidth = 290;
+
 // The selection value is made of the digits of these readings (mag y, mag z, acc y, acc z).
 constexpr std::array<bool, 6> kValueSlots = {false, true, true, false, true, true};
 
@@ -58,8 +60,12 @@ QString detailsHtml(const WordDetails& details) {
         QStringLiteral("<div style='font-size:16px; font-weight:bold'>") +
         html(details.word.empty() ? "(no word)" : details.word) +
         QStringLiteral(" <span style='color:#98989f; font-weight:normal; font-size:13px'>") +
+        html(std::string(session::decisionName(details.decision))) + QStringLiteral(" at ") +
         html(details.time) + QStringLiteral("</span></div>");
-    text += QStringLiteral("<table cellspacing='0' cellpadding='2' style='margin-top:6px'>");
+    text += QStringLiteral(
+        "<table cellspacing='0' cellpadding='2' style='margin-top:6px'>"
+        "<tr style='color:#98989f'><td></td><td>reading as scanned (absolute value)</td>"
+        "<td>digit</td></tr>");
     for (size_t channel = 0; channel < kChannels; ++channel) {
         const ReadingDigit& reading = details.readings[channel];
         text +=
@@ -98,7 +104,7 @@ QString detailsHtml(const WordDetails& details) {
 QString figuresHtml(const Figures& figures) {
     QString text = QStringLiteral(
         "<div style='font-size:15px; font-weight:bold'>Figures</div>"
-        "<table cellspacing='0' cellpadding='2' style='margin-top:4px'>");
+        "<table width='100%' cellspacing='0' cellpadding='2' style='margin-top:4px'>");
     for (const auto& [label, value] : figures)
         text += QStringLiteral("<tr><td style='color:#98989f; padding-right:12px'>") + html(label) +
                 QStringLiteral("</td><td align='right'>") + html(value) +
@@ -139,6 +145,7 @@ ReviewWindow::ReviewWindow(session::Journal journal, QWidget* parent)
     heading->setObjectName(QStringLiteral("heading"));
     auto* subheading = new QLabel(headerText(journal_, data_), this);
     subheading->setObjectName(QStringLiteral("subheading"));
+    subheading->setTextFormat(Qt::RichText);
     auto* header = new QHBoxLayout;
     header->addWidget(heading);
     header->addSpacing(12);
@@ -149,7 +156,7 @@ ReviewWindow::ReviewWindow(session::Journal journal, QWidget* parent)
     layout->addWidget(chart_, 1, 0);
 
     words_ = new QListWidget(this);
-    words_->setFixedWidth(240);
+    words_->setFixedWidth(kSideWidth);
     for (const size_t row : data_.accepted()) {
         const session::SampleRow& journalRow = journal_.rows[data_.journalRow(row)];
         words_->addItem(clockOf(journalRow.time) + QStringLiteral("  ") +
@@ -172,7 +179,7 @@ ReviewWindow::ReviewWindow(session::Journal journal, QWidget* parent)
     figures_->setObjectName(QStringLiteral("panel"));
     figures_->setTextFormat(Qt::RichText);
     figures_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    figures_->setFixedWidth(240);
+    figures_->setFixedWidth(kSideWidth);
     layout->addWidget(figures_, 2, 1);
     layout->setRowStretch(1, 1);
     layout->setColumnStretch(0, 1);

@@ -51,8 +51,10 @@ TEST(ChartData, EnvelopesAreTheMinimumAndMaximumOfTheirRows) {
             const Envelope got = data.envelope(channel, begin, end);
             ASSERT_EQ(got.any, expected.any) << begin << ".." << end;
             if (!got.any) continue;
-            ASSERT_EQ(got.low, expected.low) << "channel " << channel << " " << begin << ".." << end;
-            ASSERT_EQ(got.high, expected.high) << "channel " << channel << " " << begin << ".." << end;
+            ASSERT_EQ(got.low, expected.low)
+                << "channel " << channel << " " << begin << ".." << end;
+            ASSERT_EQ(got.high, expected.high)
+                << "channel " << channel << " " << begin << ".." << end;
         }
     }
     EXPECT_FALSE(data.envelope(0, 1000, 1010).any);
@@ -74,7 +76,8 @@ TEST(ChartData, RowsThatGoBackInTimeAreLeftOutAndCounted) {
 std::vector<const SceneText*> labelsOf(const ChartScene& scene) {
     std::vector<const SceneText*> labels;
     for (const SceneItem& item : scene.items)
-        if (const auto* text = std::get_if<SceneText>(&item); text && text->baseline.y() < scene.plot.top())
+        if (const auto* text = std::get_if<SceneText>(&item);
+            text && text->baseline.y() < scene.plot.top())
             labels.push_back(text);
     return labels;
 }
@@ -110,7 +113,8 @@ TEST(ChartScene, WordLabelsNeverOverlapAndThePickedWordKeepsItsLabel) {
                     const double otherWidth = metrics.horizontalAdvance(labels[b]->text);
                     const double gap = std::fabs(labels[a]->baseline.x() - labels[b]->baseline.x());
                     EXPECT_GE(gap, (width + otherWidth) / 2)
-                        << labels[a]->text.toStdString() << " and " << labels[b]->text.toStdString();
+                        << labels[a]->text.toStdString() << " and "
+                        << labels[b]->text.toStdString();
                 }
             }
             EXPECT_TRUE(pickedLabelled) << "share " << share << " width " << size.width();
@@ -122,7 +126,7 @@ size_t drawnPoints(const ChartScene& scene) {
     size_t points = 0;
     for (const SceneItem& item : scene.items) {
         if (const auto* line = std::get_if<ScenePolyline>(&item)) points += line->points.size();
-        if (const auto* band = std::get_if<SceneBand>(&item)) points += band->outline.size();
+        if (const auto* band = std::get_if<SceneBand>(&item)) points += 2 * band->top.size();
     }
     return points;
 }
@@ -156,7 +160,8 @@ TEST(ChartScene, TheSvgHoldsEveryItemOfTheSceneWithItsTextEscaped) {
     const std::string svg = svgOf(scene);
     const auto occurrences = [&](const std::string& what) {
         size_t count = 0;
-        for (size_t at = svg.find(what); at != std::string::npos; at = svg.find(what, at + 1)) ++count;
+        for (size_t at = svg.find(what); at != std::string::npos; at = svg.find(what, at + 1))
+            ++count;
         return count;
     };
     size_t texts = 0;

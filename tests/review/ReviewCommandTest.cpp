@@ -95,7 +95,8 @@ TEST(ReviewCommand, BadSessionsAreNamedWithTheirFileAndLineAndNeverCrash) {
         "1735718400000,2025-01-01T08:00:00.000+00:00,1.123456789,2.123456789,3.123456789,"
         "0.1234567891,0.2234567891,0.3234567891,111222,1122,1122,accepted,0,apple\n";
     const std::string later =
-        "1735718401000,2025-01-01T08:00:01.000+00:00,1.2,2.2,3.2,0.1,0.2,0.3,------,0000,0,quiet,,\n";
+        "1735718401000,2025-01-01T08:00:01.000+00:00,1.2,2.2,3.2,0.1,0.2,0.3,------,0000,0,quiet,,"
+        "\n";
     const std::vector<BadSession> cases = {
         {"empty samples", " ", "", 1, "samples.csv"},
         {"nothing at all", "", "", 1, "samples.csv"},

@@ -66,8 +66,7 @@ TEST_F(ReviewWindowTest, ZoomKeepsTheTimeUnderTheCursorAndPanStaysInsideTheSessi
     const double x = scene.plot.left() + scene.plot.width() * 0.25;
     const auto timeAt = [&](double px) {
         const ChartScene& now = chart().scene();
-        return chart().viewport().startMs +
-               (px - now.plot.left()) / now.plot.width() * span();
+        return chart().viewport().startMs + (px - now.plot.left()) / now.plot.width() * span();
     };
     const double before = timeAt(x);
     QWheelEvent wheel(QPointF(x, 200), chart().mapToGlobal(QPointF(x, 200)), {}, {0, 240},
