@@ -32,6 +32,7 @@
 #include "platform/sensors/MotionSourceFactory.h"
 #include "platform/smtp/FileMailDrafts.h"
 #include "platform/smtp/SmtpTransport.h"
+#include "review/Review.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/QueueTaskSource.h"
@@ -203,6 +204,21 @@ class MailServices {
     const std::shared_ptr<platform::qt::QtMailWindow> screen_;
 };
 
+// The review window the log panel opens, in the program's scope while the desktop lives: its
+// windows go before Qt does.
+class ReviewService {
+  public:
+    ReviewService(RuntimeScope& scope, bool headless) : scope_(scope) {
+        scope_.add<platform::SessionReview>(review::createSessionReview(headless));
+    }
+    ~ReviewService() { scope_.add<platform::SessionReview>(nullptr); }
+    ReviewService(const ReviewService&) = delete;
+    ReviewService& operator=(const ReviewService&) = delete;
+
+  private:
+    RuntimeScope& scope_;
+};
+
 // Every end of the run, whatever its status, saves the recent-word memory or says why not.
 void saveAtTheEnd(app::zm_main& module, bool started) {
     if (!started) {
@@ -319,6 +335,7 @@ int main(int argc, char** argv) {
     ScreenAttachment attachment(Screen::main(), desktop, !headless);
     desktop.setCloseHandler([&queue] { queue.quit(0); });
     const MailServices mail(scope, options, desktop.window(), !headless);
+    const ReviewService review(scope, headless);
 
     StaticModules::registerClass<app::zm_main>(u"zm_main");
     const auto module = StaticModules::New<app::zm_main>();

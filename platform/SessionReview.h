@@ -17,6 +17,8 @@ namespace zemtra::platform {
 class SessionReview {
   public:
     virtual ~SessionReview() = default;
+    // False in a headless run: open() would only say so.
+    virtual bool hasWindow() const = 0;
     // The newest session under the documents directory (ending with "/").
     virtual Result<void> openNewest(const std::string& documentsDirectory) = 0;
 };

@@ -33,6 +33,7 @@ ChartScene sceneOf(const ChartData& data, int width, int height) {
 
 class HeadlessReview final : public platform::SessionReview {
   public:
+    bool hasWindow() const override { return false; }
     platform::Result<void> openNewest(const std::string&) override {
         return platform::fail(
             "the review window needs a display; this run is headless (zemtra review SESSION "
@@ -42,6 +43,7 @@ class HeadlessReview final : public platform::SessionReview {
 
 class WindowReview final : public platform::SessionReview {
   public:
+    bool hasWindow() const override { return true; }
     platform::Result<void> openNewest(const std::string& documentsDirectory) override {
         const auto folder = session::newestSession(documentsDirectory);
         if (!folder)

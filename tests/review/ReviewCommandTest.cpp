@@ -146,5 +146,18 @@ TEST(ReviewCommand, BadSessionsAreNamedWithTheirFileAndLineAndNeverCrash) {
     EXPECT_NE(none.err.find("no session recorded"), std::string::npos) << none.err;
 }
 
+TEST(ReviewButton, AHeadlessRunSaysTheWindowNeedsADisplayAndGoesOn) {
+    const TemporaryFolder home;
+    writeSession(home / "data/Sessions/2025-01-01_08-00-00", 60);
+    writeFile(home / "script.txt", "tap btnlog\ntap btnreview\nwait 1000\ntap btnbk\n");
+    ChildProcess program({{ZEMTRA_PROGRAM, "--headless", "--clock", "virtual", "--speech", "none",
+                           "--data", home.file("data"), "--script", home.file("script.txt")},
+                          {{"HOME", home.path().string()}, {"XDG_CONFIG_HOME", ""}}});
+    const ProgramOutcome outcome = program.wait(std::chrono::seconds(30));
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_NE(outcome.err.find("the review window needs a display"), std::string::npos)
+        << outcome.err;
+}
+
 }  // namespace
 }  // namespace zemtra::app
