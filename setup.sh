@@ -5,7 +5,7 @@
 #                          AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/) and
 #                          under ThreadSanitizer (build-tsan/; the tests labelled qt are left out
 #                          there: Qt's own threads are not built with ThreadSanitizer and only
-#                          give noise)
+#                          give noise; glib's are suppressed in tests/support/threads.supp)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -52,6 +52,6 @@ if [ "${1:-}" = "--test" ]; then
     -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" \
     -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
   cmake --build build-tsan -j "$jobs"
-  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/support/threads.supp" \
     ctest --test-dir build-tsan --output-on-failure -j "$jobs" -LE qt
 fi

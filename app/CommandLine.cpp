@@ -282,7 +282,6 @@ platform::Result<Options> parseCommandLine(const std::vector<std::string>& argum
 
 std::string usageText() {
     return R"(Usage: zemtra [options]
-       zemtra review [SESSION] [--data DIR] [--png FILE] [--svg FILE] [--size WxH]
 Zemtra turns the noise of motion sensors into spoken words.
 
   --headless            run without a window (the default when no display is available)
@@ -307,9 +306,12 @@ Zemtra turns the noise of motion sensors into spoken words.
   --config FILE         read the options from FILE instead of the configuration file
   --help, --version
 
-zemtra review opens a window on a recorded session (the newest when none is named): the
-six sensor channels over its time, what each tick decided, and why each word came; with
---png or --svg it draws the chart into a file instead. See zemtra review --help.
+Commands:
+  zemtra review [SESSION] [--png FILE] [--svg FILE] [--size WxH]
+                        a session's sensor channels, decisions and words in a window, or
+                        its chart as a PNG or SVG file (zemtra review --help)
+  zemtra stats [SESSION] [--json] [--seed N] [--runs N]
+                        a session's words and digits against chance (zemtra stats --help)
 
 The configuration file, $XDG_CONFIG_HOME/zemtra/zemtra.conf (else
 ~/.config/zemtra/zemtra.conf), holds "key = value" lines whose keys are the long options

@@ -22,6 +22,7 @@
 #include "app/ReviewCommand.h"
 #include "app/ScriptDriver.h"
 #include "app/SignalWatcher.h"
+#include "app/StatsCommand.h"
 #include "app/zm_main.h"
 #include "platform/Diagnostics.h"
 #include "platform/desktop/XdgEmailHandoff.h"
@@ -249,6 +250,8 @@ int main(int argc, char** argv) {
     if (!arguments.empty() && arguments.front() == "review")
         return app::runReviewCommand({arguments.begin() + 1, arguments.end()}, environmentVariable,
                                      argv[0]);
+    if (!arguments.empty() && arguments.front() == "stats")
+        return app::runStatsCommand({arguments.begin() + 1, arguments.end()}, environmentVariable);
     const auto parsed = app::parseCommandLine(arguments, environmentVariable);
     if (!parsed) {
         platform::diagnostics::error(parsed.error());

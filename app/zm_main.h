@@ -26,6 +26,7 @@
 #include "runtime/lib/DocumentWriter.h"
 #include "runtime/lib/RtArray.h"
 #include "runtime/lib/zm_dateutils.h"
+#include "session/SelectionEngine.h"
 #include "ui/RtButtonWrapper.h"
 #include "ui/RtHud.h"
 #include "ui/RtImageViewWrapper.h"
@@ -67,6 +68,8 @@ class zm_main final : public RtStaticModule {
 
     // ---- selection engine
     void _itcout(const String& selection);
+    // The step itself, answering what the rules decided.
+    session::Selection selectWord(const String& selection);
     void _setdt(int32_t delay);
     void _sayit(int32_t index);
 
@@ -256,6 +259,10 @@ class zm_main final : public RtStaticModule {
     void waitForWrites();
     std::string documentPath(StringView name) const;
     void repairWordLog();
+    class MemorySlots;
+    session::SelectionState selectionState() const;
+    void setSelectionState(const session::SelectionState& state);
+    void speakAccepted(const String& selection, int32_t x);
     String readWordLog();
     // The last clear of the log was written.
     bool logCleared_ = false;

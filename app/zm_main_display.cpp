@@ -45,10 +45,10 @@ void zm_main::_tmr1_tick() {
         if (_ic == 9) _tg = 1;
         if (_ic == 1) _tg = 0;
     }
-    if (_dt > 0 && Now() > _dt) {
-        _dt = 0;
+    session::SelectionState state = selectionState();
+    if (session::releaseQuiet(state, Now())) {
+        setSelectionState(state);
         bi->Log(u"dt clear");
-        if (_rn > 7) _rn = 0;
     }
     _x1 -= 100;
     if (_x1 < 0) _x1 = 0;

@@ -103,11 +103,14 @@ void paintScene(QPainter& painter, const ChartScene& scene) {
                     // Upright lines (the markers and the grid) as rectangles: the raster
                     // engine fills those far faster than it strokes lines.
                     if (line.line.x1() == line.line.x2()) {
-                        const double left = std::floor(line.line.x1() - line.width / 2 + 0.5);
-                        painter.fillRect(QRectF(left, std::min(line.line.y1(), line.line.y2()),
-                                                std::max(1.0, std::round(line.width)),
-                                                std::fabs(line.line.dy())),
-                                         line.color);
+                        const auto left =
+                            static_cast<int>(std::floor(line.line.x1() - line.width / 2 + 0.5));
+                        const auto top =
+                            static_cast<int>(std::lround(std::min(line.line.y1(), line.line.y2())));
+                        const auto height =
+                            static_cast<int>(std::lround(std::fabs(line.line.dy())));
+                        const auto width = std::max(1, static_cast<int>(std::lround(line.width)));
+                        painter.fillRect(QRect(left, top, width, height), line.color);
                         return;
                     }
                     painter.setRenderHint(QPainter::Antialiasing, false);

@@ -1,8 +1,11 @@
 // The side panel's figures: what the journal's rows say about the session.
 #include "review/ReviewFigures.h"
 
+#include "session/DigitStatistics.h"
+
 #include <cstdio>
 #include <set>
+#include <string_view>
 
 namespace zemtra::review {
 
@@ -53,6 +56,55 @@ Figures figuresOf(const session::Journal& journal, const ChartData& data) {
         if (value.size() == 4 && value[2] == '0' && value[3] == '0') ++doubleZero;
     }
     figures.emplace_back("Values ending in 00", withShare(doubleZero, rows));
+    return figures;
+}
+
+Figures figuresOf(const session::Statistics& statistics, size_t skippedRows) {
+    Figures figures;
+    const auto ticks = static_cast<size_t>(statistics.ticks);
+    figures.emplace_back("Ticks", std::to_string(ticks));
+    if (skippedRows > 0) figures.emplace_back("Rows skipped", std::to_string(skippedRows));
+    figures.emplace_back("Duration", duration(static_cast<int64_t>(statistics.hours * 3600000)));
+    for (size_t kind = 0; kind < session::kDecisions.size(); ++kind)
+        figures.emplace_back(std::string(session::decisionName(session::kDecisions[kind])),
+                             withShare(static_cast<size_t>(statistics.decisions[kind]), ticks));
+    char number[96];
+    std::snprintf(number, sizeof number, "%.1f", statistics.wordsPerHour);
+    figures.emplace_back("Words per hour", number);
+    figures.emplace_back("Distinct words", std::to_string(statistics.distinctWords));
+    if (!statistics.topWords.empty()) {
+        const session::WordCount& top = statistics.topWords.front();
+        figures.emplace_back("Most repeated", top.word + " (" + std::to_string(top.count) + ")");
+    }
+    figures.emplace_back("Values ending in 00", session::percentText(statistics.reachable.share00));
+    figures.emplace_back("Indices that can come",
+                         std::to_string(statistics.reachable.count) + " of 2049");
+    // Each channel's digits against fair ones: the p value of the chi-square test.
+    for (const session::ChannelDigits& channel : statistics.digits.channels) {
+        if (!channel.test) {
+            figures.emplace_back("Digits " + channel.channel, "none");
+            continue;
+        }
+        const double p = channel.test->p;
+        if (p < 1e-4)
+            std::snprintf(number, sizeof number, "not fair (p < 0.0001)");
+        else
+            std::snprintf(number, sizeof number, "%s (p = %.4f)", p < 0.01 ? "not fair" : "fair",
+                          p);
+        figures.emplace_back("Digits " + channel.channel, number);
+    }
+    const session::ControlFigures& control = statistics.control;
+    if (control.runs > 0) {
+        std::snprintf(number, sizeof number, "%.1f (%.1f–%.1f)", control.wordsPerHour.mean,
+                      control.wordsPerHour.low, control.wordsPerHour.high);
+        figures.emplace_back("Fair digits, words/h", number);
+        std::snprintf(number, sizeof number, "%.0f (%.0f–%.0f)", control.distinctWords.mean,
+                      control.distinctWords.low, control.distinctWords.high);
+        figures.emplace_back("Fair digits, distinct", number);
+        std::snprintf(number, sizeof number, "%.0f%% of %d runs", control.wordsPerHour.percentile,
+                      control.runs);
+        figures.emplace_back("Session's rate above", number);
+    }
     return figures;
 }
 

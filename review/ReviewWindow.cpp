@@ -9,6 +9,7 @@
 #include "review/ChartView.h"
 #include "review/ReviewFigures.h"
 #include "review/WordDetails.h"
+#include "session/Statistics.h"
 
 namespace zemtra::review {
 
@@ -101,15 +102,26 @@ QString detailsHtml(const WordDetails& details) {
     return text;
 }
 
-QString figuresHtml(const Figures& figures) {
+// Two columns of label and value, so the panel stays as low as the details beside it.
+QString figuresHtml(const Figures& figures, bool complete) {
     QString text = QStringLiteral(
         "<div style='font-size:15px; font-weight:bold'>Figures</div>"
-        "<table width='100%' cellspacing='0' cellpadding='2' style='margin-top:4px'>");
-    for (const auto& [label, value] : figures)
-        text += QStringLiteral("<tr><td style='color:#98989f; padding-right:12px'>") + html(label) +
-                QStringLiteral("</td><td align='right'>") + html(value) +
-                QStringLiteral("</td></tr>");
-    return text + QStringLiteral("</table>");
+        "<table cellspacing='0' cellpadding='2' style='margin-top:4px'>");
+    const size_t rows = (figures.size() + 1) / 2;
+    const auto cells = [&](size_t at) {
+        if (at >= figures.size()) return QStringLiteral("<td></td><td></td>");
+        return QStringLiteral("<td style='color:#98989f; padding-right:10px'>") +
+               html(figures[at].first) +
+               QStringLiteral("</td><td align='right' style='padding-right:28px'>") +
+               html(figures[at].second) + QStringLiteral("</td>");
+    };
+    for (size_t row = 0; row < rows; ++row)
+        text += QStringLiteral("<tr>") + cells(row) + cells(row + rows) + QStringLiteral("</tr>");
+    text += QStringLiteral("</table>");
+    if (!complete)
+        text += QStringLiteral(
+            "<p style='color:#98989f'>Digits and control runs are being worked out…</p>");
+    return text;
 }
 
 QString headerText(const session::Journal& journal, const ChartData& data) {
@@ -169,18 +181,20 @@ ReviewWindow::ReviewWindow(session::Journal journal, QWidget* parent)
     details_->setObjectName(QStringLiteral("panel"));
     details_->setTextFormat(Qt::RichText);
     details_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    details_->setMinimumHeight(250);
+    details_->setMinimumHeight(260);
     details_->setText(
         QStringLiteral("<span style='color:#98989f'>Pick a word in the list or click "
                        "its marker on the chart to see why it came.</span>"));
-    layout->addWidget(details_, 2, 0);
+    auto* panels = new QHBoxLayout;
+    panels->setSpacing(12);
+    panels->addWidget(details_, 1);
+    layout->addLayout(panels, 2, 0, 1, 2);
 
-    figures_ = new QLabel(figuresHtml(figuresOf(journal_, data_)), this);
+    figures_ = new QLabel(figuresHtml(figuresOf(journal_, data_), false), this);
     figures_->setObjectName(QStringLiteral("panel"));
     figures_->setTextFormat(Qt::RichText);
     figures_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    figures_->setFixedWidth(kSideWidth);
-    layout->addWidget(figures_, 2, 1);
+    panels->addWidget(figures_, 1);
     layout->setRowStretch(1, 1);
     layout->setColumnStretch(0, 1);
 
@@ -198,9 +212,30 @@ ReviewWindow::ReviewWindow(session::Journal journal, QWidget* parent)
         showDetails(row);
     });
     chart_->setFocus();
+
+    // The worker reads the journal, which nothing changes while the window lives, and hands its
+    // result to the window's thread; a result posted to a window already gone is dropped.
+    statistics_ = std::thread([this] {
+        auto statistics = std::make_shared<session::Statistics>(
+            session::computeStatistics(journal_, session::ControlOptions{}));
+        QMetaObject::invokeMethod(
+            this,
+            [this, statistics] {
+                figures_->setText(figuresHtml(
+                    figuresOf(*statistics, journal_.skippedRows + data_.leftOut()), true));
+                statisticsShown_ = true;
+            },
+            Qt::QueuedConnection);
+    });
 }
 
-ReviewWindow::~ReviewWindow() = default;
+ReviewWindow::~ReviewWindow() {
+    if (statistics_.joinable()) statistics_.join();
+}
+
+QString ReviewWindow::figuresText() const {
+    return figures_->text();
+}
 
 void ReviewWindow::pickWord(size_t place) {
     if (place >= data_.accepted().size()) return;

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "review/ChartData.h"
 #include "session/Journal.h"
@@ -27,6 +28,9 @@ class ReviewWindow final : public QWidget {
     // Picks the accepted word at that place of the list (chart, list and details follow).
     void pickWord(size_t place);
     std::optional<size_t> pickedWord() const { return picked_; }
+    // The statistics arrive from a thread of their own a moment after the window opens.
+    bool statisticsShown() const { return statisticsShown_; }
+    QString figuresText() const;
 
   private:
     void showDetails(size_t chartRow);
@@ -38,6 +42,10 @@ class ReviewWindow final : public QWidget {
     QLabel* details_ = nullptr;
     QLabel* figures_ = nullptr;
     std::optional<size_t> picked_;
+    bool statisticsShown_ = false;
+    // Computes the statistics (with their control runs) off the window's thread; joined when the
+    // window goes.
+    std::thread statistics_;
 };
 
 }  // namespace zemtra::review

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
@@ -91,6 +92,19 @@ TEST_F(ReviewWindowTest, ZoomKeepsTheTimeUnderTheCursorAndPanStaysInsideTheSessi
     QTest::keyClick(&chart(), Qt::Key_Plus);
     QTest::keyClick(&chart(), Qt::Key_Home);
     EXPECT_NEAR(span(), whole, 1);
+}
+
+TEST_F(ReviewWindowTest, TheFiguresOfTheStatisticsFollowOnceTheyAreWorkedOut) {
+    EXPECT_TRUE(window_.figuresText().contains(QStringLiteral("accepted")));
+    // The control runs take a moment on their thread; the watchdog is the deadline.
+    QDeadlineTimer deadline(20000);
+    while (!window_.statisticsShown() && !deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_TRUE(window_.statisticsShown());
+    const QString figures = window_.figuresText();
+    EXPECT_TRUE(figures.contains(QStringLiteral("Digits ay")));
+    EXPECT_TRUE(figures.contains(QStringLiteral("Fair digits, words/h")));
+    EXPECT_FALSE(figures.contains(QStringLiteral("being worked out")));
 }
 
 }  // namespace
