@@ -127,6 +127,12 @@ std::optional<std::string> applySmtpCa(Options& options, const std::string& text
     return std::nullopt;
 }
 
+std::optional<std::string> applyJournal(Options& options, const std::string& text) {
+    if (text != "on" && text != "off") return "--journal takes on or off, got '" + text + "'";
+    options.journal = text == "on";
+    return std::nullopt;
+}
+
 std::optional<std::string> applyScript(Options& options, const std::string& text) {
     options.script = text;
     return std::nullopt;
@@ -143,7 +149,7 @@ constexpr ValueOption kValueOptions[] = {
     {"--data", applyData},          {"--assets", applyAssets},      {"--sensors", applySensors},
     {"--speech", applySpeech},      {"--clock", applyClock},        {"--smtp", applySmtp},
     {"--smtp-user", applySmtpUser}, {"--mail-from", applyMailFrom}, {"--smtp-ca", applySmtpCa},
-    {"--script", applyScript},
+    {"--script", applyScript},      {"--journal", applyJournal},
 };
 
 const ValueOption* findValueOption(std::string_view name) {
@@ -303,6 +309,8 @@ Zemtra turns the noise of motion sensors into spoken words.
   --mail-from ADDRESS   sender address for mail
   --script FILE|-       drive the program with commands; it quits after the last one
   --on                  switch the generator on once start-up is done
+  --journal on|off      write a session journal, Sessions/<start>/ in the documents
+                        directory, from each switch-on to the next switch-off (default: on)
   --config FILE         read the options from FILE instead of the configuration file
   --help, --version
 

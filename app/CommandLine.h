@@ -31,6 +31,7 @@ struct Options {
     std::string smtpCa;  // a certificate authority (PEM) trusted for the mail server; empty: none
     std::string script;  // FILE, "-" for standard input, empty for none
     bool switchOn = false;
+    bool journal = true;  // a session journal for every switch-on
 };
 
 // The options, or what is wrong and how to fix it. The configuration file (ConfigFile.h: the one

@@ -116,6 +116,7 @@ The words and digits of a session, set against chance.
   --runs N              the number of control runs (default 200)
   --data DIR            the documents directory, as for the program
   --config FILE         read --data from FILE instead of the configuration file
+  --help                print this summary
 
 Exit status: 0 when the figures were printed, 1 when the session cannot be read,
 2 for a bad command line.
@@ -150,9 +151,10 @@ int runStatsCommand(const std::vector<std::string>& arguments, Environment envir
     }
     for (const std::string& problem : journal->problems) platform::diagnostics::warning(problem);
     if (journal->skippedRows > 0)
-        platform::diagnostics::warning((*folder / session::kSamplesFile).string() + ": " +
-                                       std::to_string(journal->skippedRows) + " rows skipped, " +
-                                       std::to_string(journal->rows.size()) + " used");
+        platform::diagnostics::warning(
+            (*folder / session::kSamplesFile).string() + ": " +
+            std::to_string(journal->skippedRows) + (journal->skippedRows == 1 ? " row" : " rows") +
+            " skipped, " + std::to_string(journal->rows.size()) + " used");
     const session::Statistics statistics = session::computeStatistics(*journal, options.control);
     if (options.json) {
         std::cout << session::statisticsJson(statistics);

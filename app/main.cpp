@@ -221,7 +221,7 @@ class ReviewService {
 };
 
 // Every end of the run, whatever its status, saves the recent-word memory or says why not.
-void saveAtTheEnd(app::zm_main& module, bool started) {
+void saveAtTheEnd(app::zm_main& module, bool started, std::string_view ending) {
     if (!started) {
         // The memory may not even have been read: saving it would overwrite the saved one.
         platform::diagnostics::warning(
@@ -230,7 +230,7 @@ void saveAtTheEnd(app::zm_main& module, bool started) {
         return;
     }
     try {
-        module.orderlyEnd();
+        module.orderlyEnd(ending);
     } catch (const std::exception& error) {
         platform::diagnostics::error(std::string("the recent-word memory was not saved: ") +
                                      error.what());
@@ -345,7 +345,12 @@ int main(int argc, char** argv) {
     RtAppDelegate host(desktop.window(), [](const std::shared_ptr<RtCore>& bi) {
         return Value(RtNavigationControllerWrapper::createForHost(bi));
     });
+    module->setJournalSetup({.on = options.journal,
+                             .version = ZEMTRA_VERSION,
+                             .sensorSource = options.sensors,
+                             .speechOutput = options.speech});
     bool started = false;
+    bool failed = false;
     int status = 1;
     try {
         host.didFinishLaunching();
@@ -365,7 +370,11 @@ int main(int argc, char** argv) {
         platform::diagnostics::error(std::string("the program ended after an error: ") +
                                      error.what());
         status = 1;
+        failed = true;
     }
-    saveAtTheEnd(*module, started);
+    const std::string_view ending = signals->received() != 0 ? "signal"
+                                    : failed || status != 0  ? "error"
+                                                             : "quit";
+    saveAtTheEnd(*module, started, ending);
     return status;
 }

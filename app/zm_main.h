@@ -15,10 +15,12 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime/core/Module.h"
@@ -26,6 +28,7 @@
 #include "runtime/lib/DocumentWriter.h"
 #include "runtime/lib/RtArray.h"
 #include "runtime/lib/zm_dateutils.h"
+#include "session/JournalWriter.h"
 #include "session/SelectionEngine.h"
 #include "ui/RtButtonWrapper.h"
 #include "ui/RtHud.h"
@@ -153,6 +156,20 @@ class zm_main final : public RtStaticModule {
     // error): the memory is saved so that no accepted word is forgotten, and every write handed
     // over is waited for (bounded); a save that failed shows in notice(NoticeKind::memory).
     void orderlyEnd();
+    // The same, saying how the run ended for the session journal: "quit", "signal" or "error".
+    void orderlyEnd(std::string_view ending);
+
+    // ---- session journal: one folder per switch-on (session/JournalWriter.h)
+    struct JournalSetup {
+        bool on = false;
+        std::string version;       // the program's
+        std::string sensorSource;  // the --sensors value
+        std::string speechOutput;  // the --speech value
+    };
+    // Before start-up; without it no journal is written.
+    void setJournalSetup(JournalSetup setup) { journalSetup_ = std::move(setup); }
+    // The running session's folder, empty when none runs.
+    std::filesystem::path journalFolder() const;
 
     // ---- globals, in the order _process_globals sets them
     std::shared_ptr<zm_dateutils> _dateutils;
@@ -282,6 +299,20 @@ class zm_main final : public RtStaticModule {
     void showNotices();
     // The notices showing, oldest first.
     std::vector<std::pair<NoticeKind, String>> notices_;
+    JournalSetup journalSetup_;
+    std::unique_ptr<session::JournalWriter> journal_;
+    // What a sampling tick read, for its journal row.
+    struct TickReadings {
+        std::vector<double> magnetometer;  // empty before its first sample
+        std::vector<double> acceleration;
+        std::string digits;  // one character per scanned reading, '-' for no match
+    };
+    void startJournal();
+    void endJournal(std::string_view ending);
+    void journalTick(const TickReadings& readings, const String& selection,
+                     const session::Selection& selected);
+    void journalSettings();
+    session::Settings currentSettings() const;
     // The motion source's count of losses and recoveries when its loss was last logged.
     int64_t sensorLossShown_ = -1;
 };

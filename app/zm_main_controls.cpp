@@ -29,9 +29,11 @@ void zm_main::_label1_click() {
         callService(_talk, u"Speak::", {Value(u"Zemtrah, on"), Value::ofBoolean(true)});
         _setdt(1800);
         _tr1->setEnabled(true);
+        startJournal();
         return;
     }
     _onoff = 0;
+    endJournal("switch-off");
     _dt = 0;
     _pwr(0);
     _tmr1->setEnabled(false);
@@ -111,18 +113,21 @@ void zm_main::_slider1_valuechanged(float) {
     applyEngineSetting(1, _slider1->Value());
     showSliderCaptions();
     _setfiles();
+    journalSettings();
 }
 
 void zm_main::_slider2_valuechanged(float value) {
     applyEngineSetting(2, value);
     showSliderCaptions();
     _setfiles();
+    journalSettings();
 }
 
 void zm_main::_slider3_valuechanged(float value) {
     applyEngineSetting(3, value);
     showSliderCaptions();
     _setfiles();
+    journalSettings();
 }
 
 void zm_main::_slider4_valuechanged(float value) {
@@ -139,12 +144,14 @@ void zm_main::tryVoice(StringView setter, float value) {
     showSliderCaptions();
     callService(_talk, u"Speak::", {Value(u"Zemtrah"), Value::ofBoolean(true)});
     _setfiles();
+    journalSettings();
 }
 
 void zm_main::_slider6_valuechanged(float value) {
     applyEngineSetting(6, value);
     showSliderCaptions();
     _setfiles();
+    journalSettings();
 }
 
 }  // namespace zemtra::app

@@ -1,7 +1,9 @@
 // Sensor sampling: one tick of the sampling timer reads the sensors, writes six readings as text,
-// takes one digit from the fraction of each and hands the four-digit selection value on.
+// takes one digit from the fraction of each and hands the four-digit selection value on; the
+// session journal gets what the tick read and what the selection step did with it.
 #include "app/zm_main.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "runtime/core/RtCore.h"
@@ -46,10 +48,14 @@ void zm_main::_tr1_tick() {
         scanned.insert(scanned.end(), attitude.begin(), attitude.begin() + 3);
     }
     String reading;
+    // Where each number's text starts, so that a match is known by the reading it came from.
+    std::vector<size_t> starts;
     for (const double value : scanned) {
+        starts.push_back(reading.size());
         reading += bi->NumberToString(Value::ofDouble(std::fabs(value)));
         reading += u" \n";
     }
+    std::string digits(scanned.size(), '-');
 
     // Each match is a point and eight digits; `_sens` picks the character (0 is the point,
     // which reads as 0).
@@ -58,15 +64,28 @@ void zm_main::_tr1_tick() {
     while (matcher->Find()) {
         const String match = matcher->Match();
         const String character = bi->CharToString(match.at(static_cast<size_t>(_sens)));
-        _cfig->setObjectFast(slot, Value(bi->ObjectToNumber(Value(character))));
+        const Value digit(bi->ObjectToNumber(Value(character)));
+        _cfig->setObjectFast(slot, digit);
         ++slot;
+        if (journal_) {
+            const auto start = static_cast<size_t>(matcher->GetStart(0));
+            const auto number = static_cast<size_t>(
+                std::upper_bound(starts.begin(), starts.end(), start) - starts.begin() - 1);
+            const int32_t shown = digit.number() ? digit.number()->toInt() : 0;
+            digits[number] = shown >= 0 && shown <= 9 ? static_cast<char>('0' + shown) : '?';
+        }
     }
 
     String selection;
     for (const int32_t index : {1, 2, 4, 5})
         selection += bi->NumberToString(_cfig->getObjectFast(index));
     bi->Log(u"current value " + selection);
-    _itcout(selection);
+    const session::Selection selected = selectWord(selection);
+    if (journal_) {
+        if (magnetometer.size() < 3) magnetometer.clear();
+        journalTick({std::move(magnetometer), std::move(acceleration), std::move(digits)},
+                    selection, selected);
+    }
 }
 
 }  // namespace zemtra::app

@@ -350,6 +350,7 @@ void zm_main::reportWrite(NoticeKind kind, StringView name, StringView what,
     if (action.empty()) {
         action = kind == NoticeKind::wordLog    ? u"The next word tries again."
                  : kind == NoticeKind::settings ? u"The next change tries again."
+                 : kind == NoticeKind::journal  ? u"The next sample tries again."
                                                 : u"The next save tries again.";
     }
     showNotice(kind, String(what) + u": " + cause + u". " + action);
@@ -394,6 +395,11 @@ void zm_main::showToast(StringView text) {
 }
 
 void zm_main::orderlyEnd() {
+    orderlyEnd("quit");
+}
+
+void zm_main::orderlyEnd(std::string_view ending) {
+    endJournal(ending);
     // The reports of earlier writes first, so that the end's own come last.
     waitForWrites();
     if (_lws) _writefifo();

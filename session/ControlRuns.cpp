@@ -14,6 +14,8 @@ namespace {
 // The quiet time a switch-on sets, and the display timer's interval, which ends quiet times.
 constexpr int64_t kSwitchOnQuietMs = 1800;
 constexpr int64_t kDisplayIntervalMs = 200;
+// Ticks after the year 9999 are a damaged journal's; the clock never gets there.
+constexpr int64_t kLastTickMs = 253402300799999;
 
 uint64_t mix(uint64_t x) {
     x += 0x9E3779B97F4A7C15ull;
@@ -40,7 +42,8 @@ class Digits {
 // sampling interval before the first tick.
 int64_t switchOnMs(const Journal& journal) {
     const int64_t firstTick = journal.rows.front().tMs;
-    const int64_t interval = settingsAt(journal.info, firstTick).samplingIntervalMs;
+    const int64_t interval =
+        sensibleIntervalMs(settingsAt(journal.info, firstTick).samplingIntervalMs);
     const int64_t recorded = journal.info.startMs;
     if (recorded > 0 && recorded <= firstTick && firstTick - recorded <= 10 * interval + 2000)
         return recorded;
@@ -60,7 +63,7 @@ double quantile(const std::vector<double>& sorted, double at) {
 
 ControlRun controlRun(const Journal& journal, uint64_t seed, int32_t run) {
     ControlRun result;
-    if (journal.rows.empty()) return result;
+    if (journal.rows.empty() || journal.rows.front().tMs > kLastTickMs) return result;
     SelectionEngine engine;
     const int64_t start = switchOnMs(journal);
     engine.state().quietUntil = start + kSwitchOnQuietMs;
@@ -72,9 +75,10 @@ ControlRun controlRun(const Journal& journal, uint64_t seed, int32_t run) {
     while (next < history.size() && history[next].tMs <= journal.rows.front().tMs) ++next;
     Settings settings = settingsAt(journal.info, journal.rows.front().tMs);
     for (const SampleRow& row : journal.rows) {
+        if (row.tMs > kLastTickMs) break;
         while (next < history.size() && history[next].tMs <= row.tMs) settings = history[next++];
         engine.settings().memoryDepth = std::clamp(settings.memoryDepth, 0, 1099);
-        engine.settings().windowWidth = settings.windowWidth;
+        engine.settings().windowWidth = std::clamp(settings.windowWidth, 0, kReachableCandidates);
         // The display tick at or before this one ends a quiet time that lay before it.
         if (row.tMs >= start) {
             const int64_t displayTick = row.tMs - (row.tMs - start) % kDisplayIntervalMs;

@@ -95,10 +95,16 @@ DigitFigures digitFigures(const Journal& journal) {
     DigitFigures figures;
     for (size_t channel = 0; channel < 6; ++channel)
         figures.channels[channel].channel = std::string(kChannelNames[channel]);
-    for (const Settings& settings : journal.info.settings) {
+    // The positions in force at the rows, walking the history along with them.
+    const std::vector<Settings>& history = journal.info.settings;
+    size_t next = 0;
+    Settings inForce =
+        journal.rows.empty() ? Settings{} : settingsAt(journal.info, journal.rows.front().tMs);
+    for (const SampleRow& row : journal.rows) {
+        while (next < history.size() && history[next].tMs <= row.tMs) inForce = history[next++];
         if (figures.digitPositions.empty() ||
-            figures.digitPositions.back() != settings.digitPosition)
-            figures.digitPositions.push_back(settings.digitPosition);
+            figures.digitPositions.back() != inForce.digitPosition)
+            figures.digitPositions.push_back(inForce.digitPosition);
     }
     for (const SampleRow& row : journal.rows) {
         if (!row.magneticField || row.digits.size() != 6) continue;

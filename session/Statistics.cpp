@@ -2,6 +2,7 @@
 #include "session/Statistics.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 
 #include "session/ControlRuns.h"
@@ -43,9 +44,16 @@ int64_t spanMs(const Journal& journal) {
     if (journal.rows.empty()) return 0;
     const int64_t first = journal.rows.front().tMs;
     const int64_t last = journal.rows.back().tMs;
-    const int64_t interval =
-        std::max<int64_t>(settingsAt(journal.info, last).samplingIntervalMs, 0);
-    return last - first + interval;
+    const int64_t interval = sensibleIntervalMs(settingsAt(journal.info, last).samplingIntervalMs);
+    // Absurd times (a damaged journal) saturate rather than overflow.
+    int64_t span = 0;
+    if (__builtin_sub_overflow(last, first, &span) || __builtin_add_overflow(span, interval, &span))
+        return std::numeric_limits<int64_t>::max();
+    return span;
+}
+
+int64_t sensibleIntervalMs(int64_t intervalMs) {
+    return std::clamp<int64_t>(intervalMs, 0, kLongestIntervalMs);
 }
 
 Statistics computeStatistics(const Journal& journal, const ControlOptions& options) {

@@ -107,4 +107,9 @@ Settings settingsAt(const SessionInfo& info, int64_t tMs);
 // the last.
 int64_t spanMs(const Journal& journal);
 
+// A sampling interval from a journal, bounded to what a session can have had (a damaged
+// session.json can hold anything).
+inline constexpr int64_t kLongestIntervalMs = 24 * 3600 * 1000;
+int64_t sensibleIntervalMs(int64_t intervalMs);
+
 }  // namespace zemtra::session

@@ -128,10 +128,12 @@ std::string statisticsText(const Statistics& statistics, size_t skippedRows) {
     };
     std::string text;
     text += "The session has " + plural(statistics.ticks, "tick", "ticks") + " over " +
-            fixed(statistics.hours, 2) + " hours";
-    text += skippedRows > 0 ? " (" + plural(static_cast<int64_t>(skippedRows), "row", "rows") +
-                                  " could not be read and were left out).\n"
-                            : ".\n";
+            (statistics.hours < 1 ? fixed(statistics.hours * 60, 1) + " minutes"
+                                  : fixed(statistics.hours, 2) + " hours");
+    if (skippedRows == 1) text += " (1 row could not be read and was left out)";
+    if (skippedRows > 1)
+        text += " (" + std::to_string(skippedRows) + " rows could not be read and were left out)";
+    text += ".\n";
     text += "It spoke " + plural(count(Decision::accepted), "word", "words") + ", " +
             fixed(statistics.wordsPerHour, 1) + " an hour, " +
             plural(statistics.distinctWords, "different one", "different ones") + ".";

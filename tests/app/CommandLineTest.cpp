@@ -163,7 +163,8 @@ TEST_F(ConfigFileTest, MalformedLinesAreReportedInOrderAndTheRestStillCounts) {
                           "file; set ZEMTRA_SMTP_PASSWORD or keep the password in the desktop's "
                           "secret store (see 'man zemtra'); the line is ignored",
                   where + "3: unknown key 'sensor'; the keys are data, assets, sensors, speech, "
-                          "clock, smtp, smtp-user, mail-from, smtp-ca, script; the line is ignored",
+                          "clock, smtp, smtp-user, mail-from, smtp-ca, script, journal; the line "
+                          "is ignored",
                   where + "4: clock takes real or virtual[:START], got 'fast'; the line is ignored",
                   where + "5: 'headless' is a switch of the command line only; the line is ignored",
               }));

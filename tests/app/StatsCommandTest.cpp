@@ -1,0 +1,200 @@
+// `zemtra stats` run as a user runs it: damaged journals read as far as they can be, with the
+// file and line of each problem and the right exit status; the newest session found by default;
+// JSON on standard output alone; and its --help against the manual page's STATISTICS section.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "session/Journal.h"
+#include "tests/session/SimulatedJournal.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TemporaryFolder.h"
+
+namespace zemtra::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+ProgramOutcome stats(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {ZEMTRA_PROGRAM, "stats"});
+    // No configuration file of the person running the tests.
+    return runProgram(
+        {.arguments = std::move(arguments), .environment = {{"XDG_CONFIG_HOME", "/nonexistent"}}});
+}
+
+// The row with its field number `field` (from 0) replaced.
+std::string withField(const std::string& row, size_t field, const std::string& value) {
+    size_t start = 0;
+    for (size_t at = 0; at < field; ++at) start = row.find(',', start) + 1;
+    return row.substr(0, start) + value + row.substr(row.find(',', start));
+}
+
+// A ten-minute simulated session's files, for the cases to damage.
+class StatsCommand : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        writeJournal(session, simulatedJournal({.ticks = 600}));
+        samples = readFile(session / "samples.csv");
+        std::istringstream text(samples);
+        for (std::string line; std::getline(text, line);) lines.push_back(line);
+    }
+    // The header and the rows, line feeds included, with `change` applied to each row (by its
+    // line number in the file, 2 for the first row).
+    void rewriteRows(const std::function<std::string(size_t, const std::string&)>& change) {
+        std::string text = lines.front() + "\n";
+        for (size_t at = 1; at < lines.size(); ++at) text += change(at + 1, lines[at]) + "\n";
+        writeFile(session / "samples.csv", text);
+    }
+
+    TemporaryFolder data{"zemtra-stats"};
+    const fs::path session = data / "Sessions" / "2025-01-01_00-00-00";
+    std::string samples;
+    std::vector<std::string> lines;
+};
+
+TEST_F(StatsCommand, FilesThatAreNoJournalEndWithStatusOneAndName) {
+    struct Case {
+        std::string name;
+        std::function<void()> damage;
+        std::string said;
+    };
+    const std::vector<Case> cases = {
+        {"missing folder", [&] { fs::remove_all(session); }, "no such session folder"},
+        {"empty samples.csv", [&] { writeFile(session / "samples.csv", ""); },
+         "samples.csv:1: empty"},
+        {"wrong header", [&] { writeFile(session / "samples.csv", "time,x,y\n1,2,3\n"); },
+         "samples.csv:1: not a journal's header"},
+        {"session.json not JSON",
+         [&] { writeFile(session / "session.json", "{\n \"version\": 1,\n oops\n"); },
+         "session.json:3: not JSON"},
+        {"no session.json", [&] { fs::remove(session / "session.json"); },
+         "session.json: cannot be read"},
+    };
+    for (const Case& each : cases) {
+        SetUp();
+        each.damage();
+        const ProgramOutcome outcome = stats({session.string()});
+        EXPECT_EQ(outcome.status, 1) << each.name << ": " << outcome.err;
+        EXPECT_NE(outcome.err.find(each.said), std::string::npos)
+            << each.name << ": " << outcome.err;
+        EXPECT_EQ(outcome.out, "") << each.name;
+    }
+}
+
+TEST_F(StatsCommand, DamagedRowsAreNamedCountedAndLeftOut) {
+    // A torn last row, a negative and a backward time, NaN and 1e308 readings, and a column the
+    // reader does not know.
+    rewriteRows([](size_t line, const std::string& row) {
+        const std::string rest = row.substr(row.find(','));
+        if (line == 10) return "-5" + rest;
+        if (line == 20) return "1000" + rest;
+        if (line == 30) return withField(row, 2, "NaN");
+        if (line == 40) return withField(row, 3, "1e308");
+        return row;
+    });
+    std::string text = readFile(session / "samples.csv");
+    text += "1735689601234,2025-01-01T00:10:01";  // torn
+    writeFile(session / "samples.csv", text);
+    const ProgramOutcome outcome = stats({session.string(), "--json", "--runs", "3"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    for (const std::string said :
+         {"samples.csv:10: t_ms -5", "samples.csv:20: t_ms 1000 goes back",
+          "samples.csv:30: reading", "samples.csv:40: reading",
+          "samples.csv:602: the last row is incomplete", "5 rows skipped, 596 used"})
+        EXPECT_NE(outcome.err.find(said), std::string::npos) << said << " in " << outcome.err;
+    // Standard output is the JSON object alone, of the rows that could be read.
+    const auto json = nlohmann::json::parse(outcome.out);
+    int64_t ticks = 0;
+    for (const auto& [name, count] : json["decisions"].items()) ticks += count.get<int64_t>();
+    EXPECT_EQ(ticks, 596);
+
+    // An unknown column is left out, the rows kept.
+    lines.front() += ",mood";
+    rewriteRows([](size_t, const std::string& row) { return row + ",calm"; });
+    const ProgramOutcome extra = stats({session.string(), "--runs", "0"});
+    EXPECT_EQ(extra.status, 0) << extra.err;
+    EXPECT_NE(extra.err.find("column \"mood\" is not known"), std::string::npos) << extra.err;
+    EXPECT_NE(extra.out.find("600 ticks"), std::string::npos) << extra.out;
+}
+
+TEST_F(StatsCommand, FindsTheNewestSessionAndRepeatsForASeed) {
+    writeJournal(data / "Sessions" / "2024-12-31_23-00-00", simulatedJournal({.ticks = 100}));
+    const auto figures = [&](const std::string& seed) {
+        const ProgramOutcome outcome =
+            stats({"--data", data.dir(), "--json", "--seed", seed, "--runs", "20"});
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        return nlohmann::json::parse(outcome.out);
+    };
+    const auto first = figures("7");
+    EXPECT_EQ(first["control"]["ticks"], 600) << "the newest of the two sessions";
+    EXPECT_EQ(first["control"]["seed"], 7);
+    EXPECT_EQ(figures("7"), first);
+    EXPECT_NE(figures("8")["control"], first["control"]);
+    // The text form says the same in sentences.
+    const ProgramOutcome text = stats({"--data", data.dir(), "--runs", "20"});
+    EXPECT_NE(text.out.find("the last two digits were 0 in"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("these digits are not fair"), std::string::npos) << text.out;
+
+    const ProgramOutcome none = stats({"--data", (data / "Sessions").string()});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("no session under"), std::string::npos) << none.err;
+}
+
+TEST_F(StatsCommand, ABadCommandLineEndsWithStatusTwo) {
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--bogus"},
+                                               {"--runs", "-1"},
+                                               {"--runs"},
+                                               {"--seed", "x"},
+                                               {"a", "b"},
+                                               {"--data", ""}}) {
+        const ProgramOutcome outcome = stats(arguments);
+        EXPECT_EQ(outcome.status, 2) << arguments.front() << ": " << outcome.err;
+        EXPECT_NE(outcome.err.find("stats:"), std::string::npos) << outcome.err;
+    }
+}
+
+// Every "--name" on the line.
+std::set<std::string> optionsIn(const std::string& text) {
+    static const std::regex option("--[a-z][a-z-]*");
+    std::set<std::string> found;
+    for (auto match = std::sregex_iterator(text.begin(), text.end(), option);
+         match != std::sregex_iterator(); ++match)
+        found.insert(match->str());
+    return found;
+}
+
+TEST(StatsCommandManual, ListsExactlyTheOptionsOfItsHelp) {
+    const ProgramOutcome help = stats({"--help"});
+    ASSERT_EQ(help.status, 0);
+    std::set<std::string> inHelp;
+    std::istringstream helpLines(help.out);
+    for (std::string line; std::getline(helpLines, line);) {
+        if (line.starts_with("  --")) {
+            const auto named = optionsIn(line.substr(0, line.find("  ", 2)));
+            inHelp.insert(named.begin(), named.end());
+        }
+    }
+    // The tags (the line after .TP) of the manual page's STATISTICS section.
+    std::ifstream manual(fs::path(ZEMTRA_SOURCE_DIR) / "doc/zemtra.1");
+    std::set<std::string> inManual;
+    bool inSection = false, tagNext = false;
+    for (std::string line; std::getline(manual, line);) {
+        if (line.starts_with(".SH")) inSection = line == ".SH STATISTICS";
+        if (inSection && tagNext) {
+            const auto named = optionsIn(std::regex_replace(line, std::regex(R"(\\-)"), "-"));
+            inManual.insert(named.begin(), named.end());
+        }
+        tagNext = line.starts_with(".TP");
+    }
+    EXPECT_TRUE(inHelp.contains("--json") && inHelp.contains("--runs"));
+    EXPECT_EQ(inHelp, inManual);
+}
+
+}  // namespace
+}  // namespace zemtra::testing
