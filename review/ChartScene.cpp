@@ -206,7 +206,7 @@ class Builder {
                 if (piece.points.size() == 1) {
                     // A lone reading: a short tick so it can be seen.
                     const QPointF at = piece.points.front();
-                    piece.points = {QPointF(at.x() - 1, at.y()), QPointF(at.x() + 1, at.y())};
+                    piece.points = {QPointF(at.x() - 2, at.y()), QPointF(at.x() + 2, at.y())};
                 }
                 if (!piece.points.isEmpty()) scene_.items.emplace_back(piece);
                 piece.points.clear();
@@ -441,7 +441,10 @@ class Builder {
                 std::strftime(date, sizeof date, "%b %d", &local.parts);
                 label = QString::fromLatin1(date);
             }
-            text(QPointF(x, baseline), label, kSecondary, kTextSize, false, Anchor::centre);
+            // Labels at the ends stay inside the picture.
+            const double half = textMetrics_.horizontalAdvance(label) / 2;
+            const double centre = std::clamp(x, half + 2, scene_.size.width() - half - 2);
+            text(QPointF(centre, baseline), label, kSecondary, kTextSize, false, Anchor::centre);
         }
     }
 
