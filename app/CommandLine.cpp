@@ -315,6 +315,9 @@ Zemtra turns the noise of motion sensors into spoken words.
   --help, --version
 
 Commands:
+  zemtra review [SESSION] [--png FILE] [--svg FILE] [--size WxH]
+                        a session's sensor channels, decisions and words in a window, or
+                        its chart as a PNG or SVG file (zemtra review --help)
   zemtra stats [SESSION] [--json] [--seed N] [--runs N]
                         a session's words and digits against chance (zemtra stats --help)
 

@@ -20,6 +20,7 @@
 #include "app/FileSetup.h"
 #include "app/JournalReplay.h"
 #include "app/MailLogin.h"
+#include "app/ReviewCommand.h"
 #include "app/ScriptDriver.h"
 #include "app/SignalWatcher.h"
 #include "app/StatsCommand.h"
@@ -33,6 +34,7 @@
 #include "platform/sensors/MotionSourceFactory.h"
 #include "platform/smtp/FileMailDrafts.h"
 #include "platform/smtp/SmtpTransport.h"
+#include "review/Review.h"
 #include "runtime/core/Clock.h"
 #include "runtime/core/MainQueue.h"
 #include "runtime/core/QueueTaskSource.h"
@@ -205,6 +207,21 @@ class MailServices {
     const std::shared_ptr<platform::qt::QtMailWindow> screen_;
 };
 
+// The review window the log panel opens, in the program's scope while the desktop lives: its
+// windows go before Qt does.
+class ReviewService {
+  public:
+    ReviewService(RuntimeScope& scope, bool headless) : scope_(scope) {
+        scope_.add<platform::SessionReview>(review::createSessionReview(headless));
+    }
+    ~ReviewService() { scope_.add<platform::SessionReview>(nullptr); }
+    ReviewService(const ReviewService&) = delete;
+    ReviewService& operator=(const ReviewService&) = delete;
+
+  private:
+    RuntimeScope& scope_;
+};
+
 // Every end of the run, whatever its status, saves the recent-word memory or says why not.
 void saveAtTheEnd(app::zm_main& module, bool started, std::string_view ending) {
     if (!started) {
@@ -232,6 +249,9 @@ int main(int argc, char** argv) {
     // of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (!arguments.empty() && arguments.front() == "review")
+        return app::runReviewCommand({arguments.begin() + 1, arguments.end()}, environmentVariable,
+                                     argv[0]);
     if (!arguments.empty() && arguments.front() == "stats")
         return app::runStatsCommand({arguments.begin() + 1, arguments.end()}, environmentVariable);
     const auto parsed = app::parseCommandLine(arguments, environmentVariable);
@@ -330,6 +350,7 @@ int main(int argc, char** argv) {
     ScreenAttachment attachment(Screen::main(), desktop, !headless);
     desktop.setCloseHandler([&queue] { queue.quit(0); });
     const MailServices mail(scope, options, desktop.window(), !headless);
+    const ReviewService review(scope, headless);
 
     StaticModules::registerClass<app::zm_main>(u"zm_main");
     const auto module = StaticModules::New<app::zm_main>();

@@ -121,6 +121,8 @@ class zm_main final : public RtStaticModule {
 
     // ---- mailing
     void _btnemail_click();
+    // Opens the review window on the newest session (the one running, when the generator is on).
+    void _btnreview_click();
     void _mailc_complete(int32_t result);
 
     // ---- screens and device name
@@ -222,6 +224,7 @@ class zm_main final : public RtStaticModule {
     int64_t _dt = 0;  // quiet deadline in ticks; 0 when free
     std::shared_ptr<RtButtonWrapper> _btnclog;
     std::shared_ptr<RtButtonWrapper> _btnemail;
+    std::shared_ptr<RtButtonWrapper> _btnreview;
     std::shared_ptr<RtHud> _hd;
     ObjectRef _mailc;  // mail composer (an RtMailComposer)
     std::shared_ptr<RtPanelWrapper> _pnlinfo;

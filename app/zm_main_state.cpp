@@ -49,6 +49,7 @@ const MethodTable* zm_main::methods() const {
         MethodTable::sub("_setconfirm_click:", &zm_main::_setconfirm_click),
         MethodTable::sub("_setfiles", &zm_main::_setfiles),
         MethodTable::sub("_btnemail_click", &zm_main::_btnemail_click),
+        MethodTable::sub("_btnreview_click", &zm_main::_btnreview_click),
         MethodTable::sub("_mailc_complete:", &zm_main::_mailc_complete),
         MethodTable::sub("_page1_resize::", &zm_main::_page1_resize),
         MethodTable::sub("_btnset_click", &zm_main::_btnset_click),
@@ -141,6 +142,7 @@ const MethodTable* zm_main::methods() const {
         ZM_GLOBAL(_dt),
         ZM_GLOBAL(_btnclog),
         ZM_GLOBAL(_btnemail),
+        ZM_GLOBAL(_btnreview),
         ZM_GLOBAL(_hd),
         ZM_GLOBAL(_mailc),
         ZM_GLOBAL(_pnlinfo),
@@ -222,6 +224,7 @@ String zm_main::_process_globals() {
     _dt = 0;
     _btnclog = std::make_shared<RtButtonWrapper>();
     _btnemail = std::make_shared<RtButtonWrapper>();
+    _btnreview = std::make_shared<RtButtonWrapper>();
     _hd = std::make_shared<RtHud>();
     _mailc = makeService(u"RtMailComposer");
     _pnlinfo = std::make_shared<RtPanelWrapper>();

@@ -37,11 +37,13 @@ rule("^${backend}" "^(runtime|ui|services|app|tools)/" "^$"
      "a platform back end includes the interfaces and the library it wraps only")
 rule("^session/" "^(ui|services|app|tools|review)/|^${backend}" "^$"
      "session/ knows neither ui/, services/, app/, tools/, review/ nor a platform back end")
+rule("^review/" "^(ui|services|app|tools)/|^${backend}" "^$"
+     "review/ knows neither ui/, services/, app/, tools/ nor a platform back end")
 rule("^(runtime|ui|services|tools|app|session)/" "${toolkits}" "^$"
      "only platform back ends include Qt, espeak-ng, libcurl or libsecret headers")
 
 set(sources)
-foreach(folder app runtime ui services platform tools session)
+foreach(folder app runtime ui services platform tools session review)
   if(IS_DIRECTORY ${ROOT}/${folder})
     file(GLOB_RECURSE found RELATIVE ${ROOT} ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp)
     list(APPEND sources ${found})
