@@ -41,18 +41,14 @@ TEST(CommandLine, AcceptsEveryOption) {
         homeOnly);
     ASSERT_TRUE(parsed) << parsed.error();
     const Options& o = *parsed;
-    EXPECT_TRUE(o.headless);
-    EXPECT_EQ(o.dataDirectory, "/tmp/d/");
-    EXPECT_EQ(o.assetsDirectory, "a/");
-    EXPECT_EQ(o.sensors, "sim:42");
-    EXPECT_EQ(o.speech, "wav:out.wav");
-    EXPECT_TRUE(o.virtualClock);
+    EXPECT_TRUE(o.headless && o.virtualClock && o.switchOn);
+    EXPECT_EQ((std::vector{o.dataDirectory, o.assetsDirectory, o.sensors, o.speech, o.smtpUrl,
+                           o.mailFrom, o.script}),
+              (std::vector<std::string>{"/tmp/d/", "a/", "sim:42", "wav:out.wav",
+                                        "smtp://127.0.0.1:2525", "z@example.org", "-"}));
     EXPECT_EQ(o.clockStartTicks, 1000);
     EXPECT_EQ(parseCommandLine({"--clock", "virtual:253402300799999"}, homeOnly)->clockStartTicks,
               253402300799999);
-    EXPECT_EQ(o.smtpUrl, "smtp://127.0.0.1:2525");
-    EXPECT_EQ(o.script, "-");
-    EXPECT_TRUE(o.switchOn);
 }
 
 TEST(CommandLine, BadValuesSayWhatIsAccepted) {

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "tests/support/ChildProcess.h"
+#include "tests/app/ProgramRun.h"
 #include "tests/support/SmtpTestServer.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -31,34 +31,16 @@ class MailEndToEndTest : public ::testing::Test {
     ProgramOutcome run(const std::string& script, const std::vector<std::string>& extra = {},
                        std::map<std::string, std::string> environment = {}) const {
         writeFile(root / "script.txt", script);
-        ProgramOptions program;
-        program.arguments = {ZEMTRA_PROGRAM,
-                             "--clock",
-                             "virtual:2026-03-07T15:04:05",
-                             "--data",
-                             root.file("data"),
-                             "--assets",
-                             ZEMTRA_BUILD_ASSETS_DIR,
-                             "--sensors",
-                             "sim:1",
-                             "--speech",
-                             "none",
-                             "--mail-from",
-                             "zemtra@example.org",
-                             "--script",
-                             root.file("script.txt")};
-        program.arguments.insert(program.arguments.end(), extra.begin(), extra.end());
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "ZEMTRA_SMTP_USER",
-                                 "ZEMTRA_SMTP_PASSWORD", "ZEMTRA_DEBUG"})
-            environment.try_emplace(name, "");
+        std::vector<std::string> arguments = {"--clock",     "virtual:2026-03-07T15:04:05",
+                                              "--data",      root.file("data"),
+                                              "--assets",    ZEMTRA_BUILD_ASSETS_DIR,
+                                              "--sensors",   "sim:1",
+                                              "--speech",    "none",
+                                              "--mail-from", "zemtra@example.org",
+                                              "--script",    root.file("script.txt")};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
         environment.try_emplace("QT_QPA_PLATFORM", "offscreen");
-        environment.try_emplace("TZ", "UTC");
-        environment.try_emplace("XDG_RUNTIME_DIR", root.path().string());
-        // The tester's own configuration and secret store stay out of it.
-        environment.try_emplace("XDG_CONFIG_HOME", root.file("config"));
-        environment.try_emplace("DBUS_SESSION_BUS_ADDRESS", "");
-        program.environment = std::move(environment);
-        return runProgram(program);
+        return runProgram(programRun(root.path(), arguments, environment));
     }
 
     const TemporaryFolder root{"zemtra-mail-e2e"};

@@ -10,7 +10,7 @@
 #include <random>
 #include <thread>
 
-#include "tests/support/ChildProcess.h"
+#include "tests/app/ProgramRun.h"
 #include "tests/support/TemporaryFolder.h"
 
 namespace zemtra::testing {
@@ -71,20 +71,10 @@ TEST(SensorsEndToEndRealClock, LostSensorsAreShownAndWordsComeAgainWhenTheyRetur
     const fs::path devices = root / "sys/bus/iio/devices";
     ChangingDevice device(devices / "iio:device0");
     device.start();
-    ProgramOptions program;
-    program.arguments = {ZEMTRA_PROGRAM,
-                         "--headless",
-                         "--on",
-                         "--data",
-                         root.file("data"),
-                         "--assets",
-                         ZEMTRA_BUILD_ASSETS_DIR,
-                         "--sensors",
-                         "iio:" + root.file("sys"),
-                         "--speech",
-                         "none"};
-    program.environment = {{"QT_QPA_PLATFORM", "offscreen"},
-                           {"XDG_RUNTIME_DIR", root.path().string()}};
+    const ProgramOptions program =
+        programRun(root.path(), {"--headless", "--on", "--data", root.file("data"), "--assets",
+                                 ZEMTRA_BUILD_ASSETS_DIR, "--sensors", "iio:" + root.file("sys"),
+                                 "--speech", "none"});
     writeFile(root / "data/sp.txt", "1\n1\n10\n10\n3\n10\n");  // a sample every 0.5 s
     ChildProcess child(program);
     ASSERT_TRUE(child.started());

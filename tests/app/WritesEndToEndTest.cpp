@@ -13,7 +13,7 @@
 #include <memory>
 #include <regex>
 
-#include "tests/support/ChildProcess.h"
+#include "tests/app/ProgramRun.h"
 #include "tests/support/TemporaryFolder.h"
 
 namespace {
@@ -29,17 +29,19 @@ class WritesEndToEndTest : public ::testing::Test {
     zemtra::testing::ProgramOutcome run(const std::string& script,
                                         std::vector<std::string> extra = {}) const {
         writeFile(folder / "script.txt", script);
-        std::vector<std::string> args = {ZEMTRA_PROGRAM, "--headless", "--clock",
-                                         "virtual",      "--sensors",  "sim",
-                                         "--speech",     "none",       "--data",
-                                         data.string(),  "--script",   folder.file("script.txt")};
+        std::vector<std::string> args = {"--headless",
+                                         "--clock",
+                                         "virtual",
+                                         "--sensors",
+                                         "sim",
+                                         "--speech",
+                                         "none",
+                                         "--data",
+                                         data.string(),
+                                         "--script",
+                                         folder.file("script.txt")};
         args.insert(args.end(), extra.begin(), extra.end());
-        return zemtra::testing::runProgram({args,
-                                            {{"TZ", "UTC"},
-                                             {"DISPLAY", ""},
-                                             {"WAYLAND_DISPLAY", ""},
-                                             {"ZEMTRA_DEBUG", ""},
-                                             {"XDG_RUNTIME_DIR", folder.path().string()}}});
+        return zemtra::testing::runProgram(zemtra::testing::programRun(folder.path(), args));
     }
 
     const zemtra::testing::TemporaryFolder folder{"zemtra-writes"};

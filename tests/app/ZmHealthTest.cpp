@@ -65,12 +65,6 @@ TEST_F(SpeechHealthTest, ASpeechFailureIsShownAndLoggedOnceWordsGoOnAndItClearsW
     runFor(1000);
     EXPECT_EQ(text("lblnotice"), "");
     EXPECT_EQ(logged("Speech works again"), 1);
-    output->close();
-
-    // The word said once speech was back is in the recording, when it was said.
-    const auto w7 = testing::audibleSpan(testing::readWav(recording).samples, sampleAt(6000));
-    EXPECT_GT(w7.length(), static_cast<size_t>(sampleAt(150)));
-    EXPECT_LT(static_cast<int64_t>(w7.begin), sampleAt(6150));
 }
 
 }  // namespace

@@ -110,23 +110,16 @@ TEST_F(MainLayoutAssetsTest, EveryOneLineTextFitsItsView) {
     EXPECT_GT(measured, 25);
 }
 
-// The settled ranges. Each slider has a caption above it and the meaning of its two ends below
-// it, each end's text starting with that end's value, so a changed range cannot leave stale
-// captions behind.
-TEST_F(MainLayoutAssetsTest, SlidersHaveTheSettledRangesAndCaptionsThatNameTheirEnds) {
-    struct Range {
-        float minimum, maximum, value;
-    };
-    const Range ranges[] = {{0, 8, 1},   {1, 10, 2}, {0, 102.4f, 10},
-                            {5, 20, 10}, {0, 10, 3}, {0, 100, 10}};
+// Each slider has a caption above it and the meaning of its two ends below it, each end's text
+// starting with that end's value, so a changed range cannot leave stale captions behind. (What
+// the positions do is the application's tests'.)
+TEST_F(MainLayoutAssetsTest, SlidersHaveCaptionsThatNameTheirEnds) {
     for (int index = 1; index <= 6; ++index) {
         const std::string slider = "slider" + std::to_string(index);
         SCOPED_TRACE(slider);
         const auto& control = view<UiSlider>(slider);
-        EXPECT_FLOAT_EQ(control.minimum(), ranges[index - 1].minimum);
-        EXPECT_FLOAT_EQ(control.maximum(), ranges[index - 1].maximum);
-        EXPECT_FLOAT_EQ(control.value(), ranges[index - 1].value);
         EXPECT_TRUE(control.continuous());
+
         const auto& caption = view<UiLabel>("lbl" + slider);
         const auto& low = view<UiLabel>("lbl" + slider + "low");
         const auto& high = view<UiLabel>("lbl" + slider + "high");

@@ -53,23 +53,14 @@ std::string plainRoff(std::string text) {
     return std::regex_replace(text, std::regex(R"(\\f[BIRP])"), "");
 }
 
-// The options the man page lists: the tags of the top-level list in its OPTIONS section (the
-// line after each .TP), leaving out the nested lists that describe an option's values.
+// The options the man page describes: those in the tags of its lists (the line after each .TP;
+// the other lists' tags, values and files, name no option).
 std::set<std::string> manualOptions(const std::string& manual) {
     std::set<std::string> options;
     std::istringstream lines(manual);
-    bool inOptions = false;
     bool tagNext = false;
-    int nesting = 0;
     for (std::string line; std::getline(lines, line);) {
-        if (line.starts_with(".SH")) {
-            inOptions = line == ".SH OPTIONS";
-            continue;
-        }
-        if (!inOptions) continue;
-        if (line.starts_with(".RS")) ++nesting;
-        if (line.starts_with(".RE")) --nesting;
-        if (tagNext && nesting == 0) {
+        if (tagNext) {
             const std::set<std::string> named = optionsIn(plainRoff(line));
             options.insert(named.begin(), named.end());
         }

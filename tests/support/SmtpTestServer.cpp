@@ -153,27 +153,25 @@ std::vector<ReceivedMail> SmtpTestServer::waitForMessages(size_t count,
 }
 
 std::string writeStandInXdgEmail(const TemporaryFolder& folder, int status, int seconds) {
-    const std::string record = folder.path().string();
     std::filesystem::create_directories(folder / "attached");
-    writeFile(folder / "bin/xdg-email",
-              "#!/bin/sh\n"
-              "printf '%s\\n' \"$@\" > '" +
-                  record +
-                  "/arguments'\n"
-                  "while [ $# -gt 0 ]; do\n"
-                  "  if [ \"$1\" = --attach ]; then cp \"$2\" '" +
-                  record +
-                  "/attached/'; fi\n"
-                  "  shift\n"
-                  "done\n"
-                  "sleep " +
-                  std::to_string(seconds) +
-                  "\n"
-                  "echo 'xdg-email: stand-in ending with status " +
-                  std::to_string(status) +
-                  "' >&2\n"
-                  "exit " +
-                  std::to_string(status) + "\n");
+    std::string script = R"(#!/bin/sh
+printf '%s\n' "$@" > 'FOLDER/arguments'
+while [ $# -gt 0 ]; do
+  if [ "$1" = --attach ]; then cp "$2" 'FOLDER/attached/'; fi
+  shift
+done
+sleep SECONDS
+echo 'xdg-email: stand-in ending with status STATUS' >&2
+exit STATUS
+)";
+    for (const auto& [name, value] :
+         {std::pair<std::string, std::string>{"FOLDER", folder.path().string()},
+          {"SECONDS", std::to_string(seconds)},
+          {"STATUS", std::to_string(status)}}) {
+        for (size_t at; (at = script.find(name)) != std::string::npos;)
+            script.replace(at, name.size(), value);
+    }
+    writeFile(folder / "bin/xdg-email", script);
     std::filesystem::permissions(folder / "bin/xdg-email", std::filesystem::perms::owner_all);
     return (folder / "bin/xdg-email").string();
 }

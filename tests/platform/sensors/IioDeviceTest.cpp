@@ -91,8 +91,6 @@ TEST_F(FakeSysfs, ScalesReadingsRemovesGravityAndKeepsTheLastSampleWhenAChannelF
     ASSERT_TRUE(source->poll());
     EXPECT_DOUBLE_EQ(source->latestMagneticField()->x, 20.0);
     EXPECT_EQ(source->status().description, "IIO iio:device0 + iio:device1") << "no name files";
-    EXPECT_TRUE(said(Severity::info).empty() && said(Severity::warning).empty())
-        << "a failure shorter than the time to be lost is for debugging only";
 }
 
 // Devices facing north and tilted read the field of the flat case turned with them; the
@@ -168,26 +166,20 @@ TEST_F(FakeSysfs, ADeviceThatGoesAwayIsLostAfterTwoSecondsAndTakenUpAgainWhereIt
                   "sensors found again (IIO accel_3d + magn_3d) after 3.0 s without a new sample"});
 }
 
-// A broken driver's overflow counts as no sample, is said once however often it comes, and never
-// reaches the estimate of gravity.
+// A broken driver's overflow counts as no sample (how that is judged is the polled source's) and
+// never reaches the estimate of gravity.
 TEST_F(FakeSysfs, ReadingsThatAreNotFiniteCountAsNoSample) {
     channels("iio:device0", "accel", 0, 0, 1000);
     write("iio:device0", "in_accel_scale", "1e300");
     auto source = open();
     write("iio:device0", "in_accel_z_raw", "1e10");
     for (; now <= 2s; now += 20ms) EXPECT_FALSE(source->poll());
-    EXPECT_FALSE(source->latestDeviceMotion());
-    const std::string reason =
-        "the accelerometer iio:device0 reads a number that is not finite (in_accel_z_raw 1e+10 "
-        "with scale 1e+300)";
-    EXPECT_EQ(source->status().reason, reason);
+    EXPECT_EQ(source->status().reason,
+              "the accelerometer iio:device0 reads a number that is not finite (in_accel_z_raw "
+              "1e+10 with scale 1e+300)");
     write("iio:device0", "in_accel_z_raw", "1");
     ASSERT_TRUE(source->poll());
     EXPECT_EQ(source->latestDeviceMotion()->userAcceleration.z, 0);
-    EXPECT_EQ(
-        said(Severity::warning),
-        (std::vector<std::string>{reason + "; such readings count as no sample",
-                                  "sensors lost (IIO iio:device0, no magnetometer): " + reason}));
 }
 
 TEST_F(FakeSysfs, TreesThatCannotBeUsedAreRefusedWithThePathAndTheReason) {
@@ -230,9 +222,7 @@ TEST_F(FakeSysfs, WithoutMagnetometerTheMagnetometerStaysEmptyOnTheOwnThread) {
     }
     EXPECT_EQ(source->latestDeviceMotion().value().attitude.yaw, 0);
     EXPECT_FALSE(source->latestMagneticField());
-    const auto messages = diagnostics.messages();
-    EXPECT_TRUE(messages.size() == 2 && messages[0].severity == Severity::debug &&
-                messages[1].severity == Severity::debug);
+    EXPECT_TRUE(said(Severity::info).empty() && said(Severity::warning).empty());
 }
 
 }  // namespace

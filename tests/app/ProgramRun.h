@@ -1,0 +1,29 @@
+// A run of the built program as a person starts it, kept apart from the tester's own session: no
+// display, no mail login, no debug output, the test's own configuration and runtime folder, UTC.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/support/ChildProcess.h"
+
+namespace zemtra::testing {
+
+// `arguments` after the program's path; `environment` adds to or overrides the isolation.
+inline ProgramOptions programRun(const std::filesystem::path& root,
+                                 std::vector<std::string> arguments,
+                                 std::map<std::string, std::string> environment = {}) {
+    for (const char* name :
+         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "ZEMTRA_DEBUG", "ZEMTRA_SMTP_USER",
+          "ZEMTRA_SMTP_PASSWORD", "DBUS_SESSION_BUS_ADDRESS"})
+        environment.try_emplace(name, "");
+    environment.try_emplace("XDG_CONFIG_HOME", (root / "config").string());
+    environment.try_emplace("XDG_RUNTIME_DIR", root.string());
+    environment.try_emplace("TZ", "UTC");
+    arguments.insert(arguments.begin(), ZEMTRA_PROGRAM);
+    return {std::move(arguments), std::move(environment), {}};
+}
+
+}  // namespace zemtra::testing
