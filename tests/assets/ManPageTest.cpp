@@ -53,14 +53,17 @@ std::string plainRoff(std::string text) {
     return std::regex_replace(text, std::regex(R"(\\f[BIRP])"), "");
 }
 
-// The options the man page describes: those in the tags of its lists (the line after each .TP;
-// the other lists' tags, values and files, name no option).
+// The options the man page describes under OPTIONS: those in the tags of its lists (the line
+// after each .TP). The subcommands' own options have sections of their own, compared with their
+// own --help by their tests.
 std::set<std::string> manualOptions(const std::string& manual) {
     std::set<std::string> options;
     std::istringstream lines(manual);
     bool tagNext = false;
+    bool inOptions = false;
     for (std::string line; std::getline(lines, line);) {
-        if (tagNext) {
+        if (line.starts_with(".SH")) inOptions = line == ".SH OPTIONS";
+        if (tagNext && inOptions) {
             const std::set<std::string> named = optionsIn(plainRoff(line));
             options.insert(named.begin(), named.end());
         }
