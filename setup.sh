@@ -9,10 +9,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# nlohmann-json3-dev reads and writes the session journals' JSON (header-only). dpkg-dev and file make the Debian package's Depends line (dpkg-shlibdeps); groff-base formats
-# the manual page in its test; openssl makes the mail tests' certificates, xvfb gives the desktop
-# mail test its display, and libsecret-tools (secret-tool) and gnome-keyring give the mail test a
-# real secret store.
+# nlohmann-json3-dev reads and writes the session journals' JSON (header-only); dpkg-dev and file
+# make the Debian package's Depends line (dpkg-shlibdeps); groff-base formats the manual page in its
+# test; openssl makes the mail tests' certificates, xvfb gives the desktop mail test its display,
+# and libsecret-tools (secret-tool) and gnome-keyring give the mail test a real secret store.
 packages=(cmake ninja-build g++ pkg-config libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libespeak-ng-dev espeak-ng espeak-ng-data libasound2-dev libcurl4-openssl-dev
           libsecret-1-dev libsecret-tools gnome-keyring nlohmann-json3-dev
