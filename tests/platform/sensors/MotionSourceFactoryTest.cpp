@@ -21,8 +21,6 @@ TEST(MotionSourceFactory, MakesTheNamedSourceOrSaysWhyNot) {
                   .description,
               "Replay walk.csv");
     const std::pair<std::string, std::string> refused[] = {
-        -
-
         {"replay:/nonexistent.csv",
          "--sensors replay:/nonexistent.csv: cannot open the replay file /nonexistent.csv: No "
          "such file or directory"},
