@@ -21,6 +21,7 @@ TEST(MotionSourceFactory, MakesTheNamedSourceOrSaysWhyNot) {
                   .description,
               "Replay walk.csv");
     const std::pair<std::string, std::string> refused[] = {
+        {"sim:-1", "--sensors sim:SEED needs a whole number as SEED, got '-1'"},
         {"replay:/nonexistent.csv",
          "--sensors replay:/nonexistent.csv: cannot open the replay file /nonexistent.csv: No "
          "such file or directory"},
