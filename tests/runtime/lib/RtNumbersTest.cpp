@@ -118,5 +118,13 @@ TEST(RtBit, ParseIntReadsTheIntegerPrefixCutTo32Bits) {
     }
 }
 
+// The named colours are constants; what can go wrong is the packing (alpha above 127 too).
+TEST(RtColors, PackingPutsAlphaInTheTopByte) {
+    const RtColors colors;
+    EXPECT_EQ(colors.RGB(0x44, 0x45, 0x46), static_cast<int32_t>(0xFF444546u));
+    EXPECT_EQ(colors.ARGB(0x80, 0x01, 0x02, 0x03), static_cast<int32_t>(0x80010203u));
+}
+
 }  // namespace
 }  // namespace zemtra
+
