@@ -6,8 +6,10 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <stdexcept>
 #include <system_error>
 #include <variant>
 
@@ -21,6 +23,30 @@ constexpr std::array<std::string_view, 6> kDecisionNames = {"quiet",  "range",  
 constexpr double kLargestReading = 1e9;
 // Problems kept word for word; the rest are only counted.
 constexpr size_t kProblemsKept = 10;
+// The last millisecond of the year 9999: local times past it have no four-digit year, and later
+// stamps are damage, not a session.
+constexpr int64_t kLastMs = 253402300799999;
+
+// A whole number of session.json within [low, high]. nlohmann converts a float or an
+// out-of-range number to the integer type unchecked, so the type and range are asked first.
+template <class Integer>
+Integer integerOf(const nlohmann::json& value, Integer low, Integer high) {
+    const bool whole = value.is_number_integer();
+    const bool inRange =
+        whole && (value.is_number_unsigned()
+                      ? value.get<uint64_t>() <= static_cast<uint64_t>(high)
+                      : value.get<int64_t>() >= low && value.get<int64_t>() <= high);
+    if (!inRange)
+        throw std::out_of_range(value.dump() + " is not a whole number from " +
+                                std::to_string(low) + " to " + std::to_string(high));
+    return static_cast<Integer>(value.get<int64_t>());
+}
+
+template <class Integer>
+void readInteger(const nlohmann::json& object, const char* name, Integer& into, Integer low,
+                 Integer high) {
+    if (object.contains(name)) into = integerOf(object.at(name), low, high);
+}
 
 std::string shortest(double value) {
     std::array<char, 32> buffer{};
@@ -149,6 +175,7 @@ std::variant<SampleRow, std::string> rowOf(const Record& record, const Columns& 
     const auto tMs = parseInteger<int64_t>(field(0));
     if (!tMs) return "t_ms \"" + field(0) + "\" is not a whole number";
     if (*tMs < 0) return "t_ms " + field(0) + " is before 1970";
+    if (*tMs > kLastMs) return "t_ms " + field(0) + " is after the year 9999";
     if (previousMs && *tMs < *previousMs) return "t_ms " + field(0) + " goes back in time";
     row.tMs = *tMs;
     row.time = field(1);
@@ -302,36 +329,43 @@ platform::Result<SessionInfo> sessionInfoFromJson(std::string_view text, const s
         text("voice", info.voice);
         text("word_list", info.wordList);
         text("ending", info.ending);
+        constexpr int32_t kInt32Max = std::numeric_limits<int32_t>::max();
         key = "start_ms";
-        info.startMs = json.value("start_ms", int64_t{0});
+        readInteger(json, "start_ms", info.startMs, int64_t{0}, kLastMs);
         key = "end_ms";
         if (json.contains("end_ms") && !json["end_ms"].is_null())
-            info.endMs = json["end_ms"].get<int64_t>();
+            info.endMs = integerOf(json["end_ms"], int64_t{0}, kLastMs);
         key = "counts";
         if (json.contains("counts")) {
             for (const auto& [name, count] : json.at("counts").items()) {
                 if (const auto decision = decisionNamed(name))
-                    info.counts[*decision] = count.get<int64_t>();
+                    info.counts[*decision] =
+                        integerOf(count, int64_t{0}, std::numeric_limits<int64_t>::max());
             }
         }
         key = "settings";
         if (json.contains("settings")) {
             for (const auto& entry : json.at("settings")) {
                 Settings settings;
-                settings.tMs = entry.value("t_ms", settings.tMs);
-                if (entry.contains("positions"))
-                    settings.positions = entry.at("positions").get<std::array<int32_t, 6>>();
-                settings.digitPosition = entry.value("digit_position", settings.digitPosition);
-                settings.samplingIntervalMs =
-                    entry.value("sampling_interval_ms", settings.samplingIntervalMs);
-                settings.memoryDepth = entry.value("memory_depth", settings.memoryDepth);
+                readInteger(entry, "t_ms", settings.tMs, int64_t{0}, kLastMs);
+                if (entry.contains("positions")) {
+                    const auto& positions = entry.at("positions");
+                    if (!positions.is_array() || positions.size() != settings.positions.size())
+                        throw std::out_of_range("positions are not six numbers");
+                    for (size_t at = 0; at < settings.positions.size(); ++at)
+                        settings.positions[at] = integerOf(positions[at], 0, kInt32Max);
+                }
+                readInteger(entry, "digit_position", settings.digitPosition, 0, kInt32Max);
+                readInteger(entry, "sampling_interval_ms", settings.samplingIntervalMs, int64_t{0},
+                            kLastMs);
+                readInteger(entry, "memory_depth", settings.memoryDepth, 0, kInt32Max);
                 settings.pitch = entry.value("pitch", settings.pitch);
                 settings.rate = entry.value("rate", settings.rate);
-                settings.windowWidth = entry.value("window_width", settings.windowWidth);
+                readInteger(entry, "window_width", settings.windowWidth, 0, kInt32Max);
                 info.settings.push_back(settings);
             }
         }
-    } catch (const nlohmann::json::exception& error) {
+    } catch (const std::exception& error) {  // nlohmann's type errors and integerOf's ranges
         return platform::fail(file + ": \"" + key + "\" does not hold what it should (" +
                               error.what() + ")");
     }

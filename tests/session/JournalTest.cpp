@@ -70,6 +70,7 @@ TEST(Journal, DamagedRowsAreSkippedNamedByLineAndTheRestIsKept) {
         {"3000,t,1,2,3,4,5\n", "fields"},
         {"x,t,1,2,3,4,5,6,000000,0000,0,quiet,,\n", "whole number"},
         {"-5,t,1,2,3,4,5,6,000000,0000,0,quiet,,\n", "before 1970"},
+        {"253402300800000,t,1,2,3,4,5,6,000000,0000,0,quiet,,\n", "after the year 9999"},
         {"1500,t,1,2,3,4,5,6,000000,0000,0,quiet,,\n", "back in time"},
         {"3000,t,nan,2,3,4,5,6,000000,0000,0,quiet,,\n", "not a number"},
         {"3000,t,1,2,3,4,5,1e308,000000,0000,0,quiet,,\n", "not a number"},
@@ -149,9 +150,18 @@ TEST(Journal, DescriptionsReadBackAndDamagedOnesAreRefusedWithTheLine) {
         sessionInfoFromJson("{\n  \"version\": \"1\",\n  oops\n}", "/s/session.json");
     ASSERT_FALSE(broken.ok());
     EXPECT_TRUE(broken.error().starts_with("/s/session.json:3: not JSON")) << broken.error();
-    const auto mistyped = sessionInfoFromJson(R"({"settings": 5})", "/s/session.json");
-    ASSERT_FALSE(mistyped.ok());
-    EXPECT_NE(mistyped.error().find("\"settings\""), std::string::npos) << mistyped.error();
+    // Mistyped, fractional or out of range: refused with the key, never converted unchecked.
+    for (const auto& [text, key] : std::vector<std::pair<std::string, std::string>>{
+             {R"({"settings": 5})", "settings"},
+             {R"({"start_ms": 1e308})", "start_ms"},
+             {R"({"end_ms": 18446744073709551615})", "end_ms"},
+             {R"({"counts": {"quiet": -1}})", "counts"},
+             {R"({"settings": [{"positions": [1, 2, 3, 4, 5, 3000000000]}]})", "settings"},
+             {R"({"settings": [{"memory_depth": 2.5}]})", "settings"}}) {
+        const auto refused = sessionInfoFromJson(text, "/s/session.json");
+        ASSERT_FALSE(refused.ok()) << text;
+        EXPECT_NE(refused.error().find("\"" + key + "\""), std::string::npos) << refused.error();
+    }
 }
 
 TEST(Journal, AFolderIsReadWholeOrRefusedWithWhatIsWrong) {
