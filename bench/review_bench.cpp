@@ -17,7 +17,7 @@
 #include "review/ChartView.h"
 #include "review/Review.h"
 #include "review/ReviewWindow.h"
-#include "tests/review/SyntheticSession.h"
+#include "tests/session/SimulatedJournal.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -53,10 +53,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i)
         if (std::string(argv[i]) == "--screenshot") screenshot = argv[i + 1];
     const testing::TemporaryFolder folder("zemtra-review-bench");
-    testing::SyntheticSessionShape shape;
-    shape.ticks = 86400;
-    testing::writeJournal(testing::syntheticJournal(shape, testing::projectWords()),
-                          folder / "session");
+    testing::writeJournal(folder / "session",
+                          testing::simulatedJournal({.ticks = 86400, .digitPosition = 7}));
 
     std::vector<double> runs;
     for (int run = 0; run < 5; ++run) {

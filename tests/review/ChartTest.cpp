@@ -13,20 +13,15 @@
 #include "review/ChartPainter.h"
 #include "review/ChartScene.h"
 #include "review/WordDetails.h"
-#include "tests/review/SyntheticSession.h"
+#include "tests/session/SimulatedJournal.h"
 
 namespace zemtra::review {
 namespace {
 
 using session::Decision;
-using testing::syntheticJournal;
-using testing::SyntheticSessionShape;
-
-session::Journal journalOf(size_t ticks, uint32_t seed = 3) {
-    SyntheticSessionShape shape;
-    shape.ticks = ticks;
-    shape.seed = seed;
-    return syntheticJournal(shape, testing::projectWords());
+// At digit position 7 the simulated digits vary, so that every decision and many words come.
+session::Journal journalOf(int64_t ticks, uint64_t seed = 3) {
+    return testing::simulatedJournal({.seed = seed, .ticks = ticks, .digitPosition = 7});
 }
 
 TEST(ChartData, EnvelopesAreTheMinimumAndMaximumOfTheirRows) {

@@ -12,15 +12,13 @@
 
 #include "review/ChartView.h"
 #include "review/ReviewWindow.h"
-#include "tests/review/SyntheticSession.h"
+#include "tests/session/SimulatedJournal.h"
 
 namespace zemtra::review {
 namespace {
 
 session::Journal journal() {
-    testing::SyntheticSessionShape shape;
-    shape.ticks = 1200;
-    return testing::syntheticJournal(shape, testing::projectWords());
+    return testing::simulatedJournal({.ticks = 1200, .digitPosition = 7});
 }
 
 class ReviewWindowTest : public ::testing::Test {
