@@ -33,9 +33,9 @@ template <class Integer>
 Integer integerOf(const nlohmann::json& value, Integer low, Integer high) {
     const bool whole = value.is_number_integer();
     const bool inRange =
-        whole && (value.is_number_unsigned()
-                      ? value.get<uint64_t>() <= static_cast<uint64_t>(high)
-                      : value.get<int64_t>() >= low && value.get<int64_t>() <= high);
+        whole &&
+        (value.is_number_unsigned() ? value.get<uint64_t>() <= static_cast<uint64_t>(high)
+                                    : value.get<int64_t>() >= low && value.get<int64_t>() <= high);
     if (!inRange)
         throw std::out_of_range(value.dump() + " is not a whole number from " +
                                 std::to_string(low) + " to " + std::to_string(high));

@@ -67,9 +67,9 @@ TEST_F(StatsCommand, DamagedRowsAreLeftOutAndFilesThatAreNoJournalEndWithStatusO
               readFile(session / "samples.csv") + "1735689601234,2025-01-01T00:10:01");
     ProgramOutcome outcome = stats({session.string(), "--json", "--runs", "3"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
-    for (const std::string said : {"samples.csv:30: reading",
-                                   "samples.csv:602: the last row is incomplete",
-                                   "2 rows skipped, 599 used"})
+    for (const std::string said :
+         {"samples.csv:30: reading", "samples.csv:602: the last row is incomplete",
+          "2 rows skipped, 599 used"})
         EXPECT_NE(outcome.err.find(said), std::string::npos) << said << " in " << outcome.err;
     const auto json = nlohmann::json::parse(outcome.out);
     int64_t ticks = 0;
