@@ -182,12 +182,12 @@ void applyConfigFile(Options& options, const ConfigFile& file) {
     for (const ConfigSetting& setting : file.settings) {
         const std::string option = "--" + setting.key;
         std::optional<std::string> problem;
-        if (const ValueOption* found = findValueOption(option)) {
-            problem = found->apply(options, setting.value);
-        } else if (setting.key == "sensors" && setting.value == "list") {
+        if (setting.key == "sensors" && setting.value == "list") {
             problem =
                 "'sensors = list' lists the sensors and ends the program: it belongs on the "
                 "command line only";
+        } else if (const ValueOption* found = findValueOption(option)) {
+            problem = found->apply(options, setting.value);
         } else if (setting.key == "config") {
             problem = "'config' cannot be set in a configuration file";
         } else if (option == "--headless" || option == "--on" || option == "--help" ||
