@@ -27,7 +27,7 @@ bool startsWith(const std::string& text, const std::string& prefix) {
 }
 
 std::optional<std::string> checkSensors(const std::string& value) {
-    if (value == "sim" || value == "iio") return std::nullopt;
+    if (value == "auto" || value == "sim" || value == "iio" || value == "list") return std::nullopt;
     if (startsWith(value, "sim:")) {
         const std::string seed = value.substr(4);
         uint64_t parsed = 0;
@@ -39,7 +39,10 @@ std::optional<std::string> checkSensors(const std::string& value) {
     }
     if (startsWith(value, "iio:") && value.size() > 4) return std::nullopt;
     if (startsWith(value, "replay:") && value.size() > 7) return std::nullopt;
-    return "--sensors takes sim[:SEED], iio[:SYSFS_ROOT] or replay:FILE, got '" + value + "'";
+    if (startsWith(value, "serial:") && value.size() > 7) return std::nullopt;
+    return "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD], "
+           "replay:FILE or list, got '" +
+           value + "'";
 }
 
 std::optional<std::string> checkSpeech(const std::string& value) {
@@ -62,6 +65,10 @@ std::optional<std::string> applyAssets(Options& options, const std::string& text
 
 std::optional<std::string> applySensors(Options& options, const std::string& text) {
     if (auto problem = checkSensors(text)) return problem;
+    if (text == "list") {
+        options.listSensors = true;
+        return std::nullopt;
+    }
     options.sensors = text;
     return std::nullopt;
 }
@@ -175,7 +182,11 @@ void applyConfigFile(Options& options, const ConfigFile& file) {
     for (const ConfigSetting& setting : file.settings) {
         const std::string option = "--" + setting.key;
         std::optional<std::string> problem;
-        if (const ValueOption* found = findValueOption(option)) {
+        if (setting.key == "sensors" && setting.value == "list") {
+            problem =
+                "'sensors = list' lists the sensors and ends the program: it belongs on the "
+                "command line only";
+        } else if (const ValueOption* found = findValueOption(option)) {
             problem = found->apply(options, setting.value);
         } else if (setting.key == "config") {
             problem = "'config' cannot be set in a configuration file";
@@ -295,7 +306,9 @@ Zemtra turns the noise of motion sensors into spoken words.
                         else ~/.local/share/zemtra); created when missing
   --assets DIR          the assets directory (default: the installed data directory,
                         else the build tree's assets)
-  --sensors SOURCE      sim[:SEED] (default), iio[:SYSFS_ROOT], replay:FILE
+  --sensors SOURCE      auto (default: IIO sensors when the machine has an accelerometer
+                        and a magnetometer, else sim), sim[:SEED], iio[:SYSFS_ROOT],
+                        serial:DEVICE[:BAUD], replay:FILE; list: what the machine has
   --speech OUTPUT       espeak (default, sound card), wav:FILE, none
   --clock CLOCK         real (default), virtual[:START] (START: epoch milliseconds,
                         or local YYYY-MM-DDTHH:MM:SS; default 2025-01-01T00:00:00Z)

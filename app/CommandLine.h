@@ -19,7 +19,8 @@ struct Options {
     bool headlessGiven = false;
     std::string dataDirectory;      // ends with "/"
     std::string assetsDirectory;    // empty: found at start-up
-    std::string sensors = "sim";    // sim[:SEED], iio[:SYSFS_ROOT], replay:FILE
+    std::string sensors = "auto";   // auto, sim[:SEED], iio[:SYSFS_ROOT], serial:…, replay:FILE
+    bool listSensors = false;       // --sensors list
     std::string speech = "espeak";  // espeak, wav:FILE, none
     bool virtualClock = false;
     // Virtual clock start, epoch milliseconds; fixed by default so that virtual runs repeat.

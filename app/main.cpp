@@ -32,6 +32,7 @@
 #include "platform/qt/QtMailWindow.h"
 #include "platform/secrets/LibsecretStore.h"
 #include "platform/sensors/MotionSourceFactory.h"
+#include "platform/sensors/SensorDiscovery.h"
 #include "platform/smtp/FileMailDrafts.h"
 #include "platform/smtp/SmtpTransport.h"
 #include "review/Review.h"
@@ -266,6 +267,10 @@ int main(int argc, char** argv) {
     }
     if (options.version) {
         std::cout << "zemtra " << ZEMTRA_VERSION << '\n';
+        return 0;
+    }
+    if (options.listSensors) {
+        std::cout << platform::sensors::sensorListing(platform::sensors::findSensors());
         return 0;
     }
     std::optional<app::Script> script;

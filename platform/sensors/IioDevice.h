@@ -80,6 +80,7 @@ class IioDevice final : public MotionDevice {
     std::string description() const override;
     // Both kinds from one reading of every channel.
     Result<MotionReading> read(const std::stop_token& stop) override;
+    bool hasMagnetometer() const { return magnetometer_.has_value(); }
 
   private:
     using Vector = std::array<double, 3>;

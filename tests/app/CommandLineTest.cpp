@@ -27,7 +27,8 @@ TEST(CommandLine, DefaultsRunWithoutConfiguration) {
     const auto parsed = parseCommandLine({}, homeOnly);
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->dataDirectory, "/home/ada/.local/share/zemtra/");
-    EXPECT_EQ(parsed->sensors, "sim");
+    EXPECT_EQ(parsed->sensors, "auto");
+    EXPECT_FALSE(parsed->listSensors);
     EXPECT_EQ(parsed->speech, "espeak");
     EXPECT_FALSE(parsed->virtualClock);
     EXPECT_EQ(parseCommandLine({}, withXdg)->dataDirectory, "/xdg/zemtra/");
@@ -49,12 +50,21 @@ TEST(CommandLine, AcceptsEveryOption) {
     EXPECT_EQ(o.clockStartTicks, 1000);
     EXPECT_EQ(parseCommandLine({"--clock", "virtual:253402300799999"}, homeOnly)->clockStartTicks,
               253402300799999);
+    // The port and its rate are the factory's to judge, when it opens the port.
+    EXPECT_EQ(parseCommandLine({"--sensors", "serial:/dev/ttyACM0:9600"}, homeOnly)->sensors,
+              "serial:/dev/ttyACM0:9600");
+    const auto listed = parseCommandLine({"--sensors", "sim:4", "--sensors", "list"}, homeOnly);
+    EXPECT_TRUE(listed->listSensors);
 }
 
 TEST(CommandLine, BadValuesSayWhatIsAccepted) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> rows{
         {{"--sensors", "gps"},
-         "--sensors takes sim[:SEED], iio[:SYSFS_ROOT] or replay:FILE, got 'gps'"},
+         "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD], replay:FILE "
+         "or list, got 'gps'"},
+        {{"--sensors", "serial:"},
+         "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD], replay:FILE "
+         "or list, got 'serial:'"},
         {{"--sensors", "sim:x"}, "--sensors sim:SEED needs a whole number as SEED, got 'x'"},
         {{"--speech", "wav:"}, "--speech takes espeak, wav:FILE or none, got 'wav:'"},
         {{"--clock", "fast"}, "--clock takes real or virtual[:START], got 'fast'"},
@@ -133,7 +143,7 @@ TEST_F(ConfigFileTest, TheFileGivesTheLongOptionsAndTheCommandLineWins) {
     EXPECT_EQ(parsed->mailFrom, "zemtra@example.org") << "the last line counts";
     // XDG_CONFIG_HOME moves the file; --config names another, which must exist.
     variables["XDG_CONFIG_HOME"] = folder.file("xdg");
-    EXPECT_EQ(parseCommandLine({}, fromVariables)->sensors, "sim");
+    EXPECT_EQ(parseCommandLine({}, fromVariables)->sensors, "auto");
     EXPECT_EQ(parseCommandLine({"--config", file}, fromVariables)->sensors, "sim:7");
     EXPECT_EQ(diagnostics.texts(), std::vector<std::string>{});
     EXPECT_EQ(parseCommandLine({"--config", file + "x"}, fromVariables).error(),
@@ -147,6 +157,7 @@ TEST_F(ConfigFileTest, MalformedLinesAreReportedInOrderAndTheRestStillCounts) {
                        "sensor = iio\n"
                        "clock = fast\n"
                        "headless = yes\n"
+                       "sensors = list\n"
                        "sensors = sim:3\n");
     const auto parsed = parseCommandLine({}, fromVariables);
     ASSERT_TRUE(parsed) << parsed.error();
@@ -163,7 +174,10 @@ TEST_F(ConfigFileTest, MalformedLinesAreReportedInOrderAndTheRestStillCounts) {
                           "is ignored",
                   where + "4: clock takes real or virtual[:START], got 'fast'; the line is ignored",
                   where + "5: 'headless' is a switch of the command line only; the line is ignored",
+                  where + "6: 'sensors = list' lists the sensors and ends the program: it "
+                          "belongs on the command line only; the line is ignored",
               }));
+    EXPECT_FALSE(parsed->listSensors);
     // A folder where the file should be is reported, and the program starts without it.
     std::filesystem::remove(file);
     std::filesystem::create_directories(file);

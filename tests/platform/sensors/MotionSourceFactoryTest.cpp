@@ -25,6 +25,9 @@ TEST(MotionSourceFactory, MakesTheNamedSourceOrSaysWhyNot) {
         {"replay:/nonexistent.csv",
          "--sensors replay:/nonexistent.csv: cannot open the replay file /nonexistent.csv: No "
          "such file or directory"},
+        {"serial",
+         "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD] or "
+         "replay:FILE, got 'serial'"},
         {"iio:/nonexistent",
          "--sensors iio:/nonexistent: no IIO device found: the folder "
          "/nonexistent/bus/iio/devices does not exist"},
@@ -34,6 +37,25 @@ TEST(MotionSourceFactory, MakesTheNamedSourceOrSaysWhyNot) {
         ASSERT_FALSE(choice) << name;
         EXPECT_EQ(choice.error(), error);
     }
+}
+
+// The default takes the machine's IIO sensors only when there are both kinds: an accelerometer
+// alone gives no magnetometer readings.
+TEST(MotionSourceFactory, AutoTakesIioWithBothSensorsElseTheSimulatedOnes) {
+    const SensorClock clock{[] { return std::chrono::nanoseconds(0); }, true};
+    const zemtra::testing::TemporaryFolder root("zemtra-factory");
+    const auto device = root / "bus" / "iio" / "devices" / "iio:device0";
+    const auto chosen = [&] {
+        return createMotionSource("auto", clock, root.path()).value()->status();
+    };
+    EXPECT_TRUE(chosen().simulated) << "no IIO folder";
+    for (const char* axis : {"x", "y", "z"})
+        zemtra::testing::writeFile(device / ("in_accel_" + std::string(axis) + "_raw"), "0\n");
+    EXPECT_EQ(chosen().description, "Simulated sensors");
+    for (const char* axis : {"x", "y", "z"})
+        zemtra::testing::writeFile(device / ("in_magn_" + std::string(axis) + "_raw"), "0\n");
+    EXPECT_FALSE(chosen().simulated);
+    EXPECT_EQ(chosen().description, "IIO iio:device0");
 }
 
 }  // namespace
