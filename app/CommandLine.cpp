@@ -39,7 +39,11 @@ std::optional<std::string> checkSensors(const std::string& value) {
     }
     if (startsWith(value, "iio:") && value.size() > 4) return std::nullopt;
     if (startsWith(value, "replay:") && value.size() > 7) return std::nullopt;
-    return "--sensors takes sim[:SEED], iio[:SYSFS_ROOT] or replay:FILE, got '" + value + "'";
+    // The address itself is judged where the phone is opened.
+    if (startsWith(value, "phone:")) return std::nullopt;
+    return "--sensors takes sim[:SEED], iio[:SYSFS_ROOT], replay:FILE or phone:http://HOST:PORT, "
+           "got '" +
+           value + "'";
 }
 
 std::optional<std::string> checkSpeech(const std::string& value) {
@@ -295,7 +299,8 @@ Zemtra turns the noise of motion sensors into spoken words.
                         else ~/.local/share/zemtra); created when missing
   --assets DIR          the assets directory (default: the installed data directory,
                         else the build tree's assets)
-  --sensors SOURCE      sim[:SEED] (default), iio[:SYSFS_ROOT], replay:FILE
+  --sensors SOURCE      sim[:SEED] (default), iio[:SYSFS_ROOT], replay:FILE,
+                        phone:http://HOST:PORT (phyphox's remote access)
   --speech OUTPUT       espeak (default, sound card), wav:FILE, none
   --clock CLOCK         real (default), virtual[:START] (START: epoch milliseconds,
                         or local YYYY-MM-DDTHH:MM:SS; default 2025-01-01T00:00:00Z)

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "platform/sensors/IioDevice.h"
+#include "platform/sensors/PhoneDevice.h"
 #include "platform/sensors/PolledMotionSource.h"
 #include "platform/sensors/ReplayMotionSource.h"
 #include "platform/sensors/SimulatedMotionSource.h"
@@ -44,12 +45,24 @@ Result<std::shared_ptr<MotionSource>> createMotionSource(const std::string& name
         return std::shared_ptr<MotionSource>(std::make_shared<PolledMotionSource>(
             std::move(opened).value(), IioDevice::kPeriod, clock, polling));
     }
+    if (kind == "phone" && hasArgument) {
+        auto opened = PhoneDevice::open(argument, clock);
+        if (!opened) return refused(opened.failure());
+        // As the IIO device: asked as the program's time passes under the virtual clock.
+        const auto polling = clock.isVirtual ? PolledMotionSource::Polling::whenRead
+                                             : PolledMotionSource::Polling::ownThread;
+        return std::shared_ptr<MotionSource>(std::make_shared<PolledMotionSource>(
+            std::move(opened).value(), PhoneDevice::kPeriod, clock, polling));
+    }
     if (kind == "replay" && !argument.empty()) {
         auto loaded = ReplayMotionSource::load(argument, clock);
         if (!loaded) return refused(loaded.failure());
         return std::shared_ptr<MotionSource>(std::move(loaded).value());
     }
-    return fail("--sensors takes sim[:SEED], iio[:SYSFS_ROOT] or replay:FILE, got '" + name + "'");
+    return fail(
+        "--sensors takes sim[:SEED], iio[:SYSFS_ROOT], replay:FILE or phone:http://HOST:PORT, got "
+        "'" +
+        name + "'");
 }
 
 }  // namespace zemtra::platform::sensors

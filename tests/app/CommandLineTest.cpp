@@ -54,7 +54,8 @@ TEST(CommandLine, AcceptsEveryOption) {
 TEST(CommandLine, BadValuesSayWhatIsAccepted) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> rows{
         {{"--sensors", "gps"},
-         "--sensors takes sim[:SEED], iio[:SYSFS_ROOT] or replay:FILE, got 'gps'"},
+         "--sensors takes sim[:SEED], iio[:SYSFS_ROOT], replay:FILE or phone:http://HOST:PORT, "
+         "got 'gps'"},
         {{"--sensors", "sim:x"}, "--sensors sim:SEED needs a whole number as SEED, got 'x'"},
         {{"--speech", "wav:"}, "--speech takes espeak, wav:FILE or none, got 'wav:'"},
         {{"--clock", "fast"}, "--clock takes real or virtual[:START], got 'fast'"},
