@@ -1,7 +1,7 @@
 // The phone source against a local stand-in for phyphox's remote-access server whose sensors are
 // sampled 100 times a second: the main thread's time per display tick (the latest samples and the
-// status line), and the processor time of the thread that polls, as a share of one core, at the
-// device's period and at 100 requests a second. Also the age of the latest sample.
+// status line), the processor time of one request, and that of the thread that polls, as a share
+// of one core, at the device's period and at 100 requests a second.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -57,6 +57,14 @@ void BM_TickReadsOfThePhoneSource(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TickReadsOfThePhoneSource);
+
+// One request and its answer on this thread: the processor time a poll costs.
+void BM_OneRequest(benchmark::State& state) {
+    const zemtra::testing::PhoneTestServer server;
+    const auto device = PhoneDevice::open(server.url(), realClock()).value();
+    for (auto _ : state) benchmark::DoNotOptimize(device->read({}));
+}
+BENCHMARK(BM_OneRequest)->Unit(benchmark::kMicrosecond);
 
 // The main thread sleeps meanwhile, so the process's processor time beyond its own is the
 // polling thread's.
