@@ -12,7 +12,7 @@
 #   "measuring": whether a measurement runs before a start command (default true);
 #   "delay": seconds to wait before answering (a phone that hangs);
 #   "pad": that many spaces after the answer (an answer too large).
-import argparse, json, math, socket, sys, threading, time
+import argparse, json, math, random, socket, threading, time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import urlsplit, parse_qsl
 
@@ -37,11 +37,14 @@ def scenario():
 
 
 def live(names, measuring):
-    # Sampled every 10 ms from the start of the measurement; the buffers hold the latest sample.
+    # Sampled every 10 ms from the start of the measurement, with a sensor's noise; the buffers
+    # hold the latest sample.
     t = math.floor((time.monotonic() - state['since']) * 100) / 100
+    noise = random.Random(t).gauss
     values = {'magT': t, 'accT': t,
-              'magX': 20 + 5 * math.sin(t), 'magY': -10 + 5 * math.cos(t), 'magZ': -40 + t % 1,
-              'accX': 0.1 * math.sin(7 * t), 'accY': 0.1 * math.cos(5 * t), 'accZ': 0.05 * t % 1}
+              'magX': 20 + 5 * math.sin(t) + noise(0, 0.4), 'magY': -10 + noise(0, 0.4),
+              'magZ': -40 + noise(0, 0.4), 'accX': 0.1 * math.sin(7 * t) + noise(0, 0.02),
+              'accY': noise(0, 0.02), 'accZ': noise(0, 0.02)}
     buffers = {name: {'size': 1, 'updateMode': 'full',
                       'buffer': [values[name]] if name in values else []}
                for name in names if name in values}
