@@ -89,6 +89,34 @@ BENCHMARK(BM_PollingThreadShareOfACore)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
+// The same thread over a device that answers at once: what waking up at the period costs alone.
+class ConstantDevice final : public zemtra::platform::sensors::MotionDevice {
+  public:
+    std::string description() const override { return "constant"; }
+    zemtra::platform::Result<zemtra::platform::sensors::MotionReading> read(
+        const std::stop_token&) override {
+        return zemtra::platform::sensors::MotionReading{zemtra::platform::MagneticField{1, 2, 3},
+                                                        zemtra::platform::DeviceMotion{}};
+    }
+};
+
+void BM_WakingThreadShareOfACore(benchmark::State& state) {
+    PolledMotionSource source(std::make_unique<ConstantDevice>(), PhoneDevice::kPeriod, realClock(),
+                              PolledMotionSource::Polling::ownThread);
+    source.start(MotionKind::magnetometer);
+    constexpr auto kSpan = 5s;
+    for (auto _ : state) {
+        const double process = processorSeconds(RUSAGE_SELF);
+        const double main = processorSeconds(RUSAGE_THREAD);
+        std::this_thread::sleep_for(kSpan);
+        const double polling =
+            (processorSeconds(RUSAGE_SELF) - process) - (processorSeconds(RUSAGE_THREAD) - main);
+        state.counters["core_percent"] =
+            100 * polling / std::chrono::duration<double>(kSpan).count();
+    }
+}
+BENCHMARK(BM_WakingThreadShareOfACore)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();
