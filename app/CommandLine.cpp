@@ -40,8 +40,10 @@ std::optional<std::string> checkSensors(const std::string& value) {
     if (startsWith(value, "iio:") && value.size() > 4) return std::nullopt;
     if (startsWith(value, "replay:") && value.size() > 7) return std::nullopt;
     if (startsWith(value, "serial:") && value.size() > 7) return std::nullopt;
+    // The address itself is judged where the phone is opened.
+    if (startsWith(value, "phone:")) return std::nullopt;
     return "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD], "
-           "replay:FILE or list, got '" +
+           "phone:http://HOST:PORT, replay:FILE or list, got '" +
            value + "'";
 }
 
@@ -308,7 +310,8 @@ Zemtra turns the noise of motion sensors into spoken words.
                         else the build tree's assets)
   --sensors SOURCE      auto (default: IIO sensors when the machine has an accelerometer
                         and a magnetometer, else sim), sim[:SEED], iio[:SYSFS_ROOT],
-                        serial:DEVICE[:BAUD], replay:FILE; list: what the machine has
+                        serial:DEVICE[:BAUD], phone:http://HOST:PORT (phyphox's remote
+                        access), replay:FILE; list: what the machine has
   --speech OUTPUT       espeak (default, sound card), wav:FILE, none
   --clock CLOCK         real (default), virtual[:START] (START: epoch milliseconds,
                         or local YYYY-MM-DDTHH:MM:SS; default 2025-01-01T00:00:00Z)

@@ -5,6 +5,7 @@
 
 #include "platform/Diagnostics.h"
 #include "platform/sensors/IioDevice.h"
+#include "platform/sensors/PhoneDevice.h"
 #include "platform/sensors/PolledMotionSource.h"
 #include "platform/sensors/ReplayMotionSource.h"
 #include "platform/sensors/SerialDevice.h"
@@ -78,14 +79,23 @@ Result<std::shared_ptr<MotionSource>> createMotionSource(const std::string& name
             std::move(opened).value(), std::chrono::nanoseconds::zero(), clock,
             PolledMotionSource::Polling::ownThread));
     }
+    if (kind == "phone" && hasArgument) {
+        auto opened = PhoneDevice::open(argument, clock);
+        if (!opened) return refused(opened.failure());
+        // On a thread of its own under either clock, as the board: a phone keeps the real time,
+        // and a request that waits for it must never hold up the main thread.
+        return std::shared_ptr<MotionSource>(
+            std::make_shared<PolledMotionSource>(std::move(opened).value(), PhoneDevice::kPeriod,
+                                                 clock, PolledMotionSource::Polling::ownThread));
+    }
     if (kind == "replay" && !argument.empty()) {
         auto loaded = ReplayMotionSource::load(argument, clock);
         if (!loaded) return refused(loaded.failure());
         return std::shared_ptr<MotionSource>(std::move(loaded).value());
     }
     return fail(
-        "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD] or replay:FILE, "
-        "got '" +
+        "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD], "
+        "phone:http://HOST:PORT or replay:FILE, got '" +
         name + "'");
 }
 

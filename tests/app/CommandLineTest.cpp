@@ -60,11 +60,11 @@ TEST(CommandLine, AcceptsEveryOption) {
 TEST(CommandLine, BadValuesSayWhatIsAccepted) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> rows{
         {{"--sensors", "gps"},
-         "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD], replay:FILE "
-         "or list, got 'gps'"},
+         "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD], "
+         "phone:http://HOST:PORT, replay:FILE or list, got 'gps'"},
         {{"--sensors", "serial:"},
-         "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD], replay:FILE "
-         "or list, got 'serial:'"},
+         "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD], "
+         "phone:http://HOST:PORT, replay:FILE or list, got 'serial:'"},
         {{"--sensors", "sim:x"}, "--sensors sim:SEED needs a whole number as SEED, got 'x'"},
         {{"--speech", "wav:"}, "--speech takes espeak, wav:FILE or none, got 'wav:'"},
         {{"--clock", "fast"}, "--clock takes real or virtual[:START], got 'fast'"},

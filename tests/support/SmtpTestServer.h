@@ -29,6 +29,7 @@ class LocalListener {
     LocalListener(const LocalListener&) = delete;
     LocalListener& operator=(const LocalListener&) = delete;
     int descriptor() const { return socket_; }
+    int port() const { return port_; }
     std::string url() const { return "smtp://127.0.0.1:" + std::to_string(port_); }
     void close();
 

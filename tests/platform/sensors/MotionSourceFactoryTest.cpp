@@ -20,14 +20,18 @@ TEST(MotionSourceFactory, MakesTheNamedSourceOrSaysWhyNot) {
                   ->status()
                   .description,
               "Replay walk.csv");
+    // Nothing is asked of a phone before its updates start.
+    EXPECT_EQ(
+        createMotionSource("phone:http://192.168.1.20:8080/", clock).value()->status().description,
+        "Phone 192.168.1.20:8080");
     const std::pair<std::string, std::string> refused[] = {
         {"sim:-1", "--sensors sim:SEED needs a whole number as SEED, got '-1'"},
         {"replay:/nonexistent.csv",
          "--sensors replay:/nonexistent.csv: cannot open the replay file /nonexistent.csv: No "
          "such file or directory"},
         {"serial",
-         "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD] or "
-         "replay:FILE, got 'serial'"},
+         "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD], "
+         "phone:http://HOST:PORT or replay:FILE, got 'serial'"},
         {"iio:/nonexistent",
          "--sensors iio:/nonexistent: no IIO device found: the folder "
          "/nonexistent/bus/iio/devices does not exist"},
@@ -36,6 +40,21 @@ TEST(MotionSourceFactory, MakesTheNamedSourceOrSaysWhyNot) {
         const auto choice = createMotionSource(name, clock);
         ASSERT_FALSE(choice) << name;
         EXPECT_EQ(choice.error(), error);
+    }
+    const std::string phoneAddresses[] = {"192.168.1.20:8080",
+                                          "https://192.168.1.20:8080",
+                                          "http://192.168.1.20",
+                                          "http://192.168.1.20:8080/get",
+                                          "http://192.168.1.20:8080?x",
+                                          "http://u@192.168.1.20:80",
+                                          ""};
+    for (const std::string& address : phoneAddresses) {
+        const auto choice = createMotionSource("phone:" + address, clock);
+        ASSERT_FALSE(choice) << address;
+        EXPECT_EQ(choice.error(), "--sensors phone:" + address +
+                                      ": a phone's address is http://HOST:PORT, as the phyphox "
+                                      "app shows it under \"Allow remote access\", got '" +
+                                      address + "'");
     }
 }
 
