@@ -23,10 +23,13 @@ void zm_main::_btnreview_click() {
         // Nobody would see a window: `zemtra review --png` is the way without a display.
         showToast(u"Review needs a window");
     }
-    const auto opened = review->openNewest(toUtf8(_c->service<RtFile>()->DirDocuments()));
-    if (opened) return;
-    if (review->hasWindow()) showToast(u"Review cannot open");
-    platform::diagnostics::warning("review: " + opened.error());
+    const auto cannotOpen = [this, hasWindow = review->hasWindow()](const std::string& reason) {
+        if (hasWindow) showToast(u"Review cannot open");
+        platform::diagnostics::warning("review: " + reason);
+    };
+    const auto opened =
+        review->openNewest(toUtf8(_c->service<RtFile>()->DirDocuments()), cannotOpen);
+    if (!opened) cannotOpen(opened.error());
 }
 
 }  // namespace zemtra::app

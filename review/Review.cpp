@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 #include "platform/Diagnostics.h"
 #include "review/ChartData.h"
@@ -34,7 +35,7 @@ ChartScene sceneOf(const ChartData& data, int width, int height) {
 class HeadlessReview final : public platform::SessionReview {
   public:
     bool hasWindow() const override { return false; }
-    platform::Result<void> openNewest(const std::string&) override {
+    platform::Result<void> openNewest(const std::string&, Failed) override {
         return platform::fail(
             "the review window needs a display; this run is headless (zemtra review SESSION "
             "--png FILE draws the chart without one)");
@@ -44,22 +45,44 @@ class HeadlessReview final : public platform::SessionReview {
 class WindowReview final : public platform::SessionReview {
   public:
     bool hasWindow() const override { return true; }
-    platform::Result<void> openNewest(const std::string& documentsDirectory) override {
+    platform::Result<void> openNewest(const std::string& documentsDirectory,
+                                      Failed failed) override {
         const auto folder = session::newestSession(documentsDirectory);
         if (!folder)
             return platform::fail("no session has been recorded yet under " + documentsDirectory +
                                   std::string(session::kSessionsFolder) + "/");
-        auto journal = loadForReview(*folder);
-        if (!journal) return journal.failure();
-        window_ = std::make_unique<ReviewWindow>(std::move(journal).value());
-        window_->show();
-        window_->raise();
-        window_->activateWindow();
+        if (reading_) return {};
+        reading_ = true;
+        // A day's journal takes the better part of a second to read: not on the main thread.
+        reader_ = std::jthread([this, folder = *folder, failed = std::move(failed)] {
+            auto journal =
+                std::make_shared<platform::Result<session::Journal>>(loadForReview(folder));
+            QMetaObject::invokeMethod(
+                &context_, [this, journal, failed] { show(std::move(*journal), failed); },
+                Qt::QueuedConnection);
+        });
         return {};
     }
 
   private:
+    void show(platform::Result<session::Journal> journal, const Failed& failed) {
+        reading_ = false;
+        if (!journal) {
+            if (failed) failed(journal.error());
+            return;
+        }
+        window_ = std::make_unique<ReviewWindow>(std::move(journal).value());
+        window_->show();
+        window_->raise();
+        window_->activateWindow();
+    }
+
+    // The main thread's object that the reader hands the journal to; what is still queued for it
+    // goes with it.
+    QObject context_;
     std::unique_ptr<ReviewWindow> window_;
+    bool reading_ = false;
+    std::jthread reader_;  // last: joined before the rest goes
 };
 
 }  // namespace

@@ -11,8 +11,10 @@
 #include <QWheelEvent>
 
 #include "review/ChartView.h"
+#include "review/Review.h"
 #include "review/ReviewWindow.h"
 #include "tests/session/SimulatedJournal.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace zemtra::review {
 namespace {
@@ -103,6 +105,33 @@ TEST_F(ReviewWindowTest, TheFiguresOfTheStatisticsFollowOnceTheyAreWorkedOut) {
     EXPECT_TRUE(figures.contains(QStringLiteral("Digits ay")));
     EXPECT_TRUE(figures.contains(QStringLiteral("Fair digits, words/h")));
     EXPECT_FALSE(figures.contains(QStringLiteral("being worked out")));
+}
+
+// From the running program: the journal is read on a thread of its own, the window comes on the
+// main thread once it is read, and a journal that cannot be reviewed is said there instead.
+TEST(ReviewFromTheProgram, TheWindowComesOnceTheJournalIsReadOrTheReasonIsSaid) {
+    const testing::TemporaryFolder documents("zemtra-review");
+    const auto review = createSessionReview(false);
+    EXPECT_FALSE(review->openNewest(documents.dir(), nullptr));
+    testing::writeJournal(documents / "Sessions/2025-01-01_00-00-00", journal());
+    std::vector<std::string> failures;
+    const auto failed = [&failures](const std::string& reason) { failures.push_back(reason); };
+    const auto windows = [] {
+        int shown = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            shown += dynamic_cast<ReviewWindow*>(widget) && widget->isVisible();
+        return shown;
+    };
+    ASSERT_TRUE(review->openNewest(documents.dir(), failed));
+    QDeadlineTimer deadline(20000);
+    while (windows() == 0 && !deadline.hasExpired()) QApplication::processEvents();
+    EXPECT_EQ(windows(), 1);
+
+    testing::writeFile(documents / "Sessions/2025-01-02_00-00-00/samples.csv", "t_ms\n");
+    ASSERT_TRUE(review->openNewest(documents.dir(), failed));
+    while (failures.empty() && !deadline.hasExpired()) QApplication::processEvents();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("2025-01-02_00-00-00"), std::string::npos) << failures[0];
 }
 
 }  // namespace
