@@ -252,9 +252,11 @@ std::string toJson(const SessionInfo& info) {
     json["version"] = info.version;
     json["sensor_source"] = info.sensorSource;
     json["sensor_device"] = info.sensorDevice;
+    json["sensor_simulated"] = info.sensorSimulated;
     json["speech_output"] = info.speechOutput;
     json["voice"] = info.voice;
     json["word_list"] = info.wordList;
+    json["word_count"] = info.wordCount;
     json["start_ms"] = info.startMs;
     json["end_ms"] = info.endMs ? nlohmann::ordered_json(*info.endMs) : nullptr;
     json["ending"] = info.ending;
@@ -302,6 +304,10 @@ platform::Result<SessionInfo> sessionInfoFromJson(std::string_view text, const s
         text("voice", info.voice);
         text("word_list", info.wordList);
         text("ending", info.ending);
+        key = "sensor_simulated";
+        info.sensorSimulated = json.value("sensor_simulated", false);
+        key = "word_count";
+        info.wordCount = json.value("word_count", int32_t{0});
         key = "start_ms";
         info.startMs = json.value("start_ms", int64_t{0});
         key = "end_ms";

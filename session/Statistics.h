@@ -81,7 +81,18 @@ struct ControlFigures {
     ControlFigure largestRepeat;
 };
 
+// What the session ran with (its session.json), so the figures can be read against it.
+struct SessionSetup {
+    std::string sensorSource;  // the --sensors value
+    std::string sensorDevice;  // what the source said it is
+    bool sensorSimulated = false;
+    std::string wordList;   // the word list's path
+    int32_t wordCount = 0;  // its words in use; 0 when the session did not record it
+    std::string voice;
+};
+
 struct Statistics {
+    SessionSetup setup;
     std::array<int64_t, 6> decisions{};  // by Decision, in kDecisions order
     int64_t ticks = 0;
     double hours = 0;  // the time the rows span

@@ -2,6 +2,7 @@
 // "how often fair digits would be this uneven", a percentile "higher than n% of the runs".
 #include "session/StatisticsReport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -63,6 +64,28 @@ std::string channelSentence(const ChannelDigits& channel) {
            " of the time: these look like fair digits.\n";
 }
 
+// What the session ran with, in a few lines; a journal from before these were recorded leaves
+// out what it does not say.
+std::string setupText(const SessionSetup& setup) {
+    std::string text;
+    if (!setup.sensorDevice.empty() || !setup.sensorSource.empty()) {
+        text +=
+            "Sensors: " + (setup.sensorDevice.empty() ? setup.sensorSource : setup.sensorDevice);
+        if (!setup.sensorDevice.empty() && !setup.sensorSource.empty())
+            text += " (--sensors " + setup.sensorSource + ")";
+        if (setup.sensorSimulated) text += "; the words came from a random generator";
+        text += ".\n";
+    }
+    if (!setup.wordList.empty()) {
+        text += "Word list: " + setup.wordList;
+        if (setup.wordCount > 0) text += " (" + plural(setup.wordCount, "word", "words") + ")";
+        text += ".\n";
+    }
+    if (!setup.voice.empty()) text += "Voice: " + setup.voice + ".\n";
+    if (!text.empty()) text += "\n";
+    return text;
+}
+
 std::string comparison(const std::string& what, const ControlFigure& figure, int decimals,
                        int32_t runs) {
     std::string line = "  " + what + ": this session " + fixed(figure.session, decimals) +
@@ -79,6 +102,13 @@ std::string comparison(const std::string& what, const ControlFigure& figure, int
 
 std::string statisticsJson(const Statistics& statistics) {
     Json json;
+    const SessionSetup& setup = statistics.setup;
+    json["session"] = {{"sensor_source", setup.sensorSource},
+                       {"sensor_device", setup.sensorDevice},
+                       {"sensor_simulated", setup.sensorSimulated},
+                       {"word_list", setup.wordList},
+                       {"word_count", setup.wordCount},
+                       {"voice", setup.voice}};
     Json decisions = Json::object();
     for (const Decision decision : kDecisions)
         decisions[std::string(decisionName(decision))] =
@@ -126,7 +156,8 @@ std::string statisticsText(const Statistics& statistics, size_t skippedRows) {
     const auto count = [&](Decision decision) {
         return statistics.decisions[static_cast<size_t>(decision)];
     };
-    std::string text;
+    const SessionSetup& setup = statistics.setup;
+    std::string text = setupText(setup);
     text += "The session has " + plural(statistics.ticks, "tick", "ticks") + " over " +
             (statistics.hours < 1 ? fixed(statistics.hours * 60, 1) + " minutes"
                                   : fixed(statistics.hours, 2) + " hours");
@@ -151,10 +182,13 @@ std::string statisticsText(const Statistics& statistics, size_t skippedRows) {
     text += "\n";
     text += "Of the ticks, " + std::to_string(count(Decision::quiet)) +
             " came during a quiet time and were dropped, " +
-            std::to_string(count(Decision::range)) + " gave a number of 2049 or more (no word), " +
-            std::to_string(count(Decision::memory)) + " a word still in the memory, " +
-            std::to_string(count(Decision::repeat)) + " the last candidate again and " +
-            std::to_string(count(Decision::window)) + " one just after it.\n\n";
+            std::to_string(count(Decision::range)) + " gave a number of " +
+            std::to_string(std::min(setup.wordCount > 0 ? setup.wordCount : kReachableCandidates,
+                                    kReachableCandidates)) +
+            " or more (no word), " + std::to_string(count(Decision::memory)) +
+            " a word still in the memory, " + std::to_string(count(Decision::repeat)) +
+            " the last candidate again and " + std::to_string(count(Decision::window)) +
+            " one just after it.\n\n";
 
     std::string positions;
     for (const int32_t position : statistics.digits.digitPositions)

@@ -54,13 +54,43 @@ TEST_F(FilesTest, AnOverlongMemoryFileFillsOnlyTheMemory) {
     EXPECT_EQ(std::find(log.lines.begin(), log.lines.end(), "1100 9"), log.lines.end());
 }
 
-TEST_F(FilesTest, TheWordListSkipsBlankLines) {
-    writeWordList("alpha\r\n\r\nbeta\n\n\ngamma delta\n");
+TEST_F(FilesTest, TheWordListSkipsBlankLinesAndItsMarkAndPassesOverCandidatesPastItsEnd) {
+    writeWordList("\xEF\xBB\xBF alpha\r\n\r\nbeta\n \t\n\ngamma delta \n");
     start();
-    module()._wd = 0;  // no window: any candidate may follow the last one
+    const std::string said =
+        "The word list has 3 words; a full list needs 2,049 to 2,075: candidates past word 3 are "
+        "passed over";
+    EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), said), 1);
+    EXPECT_EQ(module().wordCount(), 3);
+    module()._wd = 0;    // no window: any candidate may follow the last one
+    module()._fifo = 0;  // no memory: a fresh one holds 0 everywhere
     module()._itcout(u"0002");
     EXPECT_EQ(log.lines.back(), "RN = 1");
     EXPECT_EQ(log.lines[log.lines.size() - 2], "Spoke =gamma delta");
+
+    const size_t before = log.lines.size();
+    module()._dt = 0;
+    EXPECT_EQ(module().selectWord(u"0003").decision, session::Decision::range);
+    EXPECT_EQ(log.lines.size(), before) << "passed over without a word";
+    module()._dt = 0;
+    module()._itcout(u"0000");
+    EXPECT_EQ(log.lines[log.lines.size() - 2], "Spoke =alpha");
+    EXPECT_EQ(speech->spoken().back(), "alpha");
+}
+
+TEST_F(FilesTest, AWordListFromElsewhereIsReadAndALongOneIsCutAtTheLastSlot) {
+    const std::filesystem::path other = documents.parent_path() / "other words.txt";
+    testing::writeFile(other, lines(2080, "Wort"));
+    module().setWordListFile(other.string());
+    start();
+    EXPECT_EQ(module().wordListPath(), other.string());
+    EXPECT_EQ(module().wordCount(), 2075);
+    EXPECT_NE(
+        std::find(log.lines.begin(), log.lines.end(),
+                  other.string() + " has 2,080 words; the words after word 2,075 are ignored"),
+        log.lines.end());
+    module()._itcout(u"2048");
+    EXPECT_EQ(speech->spoken().back(), "Wort");
 }
 
 TEST_F(FilesTest, StoredFilesThatAreNotOursLeaveTheLayoutsPositionsAndAClearedMemory) {
