@@ -58,6 +58,9 @@ void zm_main::_addto() {
                encoding ? u"; save it as UTF-8" : u""});
     }
     const std::vector<String>& words = read.value();
+    if (words.empty())
+        raise(u"", u"the word list %@ holds no words; give one word per line",
+              {files->Combine(dir, name)});
     const auto count = static_cast<int32_t>(words.size());
     // A longer list would run past the word slots: the lines after the last slot are left out.
     const int32_t used = std::min(count, kWordSlots);
@@ -76,8 +79,8 @@ void zm_main::_addto() {
                 grouped(kWordSlots) + u" are ignored");
     }
     if (used < kReachableWords) {
-        bi->Log(u"The word list has " + grouped(used) + u" words; a full list needs " +
-                grouped(kReachableWords) + u" to " + grouped(kWordSlots) +
+        bi->Log(u"The word list has " + grouped(used) + (used == 1 ? u" word" : u" words") +
+                u"; a full list needs " + grouped(kReachableWords) + u" to " + grouped(kWordSlots) +
                 u": candidates past word " + grouped(used) + u" are passed over");
     }
     _loadbuf();

@@ -2,6 +2,7 @@
 // the word list it reads; both the bytes written and what start-up does with files from elsewhere.
 #include <gtest/gtest.h>
 
+#include "runtime/core/RtException.h"
 #include "tests/app/AppTestSupport.h"
 #include "ui/Screen.h"
 #include "ui/UiAlertView.h"
@@ -76,6 +77,17 @@ TEST_F(FilesTest, TheWordListSkipsBlankLinesAndItsMarkAndPassesOverCandidatesPas
     module()._itcout(u"0000");
     EXPECT_EQ(log.lines[log.lines.size() - 2], "Spoke =alpha");
     EXPECT_EQ(speech->spoken().back(), "alpha");
+}
+
+TEST_F(FilesTest, AWordListWithoutWordsEndsStartUpSayingSo) {
+    writeWordList("\xEF\xBB\xBF\r\n  \n");
+    try {
+        start();
+        ADD_FAILURE() << "start-up went on without words";
+    } catch (const RtException& error) {
+        EXPECT_EQ(toUtf8(error.reason()), "the word list " + (assets / "wordlist.txt").string() +
+                                              " holds no words; give one word per line");
+    }
 }
 
 TEST_F(FilesTest, AWordListFromElsewhereIsReadAndALongOneIsCutAtTheLastSlot) {
