@@ -133,7 +133,7 @@ std::string statisticsJson(const Statistics& statistics) {
 
     const Reachable& reachable = statistics.reachable;
     json["reachable"] = {{"count", reachable.count},
-                         {"of", kReachableCandidates},
+                         {"of", reachable.of},
                          {"with_rare_digits", reachable.withRareDigits},
                          {"seen", reachable.seen},
                          {"samples", reachable.samples},
@@ -183,12 +183,10 @@ std::string statisticsText(const Statistics& statistics, size_t skippedRows) {
     text += "Of the ticks, " + std::to_string(count(Decision::quiet)) +
             " came during a quiet time and were dropped, " +
             std::to_string(count(Decision::range)) + " gave a number of " +
-            std::to_string(std::min(setup.wordCount > 0 ? setup.wordCount : kReachableCandidates,
-                                    kReachableCandidates)) +
-            " or more (no word), " + std::to_string(count(Decision::memory)) +
-            " a word still in the memory, " + std::to_string(count(Decision::repeat)) +
-            " the last candidate again and " + std::to_string(count(Decision::window)) +
-            " one just after it.\n\n";
+            std::to_string(statistics.reachable.of) + " or more (no word), " +
+            std::to_string(count(Decision::memory)) + " a word still in the memory, " +
+            std::to_string(count(Decision::repeat)) + " the last candidate again and " +
+            std::to_string(count(Decision::window)) + " one just after it.\n\n";
 
     std::string positions;
     for (const int32_t position : statistics.digits.digitPositions)
@@ -202,8 +200,10 @@ std::string statisticsText(const Statistics& statistics, size_t skippedRows) {
 
     const Reachable& reachable = statistics.reachable;
     text += "Which words can come: " + reachable.reason + ". " + std::to_string(reachable.seen) +
-            " different indices below 2049 actually came; " + percentText(reachable.shareInRange) +
-            " of the selection values were below 2049 (fair digits: 20%).\n\n";
+            " different indices below " + std::to_string(reachable.of) + " actually came; " +
+            percentText(reachable.shareInRange) + " of the selection values were below " +
+            std::to_string(reachable.of) +
+            " (fair digits: " + percentText(static_cast<double>(reachable.of) / 10000) + ").\n\n";
 
     const ControlFigures& control = statistics.control;
     text += "Against chance: the program's own selection rules ran " +

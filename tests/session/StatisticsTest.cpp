@@ -217,6 +217,12 @@ TEST(StatisticsReport, BothFormsSayWhatTheSessionRanWith) {
         "Voice: German (de).\n\n"))
         << text;
     EXPECT_NE(text.find("gave a number of 100 or more (no word)"), std::string::npos) << text;
+    // Only the list's indices can become words.
+    EXPECT_EQ(json["reachable"]["of"], 100);
+    EXPECT_LE(json["reachable"]["count"], 100);
+    EXPECT_NE(text.find(" of the selection values were below 100 (fair digits: 1%)"),
+              std::string::npos)
+        << text;
 }
 
 TEST(StatisticsReport, JsonHoldsExactlyTheEightKeys) {
