@@ -90,21 +90,6 @@ TEST_F(FilesTest, AWordListWithoutWordsEndsStartUpSayingSo) {
     }
 }
 
-TEST_F(FilesTest, AWordListFromElsewhereIsReadAndALongOneIsCutAtTheLastSlot) {
-    const std::filesystem::path other = documents.parent_path() / "other words.txt";
-    testing::writeFile(other, lines(2080, "Wort"));
-    module().setWordListFile(other.string());
-    start();
-    EXPECT_EQ(module().wordListPath(), other.string());
-    EXPECT_EQ(module().wordCount(), 2075);
-    EXPECT_NE(
-        std::find(log.lines.begin(), log.lines.end(),
-                  other.string() + " has 2,080 words; the words after word 2,075 are ignored"),
-        log.lines.end());
-    module()._itcout(u"2048");
-    EXPECT_EQ(speech->spoken().back(), "Wort");
-}
-
 TEST_F(FilesTest, StoredFilesThatAreNotOursLeaveTheLayoutsPositionsAndAClearedMemory) {
     writeDocument("sp.txt", "4\nfast\n1\n1\n1\n1\n");
     writeDocument("fifo.txt", "12\nx\n");
