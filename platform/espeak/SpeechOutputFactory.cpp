@@ -45,7 +45,7 @@ std::optional<SpeechVoiceInfo> findVoice(const std::vector<SpeechVoiceInfo>& voi
     };
     const std::string wanted = comparable(name);
     if (wanted.empty()) return std::nullopt;
-    // Languages first: a name never looks like a language code, but the other way round may.
+    // Languages first: each voice has its own, while names need not be unique.
     for (const SpeechVoiceInfo& voice : voices) {
         if (comparable(voice.language) == wanted) return voice;
     }
