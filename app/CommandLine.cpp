@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
@@ -142,6 +143,22 @@ std::optional<std::string> applyJournal(Options& options, const std::string& tex
     return std::nullopt;
 }
 
+std::optional<std::string> applyWords(Options& options, const std::string& text) {
+    std::error_code error;
+    if (text.empty() || !std::ifstream(text) || std::filesystem::is_directory(text, error))
+        return "--words needs a readable word list file, got '" + text + "'";
+    // The journal records where the words came from, wherever the program was started.
+    const std::filesystem::path absolute = std::filesystem::absolute(text, error);
+    options.words = error ? text : absolute.lexically_normal().string();
+    return std::nullopt;
+}
+
+std::optional<std::string> applyVoice(Options& options, const std::string& text) {
+    if (text.empty()) return "--voice needs a voice; --voice list lists the installed ones";
+    options.voice = text;
+    return std::nullopt;
+}
+
 std::optional<std::string> applyScript(Options& options, const std::string& text) {
     options.script = text;
     return std::nullopt;
@@ -158,7 +175,8 @@ constexpr ValueOption kValueOptions[] = {
     {"--data", applyData},          {"--assets", applyAssets},      {"--sensors", applySensors},
     {"--speech", applySpeech},      {"--clock", applyClock},        {"--smtp", applySmtp},
     {"--smtp-user", applySmtpUser}, {"--mail-from", applyMailFrom}, {"--smtp-ca", applySmtpCa},
-    {"--script", applyScript},      {"--journal", applyJournal},
+    {"--script", applyScript},      {"--journal", applyJournal},    {"--words", applyWords},
+    {"--voice", applyVoice},
 };
 
 const ValueOption* findValueOption(std::string_view name) {
@@ -188,6 +206,8 @@ void applyConfigFile(Options& options, const ConfigFile& file) {
             problem =
                 "'sensors = list' lists the sensors and ends the program: it belongs on the "
                 "command line only";
+        } else if (setting.key == "voice" && setting.value == "list") {
+            problem = "'voice = list' lists the voices and ends; it belongs on the command line";
         } else if (const ValueOption* found = findValueOption(option)) {
             problem = found->apply(options, setting.value);
         } else if (setting.key == "config") {
@@ -327,6 +347,10 @@ Zemtra turns the noise of motion sensors into spoken words.
   --on                  switch the generator on once start-up is done
   --journal on|off      write a session journal, Sessions/<start>/ in the documents
                         directory, from each switch-on to the next switch-off (default: on)
+  --words FILE          speak the words of FILE (UTF-8, one word per line) instead of the
+                        shipped English list; a full list has 2,049 to 2,075 words
+  --voice NAME          the espeak-ng voice, by language ("de") or name ("German");
+                        --voice list prints the installed voices (default: English)
   --config FILE         read the options from FILE instead of the configuration file
   --help, --version
 

@@ -33,6 +33,8 @@ struct Options {
     std::string script;  // FILE, "-" for standard input, empty for none
     bool switchOn = false;
     bool journal = true;  // a session journal for every switch-on
+    std::string words;    // a word list file, absolute; empty: the assets' "wordlist.txt"
+    std::string voice;    // an espeak-ng voice's language or name, "list"; empty: English
 };
 
 // The options, or what is wrong and how to fix it. The configuration file (ConfigFile.h: the one

@@ -84,4 +84,22 @@ platform::Result<std::shared_ptr<RtList>> readStoredLines(const RtFile& files, c
     }
 }
 
+platform::Result<std::vector<String>> readWordList(const RtFile& files, const String& dir,
+                                                   const String& name) {
+    auto lines = readStoredLines(files, dir, name);
+    if (!lines) return lines.failure();
+    std::vector<String> words;
+    words.reserve(static_cast<size_t>(lines.value()->Size()));
+    for (int32_t line = 0; line < lines.value()->Size(); ++line) {
+        String word = objectToString(lines.value()->Get(line));
+        if (line == 0 && !word.empty() && word.front() == u'\uFEFF') word.erase(0, 1);
+        size_t start = 0;
+        while (start < word.size() && isBlank(word[start])) ++start;
+        size_t end = word.size();
+        while (end > start && isBlank(word[end - 1])) --end;
+        if (end > start) words.push_back(word.substr(start, end - start));
+    }
+    return words;
+}
+
 }  // namespace zemtra::app

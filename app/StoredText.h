@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/Result.h"
 #include "runtime/core/Text.h"
@@ -29,5 +30,12 @@ std::optional<int32_t> storedNumber(StringView text);
 // "cannot be read (Error reading file: ...)".
 platform::Result<std::shared_ptr<RtList>> readStoredLines(const RtFile& files, const String& dir,
                                                           const String& name);
+
+// A word list's words, one a line, as readStoredLines reads and reports it: a byte order mark at
+// its start is not part of the first word, blanks around a word are not part of it, and lines
+// that are blank hold no word (they do not count as a place in the list). CR LF ends a line as LF
+// does.
+platform::Result<std::vector<String>> readWordList(const RtFile& files, const String& dir,
+                                                   const String& name);
 
 }  // namespace zemtra::app

@@ -6,6 +6,7 @@
 //
 // A headless run drives the queue itself: nobody looks at a window, so the toolkit's event loop
 // has nothing to do, and the views are mirrored into widgets only for a screenshot.
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <exception>
@@ -223,6 +224,30 @@ class ReviewService {
     RuntimeScope& scope_;
 };
 
+// --voice list: espeak-ng's voices, one a line, the name and then the language that --voice takes.
+int listVoices() {
+    const auto voices = platform::espeak::installedVoices();
+    if (!voices) {
+        platform::diagnostics::error(voices.error());
+        return 1;
+    }
+    size_t width = 0;
+    for (const auto& voice : *voices) width = std::max(width, voice.name.size());
+    for (const auto& voice : *voices)
+        std::cout << voice.name << std::string(width + 2 - voice.name.size(), ' ') << voice.language
+                  << '\n';
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
+platform::Result<platform::SpeechVoiceInfo> chooseVoice(const std::string& name) {
+    const auto voices = platform::espeak::installedVoices();
+    if (!voices) return voices.failure();
+    if (auto voice = platform::espeak::findVoice(*voices, name)) return *voice;
+    return platform::fail("--voice: espeak-ng has no voice '" + name +
+                          "'; zemtra --voice list prints the installed ones");
+}
+
 // Every end of the run, whatever its status, saves the recent-word memory or says why not.
 void saveAtTheEnd(app::zm_main& module, bool started, std::string_view ending) {
     if (!started) {
@@ -272,6 +297,17 @@ int main(int argc, char** argv) {
     if (options.listSensors) {
         std::cout << platform::sensors::sensorListing(platform::sensors::findSensors());
         return 0;
+    }
+    if (options.voice == "list") return listVoices();
+    // Before anything starts: a voice that is not there is a mistake of the command line.
+    std::optional<platform::SpeechVoiceInfo> voice;
+    if (!options.voice.empty()) {
+        const auto chosen = chooseVoice(options.voice);
+        if (!chosen) {
+            platform::diagnostics::error(chosen.error());
+            return 2;
+        }
+        voice = *chosen;
     }
     std::optional<app::Script> script;
     if (!options.script.empty()) {
@@ -331,7 +367,8 @@ int main(int argc, char** argv) {
     scope.add<platform::MotionSource>(*sensors);
 
     MainQueueAccess speechQueue(queue);
-    auto speech = platform::espeak::createSpeechOutput(options.speech, speechQueue);
+    auto speech = platform::espeak::createSpeechOutput(options.speech, speechQueue,
+                                                       voice ? voice->language : std::string());
     if (!speech) {
         platform::diagnostics::error(speech.error());
         return 2;
@@ -365,7 +402,9 @@ int main(int argc, char** argv) {
     module->setJournalSetup({.on = options.journal,
                              .version = ZEMTRA_VERSION,
                              .sensorSource = options.sensors,
-                             .speechOutput = options.speech});
+                             .speechOutput = options.speech,
+                             .voice = voice ? voice->name + " (" + voice->language + ")" : ""});
+    module->setWordListFile(options.words);
     bool started = false;
     bool failed = false;
     int status = 1;

@@ -77,6 +77,12 @@ class zm_main final : public RtStaticModule {
     void _sayit(int32_t index);
 
     // ---- word list and recent-word memory
+    // Before start-up: the word list file to read instead of the assets' "wordlist.txt".
+    void setWordListFile(std::string path) { wordListFile_ = std::move(path); }
+    // The word list in force, as a path.
+    std::string wordListPath() const;
+    // The words of the list in use (at most kWordSlots); candidates at or past it have no word.
+    int32_t wordCount() const { return wordCount_; }
     void _addto();
     void _loadbuf();
     void _loadfifo();
@@ -165,6 +171,7 @@ class zm_main final : public RtStaticModule {
         std::string version;       // the program's
         std::string sensorSource;  // the --sensors value
         std::string speechOutput;  // the --speech value
+        std::string voice;         // the voice in force, "German (de)"
     };
     // Before start-up; without it no journal is written.
     void setJournalSetup(JournalSetup setup) { journalSetup_ = std::move(setup); }
@@ -231,6 +238,7 @@ class zm_main final : public RtStaticModule {
     std::shared_ptr<RtButtonWrapper> _btnlog;
     int32_t _dn = 0;                             // device kind: 1 on an iPod
     std::shared_ptr<RtLabelWrapper> _lblnotice;  // the main screen's notice line
+    std::shared_ptr<RtLabelWrapper> _lblsource;  // the sensor source and its health, one line
 
     // Property access by name: `Get<&zm_main::_x>` and `Set<&zm_main::_x>` back the getter "_x"
     // and the setter "set_x:" of every global.
@@ -317,6 +325,14 @@ class zm_main final : public RtStaticModule {
     session::Settings currentSettings() const;
     // The motion source's count of losses and recoveries when its loss was last logged.
     int64_t sensorLossShown_ = -1;
+    // The source line's text as last shown, and the start-up log line naming the source.
+    String sourceLine_;
+    void showSourceLine();
+    void logSensorSource();
+    // (directory, file name) of the word list in force, as the file service reads it.
+    std::pair<String, String> wordListLocation() const;
+    std::string wordListFile_;  // empty: the assets' "wordlist.txt"
+    int32_t wordCount_ = kWordSlots;
 };
 
 }  // namespace zemtra::app

@@ -44,6 +44,7 @@ void zm_main::_label1_click() {
     _imageview1->setVisible(true);
     for (int32_t number = 2; number <= 9; ++number) showImageView(number, false);
     for (int32_t number = 20; number <= 27; ++number) showImageView(number, false);
+    showSourceLine();
     callService(_talk, u"Speak::", {Value(u"Zemtrah,  off"), Value::ofBoolean(true)});
 }
 

@@ -1,7 +1,11 @@
 // The device services' health on the main screen: a service that can fail answers why through an
 // operation read at every display tick and after each spoken word; while it fails, the notice
-// line shows the reason (logged once), and the log says when it works again.
+// line shows the reason (logged once), and the log says when it works again. The source line
+// below it says what the sensor source is and how it does.
 #include "app/zm_main.h"
+
+#include <cmath>
+#include <optional>
 
 #include "runtime/core/RtCore.h"
 #include "runtime/lib/RtMap.h"
@@ -50,6 +54,64 @@ void zm_main::checkSensors() {
         return;
     }
     replaceNoticeText(NoticeKind::sensors, text);
+}
+
+namespace {
+
+// The motion service's status as the source line reads it.
+struct SourceHealth {
+    String description;
+    bool simulated = false;
+    bool lost = false;
+    String reason;
+    double samplesPerSecond = 0;
+};
+
+std::optional<SourceHealth> sourceHealth(const ObjectRef& motion) {
+    if (!motion) return std::nullopt;
+    const auto status = RtCore::runDynamicMethod(Value(motion), u"Status", false).as<RtMap>();
+    if (!status) return std::nullopt;
+    const auto flag = [&](StringView key) {
+        const Value value = status->GetDefault(Value(String(key)), Value::ofBoolean(false));
+        return value.number() && value.number()->toBoolean();
+    };
+    const auto text = [&](StringView key) {
+        const Value value = status->GetDefault(Value(String(key)), Value(String()));
+        return value.string() ? *value.string() : String();
+    };
+    const Value rate = status->GetDefault(Value(u"SamplesPerSecond"), Value::ofDouble(0));
+    return SourceHealth{text(u"Description"), flag(u"Simulated"), flag(u"Lost"), text(u"Reason"),
+                        rate.number() ? rate.number()->toDouble() : 0};
+}
+
+constexpr StringView kSimulatedLine = u"Simulated sensors: the words come from a random generator";
+
+}  // namespace
+
+void zm_main::logSensorSource() {
+    const auto health = sourceHealth(_move);
+    if (!health) return;
+    bi->Log(health->simulated ? String(kSimulatedLine) : u"Sensors: " + health->description);
+}
+
+void zm_main::showSourceLine() {
+    const auto health = sourceHealth(_move);
+    if (!health || !_lblsource || !_lblsource->IsInitialized()) return;
+    String line;
+    if (health->lost) {
+        line = u"Sensors lost: " + health->reason;
+    } else if (health->simulated) {
+        line = String(kSimulatedLine);
+    } else {
+        line = health->description;
+        const auto rate = std::lround(health->samplesPerSecond);
+        if (rate > 0) line += u" \u00B7 " + fromUtf8(std::to_string(rate)) + u" samples/s";
+    }
+    // The label redraws on every change of its text; at each display tick the text is mostly
+    // the same.
+    if (line == sourceLine_) return;
+    sourceLine_ = line;
+    _lblsource->setText(line);
 }
 
 void zm_main::checkDevices() {

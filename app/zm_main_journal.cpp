@@ -50,10 +50,13 @@ void zm_main::startJournal() {
     if (const auto status = RtCore::runDynamicMethod(Value(_move), u"Status", false).as<RtMap>()) {
         info.sensorDevice =
             toUtf8(bi->ObjectToString(status->GetDefault(Value(u"Description"), Value(String()))));
+        const Value simulated = status->GetDefault(Value(u"Simulated"), Value::ofBoolean(false));
+        info.sensorSimulated = simulated.number() && simulated.number()->toBoolean();
     }
     info.speechOutput = journalSetup_.speechOutput;
-    info.voice = "default";
-    info.wordList = toUtf8(files->Combine(files->DirAssets(), u"wordlist.txt"));
+    info.voice = journalSetup_.voice.empty() ? "default" : journalSetup_.voice;
+    info.wordList = wordListPath();
+    info.wordCount = wordCount_;
     info.settings.push_back(currentSettings());
     info.startMs = now;
     const std::filesystem::path documents = toUtf8(files->DirDocuments());

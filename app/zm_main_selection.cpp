@@ -59,8 +59,8 @@ session::Selection zm_main::selectWord(const String& selection) {
     }
     session::SelectionState state = selectionState();
     MemorySlots memory(*this);
-    const session::Selection result =
-        session::select(state, memory, {.memoryDepth = _fifo, .windowWidth = _wd}, x, Now());
+    const session::Selection result = session::select(
+        state, memory, {.memoryDepth = _fifo, .windowWidth = _wd, .words = wordCount_}, x, Now());
     setSelectionState(state);
     _pf = 0;
 

@@ -30,6 +30,7 @@ void zm_main::_application_start(const std::shared_ptr<RtNavigationControllerWra
     callService(_move, u"Initialize");
     callService(_move, u"StartMagnetometer");
     callService(_move, u"Start");
+    logSensorSource();
     _delay(100);
 
     for (const auto& panel : {_pnllog, _pnlset, _pnlinfo}) {
@@ -44,6 +45,7 @@ void zm_main::_application_start(const std::shared_ptr<RtNavigationControllerWra
     _delay(100);
 
     _addto();
+    showSourceLine();
 
     const auto native = RtNativeObject::wrap(Value(object()));
     const String name = native->runMethod(u"deviceName", {})->AsString();

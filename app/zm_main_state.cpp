@@ -149,6 +149,7 @@ const MethodTable* zm_main::methods() const {
         ZM_GLOBAL(_btnlog),
         ZM_GLOBAL(_dn),
         ZM_GLOBAL(_lblnotice),
+        ZM_GLOBAL(_lblsource),
     };
     return &table;
 }
@@ -231,6 +232,8 @@ String zm_main::_process_globals() {
     _btnlog = std::make_shared<RtButtonWrapper>();
     _dn = 0;
     _lblnotice = std::make_shared<RtLabelWrapper>();
+    _lblsource = std::make_shared<RtLabelWrapper>();
+    sourceLine_.clear();
     notices_.clear();
     return String();
 }

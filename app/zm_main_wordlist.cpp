@@ -1,6 +1,9 @@
-// The word list ("wordlist.txt" in the assets) and the recent-word memory kept between runs in
-// "fifo.txt" (documents): loading both at start-up, clearing the memory and saving it.
+// The word list ("wordlist.txt" in the assets, or the file --words names) and the recent-word
+// memory kept between runs in "fifo.txt" (documents): loading both at start-up, clearing the
+// memory and saving it.
 #include "app/zm_main.h"
+
+#include <filesystem>
 
 #include "app/StoredText.h"
 
@@ -17,31 +20,68 @@ String decimal(int64_t value) {
     return fromUtf8(std::to_string(value));
 }
 
+// "2,049": counts of words as a person reads them.
+String grouped(int64_t value) {
+    const std::string digits = std::to_string(value);
+    std::string text;
+    for (size_t at = 0; at < digits.size(); ++at) {
+        if (at > 0 && (digits.size() - at) % 3 == 0) text += ',';
+        text += digits[at];
+    }
+    return fromUtf8(text);
+}
+
 }  // namespace
+
+std::pair<String, String> zm_main::wordListLocation() const {
+    if (wordListFile_.empty()) return {_c->service<RtFile>()->DirAssets(), u"wordlist.txt"};
+    const std::filesystem::path path(wordListFile_);
+    return {fromUtf8(path.parent_path().string()), fromUtf8(path.filename().string())};
+}
+
+std::string zm_main::wordListPath() const {
+    const auto [dir, name] = wordListLocation();
+    return toUtf8(_c->service<RtFile>()->Combine(dir, name));
+}
 
 void zm_main::_addto() {
     _x1 = 0;
     const auto files = _c->service<RtFile>();
-    const auto read = readStoredLines(*files, files->DirAssets(), u"wordlist.txt");
+    const auto [dir, name] = wordListLocation();
+    const auto read = readWordList(*files, dir, name);
     if (!read) {
         // Without its words the generator has nothing to say: start-up ends here, saying which
         // file to mend and where.
         const bool encoding = read.failure().code == std::errc::illegal_byte_sequence;
         raise(u"", u"the word list %@ %@%@",
-              {files->Combine(files->DirAssets(), u"wordlist.txt"), fromUtf8(read.error()),
+              {files->Combine(dir, name), fromUtf8(read.error()),
                encoding ? u"; save it as UTF-8" : u""});
     }
-    const std::shared_ptr<RtList>& lines = read.value();
-    const int32_t count = lines->Size();
+    const std::vector<String>& words = read.value();
+    if (words.empty())
+        raise(u"", u"the word list %@ holds no words; give one word per line",
+              {files->Combine(dir, name)});
+    const auto count = static_cast<int32_t>(words.size());
     // A longer list would run past the word slots: the lines after the last slot are left out.
     const int32_t used = std::min(count, kWordSlots);
     for (int32_t line = 0; line < used; ++line) {
-        _words->setObjectFast(_x1, Value(bi->ObjectToString(lines->Get(line))));
+        _words->setObjectFast(_x1, Value(words[static_cast<size_t>(line)]));
         ++_x1;
     }
+    // Slots past a shorter list hold no word, whatever an earlier reading left there.
+    for (int32_t slot = used; slot < kWordSlots; ++slot)
+        _words->setObjectFast(slot, Value(String()));
+    wordCount_ = used;
+    const String shown =
+        wordListFile_.empty() ? String(u"wordlist.txt") : files->Combine(dir, name);
     if (count > used) {
-        bi->Log(u"wordlist.txt has " + decimal(count) + u" lines; the lines after line " +
-                decimal(kWordSlots) + u" are ignored");
+        bi->Log(shown + u" has " + grouped(count) + u" words; the words after word " +
+                grouped(kWordSlots) + u" are ignored");
+    }
+    if (used < kReachableWords) {
+        bi->Log(u"The word list has " + grouped(used) + (used == 1 ? u" word" : u" words") +
+                u"; a full list needs " + grouped(kReachableWords) + u" to " + grouped(kWordSlots) +
+                u": candidates past word " + grouped(used) + u" are passed over");
     }
     _loadbuf();
 }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "app/StoredText.h"
 #include "runtime/core/Conversions.h"
 #include "runtime/core/RtCommon.h"
 #include "runtime/core/RtCore.h"
@@ -123,14 +124,12 @@ void zm_main::repairWordLog() {
 
     const auto wordOf = [this](int value) -> std::optional<std::string> {
         if (value >= kReachableWords) return std::nullopt;
-        try {
-            const auto files = _c->service<RtFile>();
-            const auto lines = files->ReadList(files->DirAssets(), u"wordlist.txt");
-            if (value >= lines->Size()) return std::string();
-            return toUtf8(bi->ObjectToString(lines->Get(value)));
-        } catch (const RtException&) {
-            return std::nullopt;  // a word that cannot be checked does not make a record whole
-        }
+        // A word that cannot be checked does not make a record whole; nor does a candidate past
+        // the list's end, which is never spoken.
+        const auto [dir, name] = wordListLocation();
+        const auto words = readWordList(*_c->service<RtFile>(), dir, name);
+        if (!words || value < 0 || static_cast<size_t>(value) >= words->size()) return std::nullopt;
+        return toUtf8((*words)[static_cast<size_t>(value)]);
     };
     if (isWholeRecord(fragment, wordOf)) {
         if (file.writeAll(std::span(reinterpret_cast<const uint8_t*>("\n"), 1)) == 0) {

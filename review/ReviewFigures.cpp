@@ -77,8 +77,9 @@ Figures figuresOf(const session::Statistics& statistics, size_t skippedRows) {
         figures.emplace_back("Most repeated", top.word + " (" + std::to_string(top.count) + ")");
     }
     figures.emplace_back("Values ending in 00", session::percentText(statistics.reachable.share00));
-    figures.emplace_back("Indices that can come",
-                         std::to_string(statistics.reachable.count) + " of 2049");
+    figures.emplace_back("Indices that can come", std::to_string(statistics.reachable.count) +
+                                                      " of " +
+                                                      std::to_string(statistics.reachable.of));
     // Each channel's digits against fair ones: the p value of the chi-square test.
     for (const session::ChannelDigits& channel : statistics.digits.channels) {
         if (!channel.test) {

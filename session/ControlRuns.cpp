@@ -65,6 +65,8 @@ ControlRun controlRun(const Journal& journal, uint64_t seed, int32_t run) {
     ControlRun result;
     if (journal.rows.empty() || journal.rows.front().tMs > kLastTickMs) return result;
     SelectionEngine engine;
+    // A session from before word lists were recorded ran with the full list.
+    if (journal.info.wordCount > 0) engine.settings().words = journal.info.wordCount;
     const int64_t start = switchOnMs(journal);
     engine.state().quietUntil = start + kSwitchOnQuietMs;
     Digits digits(seed, run);

@@ -21,8 +21,9 @@ struct ControlRun {
     int64_t largestRepeat = 0;
 };
 
-// One control run: the journal's ticks with the settings in force at each, starting as a
-// switch-on does (a fresh memory, a quiet time of 1800 ms, the display timer every 200 ms).
+// One control run: the journal's ticks with the settings in force at each and the session's word
+// list length, starting as a switch-on does (a fresh memory, a quiet time of 1800 ms, the display
+// timer every 200 ms).
 ControlRun controlRun(const Journal& journal, uint64_t seed, int32_t run);
 
 // `options.runs` control runs, in run order.

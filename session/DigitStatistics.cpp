@@ -1,6 +1,7 @@
 // Digit counts per channel and per place of the selection value. A selection value's places are
 // the thousands, hundreds, tens and units of the candidate index, so an index is possible when
-// each of its four digits came at its place; only indices below 2049 become words.
+// each of its four digits came at its place; only indices below 2049, and within the session's
+// word list, become words.
 #include "session/DigitStatistics.h"
 
 #include <algorithm>
@@ -21,10 +22,10 @@ bool isDigit(char character) {
     return character >= '0' && character <= '9';
 }
 
-// How many indices below 2049 have at each place one of the digits `allowed` lets through.
-int32_t indicesOf(const std::array<std::array<bool, 10>, 4>& allowed) {
+// How many indices below `of` have at each place one of the digits `allowed` lets through.
+int32_t indicesOf(const std::array<std::array<bool, 10>, 4>& allowed, int32_t of) {
     int32_t count = 0;
-    for (int32_t index = 0; index < kReachableCandidates; ++index) {
+    for (int32_t index = 0; index < of; ++index) {
         const std::array<int32_t, 4> digits = {index / 1000, index / 100 % 10, index / 10 % 10,
                                                index % 10};
         bool possible = true;
@@ -68,13 +69,13 @@ std::string reasonFor(const Reachable& reachable, int64_t last00) {
                          std::to_string(digit) + " in " +
                          percentText(share(reachable.positions[place][digit])) + " of samples");
     }
-    const std::string counted = std::to_string(reachable.count) + " of the " +
-                                std::to_string(kReachableCandidates) + " indices";
+    const std::string counted =
+        std::to_string(reachable.count) + " of the " + std::to_string(reachable.of) + " indices";
     if (causes.empty()) {
-        if (reachable.count == kReachableCandidates)
+        if (reachable.count == reachable.of)
             return "every digit came often enough at every place of the selection value, so "
                    "all " +
-                   std::to_string(kReachableCandidates) + " indices can come";
+                   std::to_string(reachable.of) + " indices can come";
         return "some digits seldom or never came at some places of the selection value, so "
                "only " +
                counted + " come up with any regularity";
@@ -123,6 +124,9 @@ DigitFigures digitFigures(const Journal& journal) {
 
 Reachable reachableIndices(const Journal& journal) {
     Reachable reachable;
+    // A session from before word lists were recorded ran with the full list.
+    if (journal.info.wordCount > 0)
+        reachable.of = std::min(journal.info.wordCount, kReachableCandidates);
     int64_t last00 = 0;
     int64_t inRange = 0;
     std::set<int32_t> seen;
@@ -134,7 +138,7 @@ Reachable reachableIndices(const Journal& journal) {
             ++reachable.positions[place][static_cast<size_t>(row.value[place] - '0')];
         if (row.value[2] == '0' && row.value[3] == '0') ++last00;
         const int32_t index = std::stoi(row.value);
-        if (index < kReachableCandidates) {
+        if (index < reachable.of) {
             ++inRange;
             seen.insert(index);
         }
@@ -149,8 +153,8 @@ Reachable reachableIndices(const Journal& journal) {
             common[place][digit] = count > 0 && static_cast<double>(count) >= threshold;
         }
     }
-    reachable.count = indicesOf(common);
-    reachable.withRareDigits = indicesOf(any);
+    reachable.count = indicesOf(common, reachable.of);
+    reachable.withRareDigits = indicesOf(any, reachable.of);
     reachable.seen = static_cast<int32_t>(seen.size());
     if (reachable.samples > 0) {
         reachable.share00 = static_cast<double>(last00) / static_cast<double>(reachable.samples);

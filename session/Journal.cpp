@@ -279,9 +279,11 @@ std::string toJson(const SessionInfo& info) {
     json["version"] = info.version;
     json["sensor_source"] = info.sensorSource;
     json["sensor_device"] = info.sensorDevice;
+    json["sensor_simulated"] = info.sensorSimulated;
     json["speech_output"] = info.speechOutput;
     json["voice"] = info.voice;
     json["word_list"] = info.wordList;
+    json["word_count"] = info.wordCount;
     json["start_ms"] = info.startMs;
     json["end_ms"] = info.endMs ? nlohmann::ordered_json(*info.endMs) : nullptr;
     json["ending"] = info.ending;
@@ -330,6 +332,10 @@ platform::Result<SessionInfo> sessionInfoFromJson(std::string_view text, const s
         text("word_list", info.wordList);
         text("ending", info.ending);
         constexpr int32_t kInt32Max = std::numeric_limits<int32_t>::max();
+        key = "sensor_simulated";
+        info.sensorSimulated = json.value("sensor_simulated", false);
+        key = "word_count";
+        readInteger(json, "word_count", info.wordCount, 0, kInt32Max);
         key = "start_ms";
         readInteger(json, "start_ms", info.startMs, int64_t{0}, kLastMs);
         key = "end_ms";

@@ -69,12 +69,14 @@ struct Settings {
 };
 
 struct SessionInfo {
-    std::string version;       // the program's version
-    std::string sensorSource;  // the --sensors value
-    std::string sensorDevice;  // what the source says it is ("IIO accel_3d + magn_3d")
-    std::string speechOutput;  // the --speech value
-    std::string voice;
+    std::string version;             // the program's version
+    std::string sensorSource;        // the --sensors value
+    std::string sensorDevice;        // what the source says it is ("IIO accel_3d + magn_3d")
+    bool sensorSimulated = false;    // the samples came from a random generator
+    std::string speechOutput;        // the --speech value
+    std::string voice;               // the voice the words were spoken in, "German (de)"
     std::string wordList;            // the word list's path
+    int32_t wordCount = 0;           // the words of the list in use; 0 when not recorded
     std::vector<Settings> settings;  // at the start, then at every change
     int64_t startMs = 0;
     std::optional<int64_t> endMs;

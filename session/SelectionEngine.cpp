@@ -1,6 +1,8 @@
 // The word-selection rules and their value form.
 #include "session/SelectionEngine.h"
 
+#include <algorithm>
+
 namespace zemtra::session {
 
 namespace {
@@ -34,7 +36,7 @@ Selection select(SelectionState& state, SelectionMemory& memory, const Selection
     Selection selection;
     selection.index = index;
     if (state.quietUntil != 0) return selection;
-    if (index >= kReachableCandidates) {
+    if (index >= std::min(settings.words, kReachableCandidates)) {
         selection.decision = Decision::range;
         return selection;
     }

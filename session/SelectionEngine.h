@@ -1,7 +1,8 @@
 // The word-selection rules of the generator, apart from everything that speaks, shows or writes:
-// a selection value becomes a candidate index, which is dropped when it is out of range, held in
-// the recent-word memory, equal to the last candidate or inside the window after it, and
-// otherwise accepted; each of the last four sets a quiet time, accepted words paced in runs.
+// a selection value becomes a candidate index, which is dropped when it is out of range (past the
+// word list's end, or past the reachable candidates), held in the recent-word memory, equal to the
+// last candidate or inside the window after it, and otherwise accepted; each of the last four sets
+// a quiet time, accepted words paced in runs.
 //
 // The rules work on state that the caller owns (SelectionState and SelectionMemory), so that the
 // running program applies them to the globals it saves, restores and shows, and a simulation runs
@@ -48,6 +49,9 @@ struct SelectionState {
 struct SelectionSettings {
     int32_t memoryDepth = 100;
     int32_t windowWidth = 10;
+    // The word list's length: a candidate at or past it (or at or past kReachableCandidates) has
+    // no word and is out of range.
+    int32_t words = kReachableCandidates;
 };
 
 // What the rules did with one value.

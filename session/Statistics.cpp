@@ -58,6 +58,9 @@ int64_t sensibleIntervalMs(int64_t intervalMs) {
 
 Statistics computeStatistics(const Journal& journal, const ControlOptions& options) {
     Statistics statistics;
+    const SessionInfo& info = journal.info;
+    statistics.setup = {info.sensorSource, info.sensorDevice, info.sensorSimulated,
+                        info.wordList,     info.wordCount,    info.voice};
     statistics.ticks = static_cast<int64_t>(journal.rows.size());
     for (const SampleRow& row : journal.rows)
         ++statistics.decisions[static_cast<size_t>(row.decision)];

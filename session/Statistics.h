@@ -45,13 +45,15 @@ struct Reachable {
     // regularity (a tenth of its share under equal chances).
     static constexpr double kCommonShare = 0.01;
 
+    // The indices that can become words: below 2049, and within the session's word list.
+    int32_t of = 2049;
     int64_t samples = 0;                                 // selection values looked at
     std::array<std::array<int64_t, 10>, 4> positions{};  // digit counts per place of the value
     int32_t count = 0;           // indices made only of digits that came regularly at their place
     int32_t withRareDigits = 0;  // indices made of digits that came at least once
-    int32_t seen = 0;            // distinct indices below 2049 that actually came
+    int32_t seen = 0;            // distinct indices below `of` that actually came
     double share00 = 0;          // the share of selection values ending in "00"
-    double shareInRange = 0;     // the share of selection values below 2049
+    double shareInRange = 0;     // the share of selection values below `of`
     std::string reason;          // why, in words
 };
 
@@ -81,7 +83,18 @@ struct ControlFigures {
     ControlFigure largestRepeat;
 };
 
+// What the session ran with (its session.json), so the figures can be read against it.
+struct SessionSetup {
+    std::string sensorSource;  // the --sensors value
+    std::string sensorDevice;  // what the source said it is
+    bool sensorSimulated = false;
+    std::string wordList;   // the word list's path
+    int32_t wordCount = 0;  // its words in use; 0 when the session did not record it
+    std::string voice;
+};
+
 struct Statistics {
+    SessionSetup setup;
     std::array<int64_t, 6> decisions{};  // by Decision, in kDecisions order
     int64_t ticks = 0;
     double hours = 0;  // the time the rows span

@@ -2,6 +2,7 @@
 // "how often fair digits would be this uneven", a percentile "higher than n% of the runs".
 #include "session/StatisticsReport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -63,6 +64,28 @@ std::string channelSentence(const ChannelDigits& channel) {
            " of the time: these look like fair digits.\n";
 }
 
+// What the session ran with, in a few lines; a journal from before these were recorded leaves
+// out what it does not say.
+std::string setupText(const SessionSetup& setup) {
+    std::string text;
+    if (!setup.sensorDevice.empty() || !setup.sensorSource.empty()) {
+        text +=
+            "Sensors: " + (setup.sensorDevice.empty() ? setup.sensorSource : setup.sensorDevice);
+        if (!setup.sensorDevice.empty() && !setup.sensorSource.empty())
+            text += " (--sensors " + setup.sensorSource + ")";
+        if (setup.sensorSimulated) text += "; the words came from a random generator";
+        text += ".\n";
+    }
+    if (!setup.wordList.empty()) {
+        text += "Word list: " + setup.wordList;
+        if (setup.wordCount > 0) text += " (" + plural(setup.wordCount, "word", "words") + ")";
+        text += ".\n";
+    }
+    if (!setup.voice.empty()) text += "Voice: " + setup.voice + ".\n";
+    if (!text.empty()) text += "\n";
+    return text;
+}
+
 std::string comparison(const std::string& what, const ControlFigure& figure, int decimals,
                        int32_t runs) {
     std::string line = "  " + what + ": this session " + fixed(figure.session, decimals) +
@@ -79,6 +102,13 @@ std::string comparison(const std::string& what, const ControlFigure& figure, int
 
 std::string statisticsJson(const Statistics& statistics) {
     Json json;
+    const SessionSetup& setup = statistics.setup;
+    json["session"] = {{"sensor_source", setup.sensorSource},
+                       {"sensor_device", setup.sensorDevice},
+                       {"sensor_simulated", setup.sensorSimulated},
+                       {"word_list", setup.wordList},
+                       {"word_count", setup.wordCount},
+                       {"voice", setup.voice}};
     Json decisions = Json::object();
     for (const Decision decision : kDecisions)
         decisions[std::string(decisionName(decision))] =
@@ -103,7 +133,7 @@ std::string statisticsJson(const Statistics& statistics) {
 
     const Reachable& reachable = statistics.reachable;
     json["reachable"] = {{"count", reachable.count},
-                         {"of", kReachableCandidates},
+                         {"of", reachable.of},
                          {"with_rare_digits", reachable.withRareDigits},
                          {"seen", reachable.seen},
                          {"samples", reachable.samples},
@@ -126,7 +156,8 @@ std::string statisticsText(const Statistics& statistics, size_t skippedRows) {
     const auto count = [&](Decision decision) {
         return statistics.decisions[static_cast<size_t>(decision)];
     };
-    std::string text;
+    const SessionSetup& setup = statistics.setup;
+    std::string text = setupText(setup);
     text += "The session has " + plural(statistics.ticks, "tick", "ticks") + " over " +
             (statistics.hours < 1 ? fixed(statistics.hours * 60, 1) + " minutes"
                                   : fixed(statistics.hours, 2) + " hours");
@@ -151,7 +182,8 @@ std::string statisticsText(const Statistics& statistics, size_t skippedRows) {
     text += "\n";
     text += "Of the ticks, " + std::to_string(count(Decision::quiet)) +
             " came during a quiet time and were dropped, " +
-            std::to_string(count(Decision::range)) + " gave a number of 2049 or more (no word), " +
+            std::to_string(count(Decision::range)) + " gave a number of " +
+            std::to_string(statistics.reachable.of) + " or more (no word), " +
             std::to_string(count(Decision::memory)) + " a word still in the memory, " +
             std::to_string(count(Decision::repeat)) + " the last candidate again and " +
             std::to_string(count(Decision::window)) + " one just after it.\n\n";
@@ -168,8 +200,10 @@ std::string statisticsText(const Statistics& statistics, size_t skippedRows) {
 
     const Reachable& reachable = statistics.reachable;
     text += "Which words can come: " + reachable.reason + ". " + std::to_string(reachable.seen) +
-            " different indices below 2049 actually came; " + percentText(reachable.shareInRange) +
-            " of the selection values were below 2049 (fair digits: 20%).\n\n";
+            " different indices below " + std::to_string(reachable.of) + " actually came; " +
+            percentText(reachable.shareInRange) + " of the selection values were below " +
+            std::to_string(reachable.of) +
+            " (fair digits: " + percentText(static_cast<double>(reachable.of) / 10000) + ").\n\n";
 
     const ControlFigures& control = statistics.control;
     text += "Against chance: the program's own selection rules ran " +

@@ -1,7 +1,9 @@
 // The statistics as one JSON object and as sentences a reader without statistics can follow.
 //
-// The JSON object has exactly the keys decisions, words_per_hour, distinct_words, top_words,
-// digits, reachable and control:
+// The JSON object has exactly the keys session, decisions, words_per_hour, distinct_words,
+// top_words, digits, reachable and control:
+//   session         {"sensor_source", "sensor_device", "sensor_simulated", "word_list",
+//                    "word_count", "voice"}: what the session ran with
 //   decisions       {"quiet": n, "range": n, "memory": n, "repeat": n, "window": n, "accepted": n}
 //   top_words       [{"word": "…", "count": n}, …], most repeated first
 //   digits          {"digit_positions": [1, …], "mx": {"counts": [10 counts], "no_match": n,

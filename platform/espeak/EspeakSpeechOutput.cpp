@@ -14,8 +14,10 @@ constexpr int64_t kNanosPerSecond = 1'000'000'000;
 
 std::shared_ptr<EspeakSpeechOutput> EspeakSpeechOutput::create(ProgramQueue& queue,
                                                                EspeakEngine& engine,
-                                                               std::unique_ptr<AudioSink> sink) {
-    auto output = std::make_shared<EspeakSpeechOutput>(Passkey{}, queue, engine, std::move(sink));
+                                                               std::unique_ptr<AudioSink> sink,
+                                                               std::string language) {
+    auto output = std::make_shared<EspeakSpeechOutput>(Passkey{}, queue, engine, std::move(sink),
+                                                       std::move(language));
     // The sink may speak from a thread of its own: its word reaches the output on the main queue.
     output->sink_->setDeliveryListener(
         [self = std::weak_ptr(output), &queue](const Result<void>& delivery) {
@@ -28,9 +30,10 @@ std::shared_ptr<EspeakSpeechOutput> EspeakSpeechOutput::create(ProgramQueue& que
 }
 
 EspeakSpeechOutput::EspeakSpeechOutput(Passkey, ProgramQueue& queue, EspeakEngine& engine,
-                                       std::unique_ptr<AudioSink> sink)
+                                       std::unique_ptr<AudioSink> sink, std::string language)
     : queue_(queue),
       engine_(engine),
+      language_(std::move(language)),
       sink_(std::move(sink)),
       sampleRate_(engine.sampleRate()),
       origin_(queue.now()) {}
@@ -84,6 +87,7 @@ void EspeakSpeechOutput::speak(SpeechUtterance utterance, std::function<void()> 
     }
     EspeakEngine::Job job;
     job.text = std::move(utterance.text);
+    if (utterance.language.empty()) utterance.language = language_;
     job.settings = settingsFor(utterance);
     job.cancelled = cancelled;
     // A repeatable run must not depend on how far synthesis had got when a cut came.

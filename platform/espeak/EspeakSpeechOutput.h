@@ -41,8 +41,11 @@ class EspeakEngine;
 class EspeakSpeechOutput final : public SpeechOutput,
                                  public std::enable_shared_from_this<EspeakSpeechOutput> {
   public:
+    // `language` is the voice of every utterance that names none (a voice language from
+    // voices()); empty for espeak-ng's English voice.
     static std::shared_ptr<EspeakSpeechOutput> create(ProgramQueue& queue, EspeakEngine& engine,
-                                                      std::unique_ptr<AudioSink> sink);
+                                                      std::unique_ptr<AudioSink> sink,
+                                                      std::string language = {});
     ~EspeakSpeechOutput() override;
 
     void speak(SpeechUtterance utterance, std::function<void()> finished) override;
@@ -61,7 +64,7 @@ class EspeakSpeechOutput final : public SpeechOutput,
         Passkey() = default;
     };
     EspeakSpeechOutput(Passkey, ProgramQueue& queue, EspeakEngine& engine,
-                       std::unique_ptr<AudioSink> sink);
+                       std::unique_ptr<AudioSink> sink, std::string language);
 
   private:
     struct Utterance {
@@ -83,6 +86,7 @@ class EspeakSpeechOutput final : public SpeechOutput,
 
     ProgramQueue& queue_;
     EspeakEngine& engine_;
+    const std::string language_;
     bool closed_ = false;
     std::unique_ptr<AudioSink> sink_;
     const int sampleRate_;

@@ -8,6 +8,7 @@
 #include "platform/espeak/NoSpeechOutput.h"
 #include "platform/espeak/WavFileSink.h"
 
+#include <cctype>
 #include <stdexcept>
 
 namespace zemtra::platform::espeak {
@@ -24,8 +25,39 @@ class SilentSink final : public AudioSink {
 
 }  // namespace
 
+Result<std::vector<SpeechVoiceInfo>> installedVoices() {
+    try {
+        return EspeakEngine::instance().voices();
+    } catch (const std::runtime_error& error) {
+        return fail(error.what());
+    }
+}
+
+std::optional<SpeechVoiceInfo> findVoice(const std::vector<SpeechVoiceInfo>& voices,
+                                         std::string_view name) {
+    const auto comparable = [](std::string_view text) {
+        std::string folded(text);
+        for (char& c : folded) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (c == '_') c = ' ';
+        }
+        return folded;
+    };
+    const std::string wanted = comparable(name);
+    if (wanted.empty()) return std::nullopt;
+    // Languages first: each voice has its own, while names need not be unique.
+    for (const SpeechVoiceInfo& voice : voices) {
+        if (comparable(voice.language) == wanted) return voice;
+    }
+    for (const SpeechVoiceInfo& voice : voices) {
+        if (comparable(voice.name) == wanted) return voice;
+    }
+    return std::nullopt;
+}
+
 Result<std::shared_ptr<SpeechOutput>> createSpeechOutput(const std::string& option,
-                                                         ProgramQueue& queue) {
+                                                         ProgramQueue& queue,
+                                                         const std::string& language) {
     if (option == "none")
         return std::shared_ptr<SpeechOutput>(std::make_shared<NoSpeechOutput>(queue));
     const bool toFile = option.starts_with("wav:");
@@ -51,7 +83,7 @@ Result<std::shared_ptr<SpeechOutput>> createSpeechOutput(const std::string& opti
         sink = std::make_unique<SilentSink>();
     }
     return std::shared_ptr<SpeechOutput>(
-        EspeakSpeechOutput::create(queue, *engine, std::move(sink)));
+        EspeakSpeechOutput::create(queue, *engine, std::move(sink), language));
 }
 
 }  // namespace zemtra::platform::espeak

@@ -80,6 +80,10 @@ TEST(CommandLine, BadValuesSayWhatIsAccepted) {
          "--smtp takes a smtp:// or smtps:// URL, got 'mail.example.org'"},
         {{"--data"}, "--data needs a value; see --help"},
         {{"--verbose"}, "unknown option '--verbose'; see --help"},
+        {{"--words", "/no/such/list.txt"},
+         "--words needs a readable word list file, got '/no/such/list.txt'"},
+        {{"--words", "/"}, "--words needs a readable word list file, got '/'"},
+        {{"--voice", ""}, "--voice needs a voice; --voice list lists the installed ones"},
     };
     for (const auto& [arguments, message] : rows) {
         const auto parsed = parseCommandLine(arguments, homeOnly);
@@ -170,8 +174,8 @@ TEST_F(ConfigFileTest, MalformedLinesAreReportedInOrderAndTheRestStillCounts) {
                           "file; set ZEMTRA_SMTP_PASSWORD or keep the password in the desktop's "
                           "secret store (see 'man zemtra'); the line is ignored",
                   where + "3: unknown key 'sensor'; the keys are data, assets, sensors, speech, "
-                          "clock, smtp, smtp-user, mail-from, smtp-ca, script, journal; the line "
-                          "is ignored",
+                          "clock, smtp, smtp-user, mail-from, smtp-ca, script, journal, words, "
+                          "voice; the line is ignored",
                   where + "4: clock takes real or virtual[:START], got 'fast'; the line is ignored",
                   where + "5: 'headless' is a switch of the command line only; the line is ignored",
                   where + "6: 'sensors = list' lists the sensors and ends the program: it "
@@ -184,6 +188,30 @@ TEST_F(ConfigFileTest, MalformedLinesAreReportedInOrderAndTheRestStillCounts) {
     EXPECT_TRUE(parseCommandLine({}, fromVariables));
     EXPECT_EQ(diagnostics.texts().back(), "cannot read the configuration file " + file +
                                               ": it is a folder; starting without it");
+}
+
+TEST_F(ConfigFileTest, AWordListAndAVoiceComeFromTheFileOrTheCommandLine) {
+    testing::writeFile(folder.file("home/Wörter.txt"), "Haus\n");
+    testing::writeFile(folder.file("elsewhere/list.txt"), "Baum\n");
+    testing::writeFile(file, "words = ~/Wörter.txt\nvoice = de\nvoice = list\n");
+    const auto parsed = parseCommandLine({}, fromVariables);
+    ASSERT_TRUE(parsed) << parsed.error();
+    EXPECT_EQ(parsed->words, folder.file("home/Wörter.txt"));
+    EXPECT_EQ(parsed->voice, "de");
+    EXPECT_EQ(diagnostics.texts(),
+              std::vector<std::string>{file + ":3: 'voice = list' lists the voices and ends; it "
+                                              "belongs on the command line; the line is ignored"});
+
+    // A relative path is kept as the absolute one it meant when the program started.
+    const auto here = std::filesystem::current_path();
+    std::filesystem::current_path(folder.file("elsewhere"));
+    const auto relative =
+        parseCommandLine({"--words", "./list.txt", "--voice", "list"}, fromVariables);
+    std::filesystem::current_path(here);
+    ASSERT_TRUE(relative) << relative.error();
+    EXPECT_EQ(relative->words,
+              std::filesystem::canonical(folder.file("elsewhere/list.txt")).string());
+    EXPECT_EQ(relative->voice, "list");
 }
 
 // Answers for alice on mail.example.org and records who was asked for.

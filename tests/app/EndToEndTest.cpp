@@ -79,7 +79,9 @@ class EndToEndTest : public ::testing::Test {
     fs::path root;
 };
 
-const std::string kStartUp = "didFinishLaunchingWithOptions\nCreate fifo\nSimulator\nType DN = 0\n";
+const std::string kStartUp =
+    "didFinishLaunchingWithOptions\nSensors: Replay sensors.csv\nCreate fifo\nSimulator\n"
+    "Type DN = 0\n";
 const std::string kSaveFifo = "Save fifo\nSave done\n";
 
 TEST_F(EndToEndTest, ReplayedReadingsBecomeWordsPacedByQuietTimes) {
@@ -119,7 +121,7 @@ TEST_F(EndToEndTest, SlidersAreSavedAndAnOverlongWordListIsReported) {
     outcome = run("quit\n");
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_NE(
-        outcome.out.find("wordlist.txt has 2080 lines; the lines after line 2075 are ignored\n"),
+        outcome.out.find("wordlist.txt has 2,080 words; the words after word 2,075 are ignored\n"),
         std::string::npos);
 }
 
@@ -182,6 +184,7 @@ TEST_F(EndToEndTest, StoredFilesThatAreNotUtf8DoNotStopTheNextStarts) {
               "didFinishLaunchingWithOptions\n"
               "sp.txt is not UTF-8 text (line 4, byte 0xE9 at offset 9); the sliders keep their "
               "positions\n"
+              "Sensors: Replay sensors.csv\n"
               "read fifo\n"
               "fifo.txt is not UTF-8 text (line 3, byte 0xFF at offset 4); the memory starts "
               "cleared\n"

@@ -15,8 +15,11 @@ using testing::AppTest;
 class JournalModuleTest : public AppTest {
   protected:
     JournalModuleTest() {
-        module().setJournalSetup(
-            {.on = true, .version = "1", .sensorSource = "replay", .speechOutput = "none"});
+        module().setJournalSetup({.on = true,
+                                  .version = "1",
+                                  .sensorSource = "replay",
+                                  .speechOutput = "none",
+                                  .voice = ""});
     }
     size_t ticksLogged() const {
         size_t ticks = 0;

@@ -2,6 +2,7 @@
 // the word list it reads; both the bytes written and what start-up does with files from elsewhere.
 #include <gtest/gtest.h>
 
+#include "runtime/core/RtException.h"
 #include "tests/app/AppTestSupport.h"
 #include "ui/Screen.h"
 #include "ui/UiAlertView.h"
@@ -54,13 +55,39 @@ TEST_F(FilesTest, AnOverlongMemoryFileFillsOnlyTheMemory) {
     EXPECT_EQ(std::find(log.lines.begin(), log.lines.end(), "1100 9"), log.lines.end());
 }
 
-TEST_F(FilesTest, TheWordListSkipsBlankLines) {
-    writeWordList("alpha\r\n\r\nbeta\n\n\ngamma delta\n");
+TEST_F(FilesTest, TheWordListSkipsBlankLinesAndItsMarkAndPassesOverCandidatesPastItsEnd) {
+    writeWordList("\xEF\xBB\xBF alpha\r\n\r\nbeta\n \t\n\ngamma delta \n");
     start();
-    module()._wd = 0;  // no window: any candidate may follow the last one
+    const std::string said =
+        "The word list has 3 words; a full list needs 2,049 to 2,075: candidates past word 3 are "
+        "passed over";
+    EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), said), 1);
+    EXPECT_EQ(module().wordCount(), 3);
+    module()._wd = 0;    // no window: any candidate may follow the last one
+    module()._fifo = 0;  // no memory: a fresh one holds 0 everywhere
     module()._itcout(u"0002");
     EXPECT_EQ(log.lines.back(), "RN = 1");
     EXPECT_EQ(log.lines[log.lines.size() - 2], "Spoke =gamma delta");
+
+    const size_t before = log.lines.size();
+    module()._dt = 0;
+    EXPECT_EQ(module().selectWord(u"0003").decision, session::Decision::range);
+    EXPECT_EQ(log.lines.size(), before) << "passed over without a word";
+    module()._dt = 0;
+    module()._itcout(u"0000");
+    EXPECT_EQ(log.lines[log.lines.size() - 2], "Spoke =alpha");
+    EXPECT_EQ(speech->spoken().back(), "alpha");
+}
+
+TEST_F(FilesTest, AWordListWithoutWordsEndsStartUpSayingSo) {
+    writeWordList("\xEF\xBB\xBF\r\n  \n");
+    try {
+        start();
+        ADD_FAILURE() << "start-up went on without words";
+    } catch (const RtException& error) {
+        EXPECT_EQ(toUtf8(error.reason()), "the word list " + (assets / "wordlist.txt").string() +
+                                              " holds no words; give one word per line");
+    }
 }
 
 TEST_F(FilesTest, StoredFilesThatAreNotOursLeaveTheLayoutsPositionsAndAClearedMemory) {

@@ -1,9 +1,11 @@
 // The device services' health on the main screen, with the real speech wrapper over espeak-ng
 // recording to a WAV file that stops growing for real (a file size limit): the notice line and
-// the log say so once, words go on, and the line clears when speech is heard again.
+// the log say so once, words go on, and the line clears when speech is heard again. The source
+// line under it, over a sensor source whose status the test sets.
 #include <gtest/gtest.h>
 
 #include "platform/Diagnostics.h"
+#include "platform/MotionSource.h"
 #include "platform/espeak/EspeakEngine.h"
 #include "platform/espeak/EspeakSpeechOutput.h"
 #include "platform/espeak/WavFileSink.h"
@@ -65,6 +67,50 @@ TEST_F(SpeechHealthTest, ASpeechFailureIsShownAndLoggedOnceWordsGoOnAndItClearsW
     runFor(1000);
     EXPECT_EQ(text("lblnotice"), "");
     EXPECT_EQ(logged("Speech works again"), 1);
+}
+
+// A sensor source whose status the test sets.
+class StatusSource final : public platform::MotionSource {
+  public:
+    void start(platform::MotionKind) override {}
+    void stop(platform::MotionKind) override {}
+    std::optional<platform::MagneticField> latestMagneticField() const override { return {}; }
+    std::optional<platform::DeviceMotion> latestDeviceMotion() const override { return {}; }
+    platform::MotionSourceStatus status() const override { return current; }
+    platform::MotionSourceStatus current;
+};
+
+class SourceLineTest : public testing::AppTest {
+  protected:
+    SourceLineTest() { scope.add<platform::MotionSource>(source); }
+    std::shared_ptr<StatusSource> source = std::make_shared<StatusSource>();
+};
+
+TEST_F(SourceLineTest, TheLineSaysWhatTheSensorsAreAndFollowsTheirHealthAtTheDisplayTick) {
+    source->current.description = "IIO accel_3d + magn_3d";
+    source->current.samplesPerSecond = 49.6;
+    start();
+    EXPECT_EQ(text("lblsource"), "IIO accel_3d + magn_3d \u00B7 50 samples/s");
+    EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), "Sensors: IIO accel_3d + magn_3d"), 1);
+
+    module()._label1_click();  // on: the display timer runs
+    source->current.lost = true;
+    source->current.reason = "no answer for 3 s";
+    runFor(200);
+    EXPECT_EQ(text("lblsource"), "Sensors lost: no answer for 3 s");
+    source->current.lost = false;
+    runFor(200);
+    EXPECT_EQ(text("lblsource"), "IIO accel_3d + magn_3d \u00B7 50 samples/s");
+}
+
+TEST_F(SourceLineTest, SimulatedSensorsAreSaidToBeARandomGeneratorOnTheScreenAndInTheLog) {
+    const std::string said = "Simulated sensors: the words come from a random generator";
+    source->current.description = "Simulated sensors";
+    source->current.simulated = true;
+    source->current.samplesPerSecond = 50;
+    start();
+    EXPECT_EQ(text("lblsource"), said);
+    EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), said), 1);
 }
 
 }  // namespace

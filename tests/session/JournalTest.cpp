@@ -127,7 +127,10 @@ TEST(Journal, DescriptionsReadBackAndDamagedOnesAreRefusedWithTheLine) {
     info.version = "1.2.0";
     info.sensorSource = "sim:7";
     info.sensorDevice = "Simulated sensors";
-    info.wordList = "/usr/share/zemtra/assets/wordlist.txt";
+    info.sensorSimulated = true;
+    info.voice = "German (de)";
+    info.wordList = "/home/ada/Wörter.txt";
+    info.wordCount = 100;
     info.startMs = 1'765'000'000'000;
     info.endMs = info.startMs + 600'000;
     info.ending = "signal";
@@ -145,6 +148,13 @@ TEST(Journal, DescriptionsReadBackAndDamagedOnesAreRefusedWithTheLine) {
     EXPECT_EQ(back->settings[1].positions, later.positions);
     EXPECT_EQ(back->counts.at(Decision::accepted), 12);
     EXPECT_EQ(back->endMs, info.endMs);
+    EXPECT_TRUE(back->sensorSimulated);
+    EXPECT_EQ(back->wordCount, 100);
+    // A session from before these were recorded: no word count, not simulated.
+    const auto older = sessionInfoFromJson(R"({"word_list": "wordlist.txt"})", "session.json");
+    ASSERT_TRUE(older.ok()) << older.error();
+    EXPECT_EQ(older->wordCount, 0);
+    EXPECT_FALSE(older->sensorSimulated);
 
     const auto broken =
         sessionInfoFromJson("{\n  \"version\": \"1\",\n  oops\n}", "/s/session.json");

@@ -51,6 +51,22 @@ TEST(SelectionEngineTest, EachRuleDecidesWithItsQuietTime) {
     EXPECT_EQ(offerFree(engine, 900).quietMs, 1500 * 2) << "the third word of the run";
 }
 
+TEST(SelectionEngineTest, CandidatesPastAShortWordListAreOutOfRangeLikeThoseOf2049AndMore) {
+    SelectionEngine engine({.memoryDepth = 100, .windowWidth = 0, .words = 100});
+    const SelectionState before = engine.state();
+    const Selection past = offerFree(engine, 100);
+    EXPECT_EQ(past.decision, Decision::range);
+    EXPECT_FALSE(past.quietMs);
+    EXPECT_EQ(engine.state().lastCandidate, before.lastCandidate) << "the rings are left alone";
+    EXPECT_EQ(engine.state().candidateCursor, before.candidateCursor);
+    EXPECT_EQ(offerFree(engine, 99).decision, Decision::accepted) << "the list's last word";
+
+    // A longer list does not make 2049 and more reachable.
+    engine.settings().words = 2075;
+    EXPECT_EQ(offerFree(engine, 2048).decision, Decision::accepted);
+    EXPECT_EQ(offerFree(engine, 2049).decision, Decision::range);
+}
+
 TEST(SelectionEngineTest, RingsWrapAndShareTheArray) {
     SelectionEngine engine({.memoryDepth = 3, .windowWidth = 0});
     // Spoken words at slots 0, 1, 2, 3, then 0 again; candidates at 1, 2, 3, ... overwrite them.

@@ -173,6 +173,15 @@ TEST(ControlRuns, RepeatForASeedWhateverTheThreadsAndFollowTheSettings) {
     for (int32_t run = 0; run < 9; ++run) before += alone[static_cast<size_t>(run)];
     for (const ControlRun& run : controlRuns(journal, {5, 9, 2})) after += run.accepted;
     EXPECT_GT(after, before);
+
+    // A session with a short word list: fair digits rarely pick one of its words.
+    journal.info.wordCount = 100;
+    int64_t shortList = 0;
+    for (const ControlRun& run : controlRuns(journal, {5, 9, 2})) {
+        shortList += run.accepted;
+        EXPECT_LE(run.distinctWords, 100);
+    }
+    EXPECT_LT(shortList * 4, after);
 }
 
 TEST(ControlRuns, TheSessionsPlaceAmongTheRuns) {
@@ -185,15 +194,47 @@ TEST(ControlRuns, TheSessionsPlaceAmongTheRuns) {
     EXPECT_EQ(compareWithControl(3, {1, 2}).percentile, 100);
 }
 
-TEST(StatisticsReport, JsonHoldsExactlyTheSevenKeys) {
+TEST(StatisticsReport, BothFormsSayWhatTheSessionRanWith) {
+    Journal journal = simulatedJournal({.ticks = 60});
+    journal.info.sensorSource = "sim:3";
+    journal.info.sensorDevice = "Simulated sensors";
+    journal.info.sensorSimulated = true;
+    journal.info.wordList = "/home/ada/Wörter.txt";
+    journal.info.wordCount = 100;
+    journal.info.voice = "German (de)";
+    const Statistics statistics = computeStatistics(journal, {.seed = 1, .runs = 2});
+    const auto json = nlohmann::json::parse(statisticsJson(statistics));
+    EXPECT_EQ(json["session"], nlohmann::json({{"sensor_source", "sim:3"},
+                                               {"sensor_device", "Simulated sensors"},
+                                               {"sensor_simulated", true},
+                                               {"word_list", "/home/ada/Wörter.txt"},
+                                               {"word_count", 100},
+                                               {"voice", "German (de)"}}));
+    const std::string text = statisticsText(statistics, 0);
+    EXPECT_TRUE(text.starts_with(
+        "Sensors: Simulated sensors (--sensors sim:3); the words came from a random generator.\n"
+        "Word list: /home/ada/Wörter.txt (100 words).\n"
+        "Voice: German (de).\n\n"))
+        << text;
+    EXPECT_NE(text.find("gave a number of 100 or more (no word)"), std::string::npos) << text;
+    // Only the list's indices can become words.
+    EXPECT_EQ(json["reachable"]["of"], 100);
+    EXPECT_LE(json["reachable"]["count"], 100);
+    EXPECT_NE(text.find(" of the selection values were below 100 (fair digits: 1%)"),
+              std::string::npos)
+        << text;
+}
+
+TEST(StatisticsReport, JsonHoldsExactlyTheEightKeys) {
     const Statistics statistics =
         computeStatistics(simulatedJournal({.ticks = 600}), {.seed = 9, .runs = 5});
     const auto json = nlohmann::json::parse(statisticsJson(statistics));
     std::vector<std::string> keys;
     for (const auto& [key, value] : json.items()) keys.push_back(key);
     std::sort(keys.begin(), keys.end());
-    EXPECT_EQ(keys, (std::vector<std::string>{"control", "decisions", "digits", "distinct_words",
-                                              "reachable", "top_words", "words_per_hour"}));
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"control", "decisions", "digits", "distinct_words",
+                                        "reachable", "session", "top_words", "words_per_hour"}));
     EXPECT_EQ(json["control"]["seed"], 9);
     EXPECT_EQ(json["control"]["runs"], 5);
     EXPECT_EQ(json["digits"]["ay"]["counts"].size(), 10u);

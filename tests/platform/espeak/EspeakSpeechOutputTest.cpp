@@ -1,8 +1,9 @@
 // The espeak-ng back ends, really synthesising: the WAV recording on the virtual clock (audio,
 // timing, cuts, completions), failures made for real (a voice espeak-ng lacks, a file that cannot
-// grow, a sound device that stops), the rate and pitch limits, and the back-end choice. That two
-// runs of the program give the same recording is an end-to-end test (espeak-ng's audio depends on
-// what the process synthesised before, so repeatability is a property of whole runs).
+// grow, a sound device that stops), the rate and pitch limits, the back-end choice and the choice
+// of voice. That two runs of the program give the same recording is an end-to-end test
+// (espeak-ng's audio depends on what the process synthesised before, so repeatability is a
+// property of whole runs).
 #include <cmath>
 #include <condition_variable>
 #include <limits>
@@ -303,6 +304,34 @@ TEST_F(SpeechOutputChoiceTest, NoneCompletesEachUtteranceInOrderUnlessStopped) {
     output->stop();
     queue.runUntilIdle();
     EXPECT_EQ(finished.size(), 2u);
+}
+
+TEST(VoiceChoice, AVoiceIsNamedByItsLanguageOrItsNameWhateverTheCase) {
+    const std::vector<SpeechVoiceInfo> voices = {{"German", "de"},
+                                                 {"English (Great Britain)", "en-gb"},
+                                                 {"English (America)", "en-us"},
+                                                 {"Swiss", "de-ch"}};
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"de", "de"},
+        {"DE", "de"},
+        {"german", "de"},
+        {"de-CH", "de-ch"},
+        {"English_(America)", "en-us"},  // as espeak-ng's own list spells it
+        {"english (great britain)", "en-gb"},
+        {"fr", ""},
+        {"Germ", ""},
+        {"", ""},
+    };
+    for (const auto& [name, language] : rows) {
+        const auto found = findVoice(voices, name);
+        EXPECT_EQ(found ? found->language : "", language) << name;
+    }
+    // espeak-ng-data ships a German voice, and the program's German is that one.
+    const auto installed = installedVoices();
+    ASSERT_TRUE(installed) << installed.error();
+    const auto german = findVoice(*installed, "de");
+    ASSERT_TRUE(german);
+    EXPECT_EQ(german->name, "German");
 }
 
 }  // namespace
