@@ -58,6 +58,18 @@ void BM_TickReadsOfThePhoneSource(benchmark::State& state) {
 }
 BENCHMARK(BM_TickReadsOfThePhoneSource);
 
+// The share of a core that the process's other threads used while this one slept for five
+// seconds: the polling thread's.
+double otherThreadsCorePercent() {
+    constexpr auto kSpan = 5s;
+    const double process = processorSeconds(RUSAGE_SELF);
+    const double main = processorSeconds(RUSAGE_THREAD);
+    std::this_thread::sleep_for(kSpan);
+    const double others =
+        (processorSeconds(RUSAGE_SELF) - process) - (processorSeconds(RUSAGE_THREAD) - main);
+    return 100 * others / std::chrono::duration<double>(kSpan).count();
+}
+
 // One request and its answer on this thread: the processor time a poll costs.
 void BM_OneRequest(benchmark::State& state) {
     const zemtra::testing::PhoneTestServer server;
@@ -71,15 +83,8 @@ BENCHMARK(BM_OneRequest)->Unit(benchmark::kMicrosecond);
 void BM_PollingThreadShareOfACore(benchmark::State& state) {
     const zemtra::testing::PhoneTestServer server;
     const auto source = liveSource(server, std::chrono::milliseconds(state.range(0)));
-    constexpr auto kSpan = 5s;
     for (auto _ : state) {
-        const double process = processorSeconds(RUSAGE_SELF);
-        const double main = processorSeconds(RUSAGE_THREAD);
-        std::this_thread::sleep_for(kSpan);
-        const double polling =
-            (processorSeconds(RUSAGE_SELF) - process) - (processorSeconds(RUSAGE_THREAD) - main);
-        state.counters["core_percent"] =
-            100 * polling / std::chrono::duration<double>(kSpan).count();
+        state.counters["core_percent"] = otherThreadsCorePercent();
         state.counters["samples_per_s"] = source->status().samplesPerSecond;
     }
 }
@@ -104,16 +109,7 @@ void BM_WakingThreadShareOfACore(benchmark::State& state) {
     PolledMotionSource source(std::make_unique<ConstantDevice>(), PhoneDevice::kPeriod, realClock(),
                               PolledMotionSource::Polling::ownThread);
     source.start(MotionKind::magnetometer);
-    constexpr auto kSpan = 5s;
-    for (auto _ : state) {
-        const double process = processorSeconds(RUSAGE_SELF);
-        const double main = processorSeconds(RUSAGE_THREAD);
-        std::this_thread::sleep_for(kSpan);
-        const double polling =
-            (processorSeconds(RUSAGE_SELF) - process) - (processorSeconds(RUSAGE_THREAD) - main);
-        state.counters["core_percent"] =
-            100 * polling / std::chrono::duration<double>(kSpan).count();
-    }
+    for (auto _ : state) state.counters["core_percent"] = otherThreadsCorePercent();
 }
 BENCHMARK(BM_WakingThreadShareOfACore)->Iterations(1)->Unit(benchmark::kMillisecond);
 
