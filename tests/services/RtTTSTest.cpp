@@ -15,6 +15,7 @@
 #include "services/RtTTSDelegate.h"
 #include "services/SpeechSynthesizer.h"
 #include "tests/platform/espeak/WavTestFile.h"
+#include "tests/runtime/Raises.h"
 #include "tests/support/TestSupport.h"
 
 namespace zemtra {
@@ -141,8 +142,7 @@ TEST_F(RtTTSTest, SettingsAreStoredAsGivenAndOnlyAffectLaterUtterances) {
 TEST_F(RtTTSTest, VoicesAreFoundByLanguageAndAnUnknownOneKeepsTheCurrentVoice) {
     const auto languages = tts->GetSupportedLanguages();
     ASSERT_GT(languages->Size(), 10);
-    std::vector<String> codes;
-    for (int32_t i = 0; i < languages->Size(); ++i) codes.push_back(*languages->Get(i).string());
+    const std::vector<String> codes = testing::texts(*languages);
     EXPECT_NE(std::find(codes.begin(), codes.end(), u"en-us"), codes.end());
 
     const AttachedMap& map = tts->objectOrNull()->attachedMap();

@@ -259,22 +259,17 @@ TEST_F(DateUtilsTest, DaysInMonthAndSameDay) {
 }
 
 TEST_F(DateUtilsTest, NamesAreComputedOnceFromTheCurrentWeekAndYear) {
-    const auto texts = [](const std::shared_ptr<RtList>& list) {
-        std::vector<String> out;
-        for (const Value& item : list->sequence().items) out.push_back(item.description());
-        return out;
-    };
     EXPECT_EQ(utils()->_getdayofweekname(0), u"Thursday");
     EXPECT_EQ(utils()->_getmonthname(0), u"January");
     const auto days = utils()->_getdaysnames();
-    EXPECT_EQ(texts(days), (std::vector<String>{u"Sunday", u"Monday", u"Tuesday", u"Wednesday",
-                                                u"Thursday", u"Friday", u"Saturday"}));
+    EXPECT_EQ(testing::texts(*days),
+              (std::vector<String>{u"Sunday", u"Monday", u"Tuesday", u"Wednesday", u"Thursday",
+                                   u"Friday", u"Saturday"}));
     EXPECT_EQ(utils()->_getdaysnames(), days);
     clock.advanceBy(std::chrono::hours(24 * 47));  // 31 December: no month may be skipped
-    EXPECT_EQ(
-        texts(utils()->_getmonthsnames()),
-        (std::vector<String>{u"January", u"February", u"March", u"April", u"May", u"June", u"July",
-                             u"August", u"September", u"October", u"November", u"December"}));
+    const auto months = testing::texts(*utils()->_getmonthsnames());
+    ASSERT_EQ(months.size(), 12u);
+    EXPECT_EQ(months[1], u"February");
     expectPatternsRestored();
 }
 

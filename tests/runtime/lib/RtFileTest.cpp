@@ -33,12 +33,6 @@ std::span<const uint8_t> bytesOf(std::string_view text) {
     return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
-std::vector<String> itemsOf(const RtList& list) {
-    std::vector<String> items;
-    for (const Value& item : list.sequence().items) items.push_back(item.description());
-    return items;
-}
-
 class RtFileTest : public testing::LibraryTest {
   protected:
     RtFileTest() {
@@ -203,7 +197,7 @@ TEST_F(RtFileTest, ListsSplitAtEveryRunOfLineEndsAndWriteOneLinePerElement) {
                                                                  {"w\xc3\xb6rd\n", {u"w\u00f6rd"}}};
     for (const auto& [bytes, lines] : cases) {
         writeFile(doc("lines.txt"), bytes);
-        EXPECT_EQ(itemsOf(*file->ReadList(docs, u"lines.txt")), lines) << bytes;
+        EXPECT_EQ(testing::texts(*file->ReadList(docs, u"lines.txt")), lines) << bytes;
     }
     file->WriteList(docs, u"l.txt", RtList::create());
     EXPECT_EQ(readFile(doc("l.txt")), "");
