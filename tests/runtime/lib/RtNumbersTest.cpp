@@ -27,13 +27,9 @@ class NumbersTest : public testing::LibraryTest {
 };
 
 TEST_F(NumbersTest, RoundTakesHalvesAwayFromZeroAndMaxAndMinIgnoreNaN) {
-    const std::pair<double, double> rows[] = {{0.5, 1},
-                                              {-0.5, -1},
-                                              {2.5, 3},
-                                              {-2.5, -3},
-                                              {-7, -7},
-                                              {1.4999, 1},
-                                              {0.49999999999999994, 0}};
+    // Half to even would give 0 for the first two; adding 0.5 then flooring gives 1 for the last.
+    const std::pair<double, double> rows[] = {
+        {0.5, 1}, {-0.5, -1}, {1.4999, 1}, {0.49999999999999994, 0}};
     for (const auto& [x, expected] : rows) EXPECT_EQ(numbers->Round(x), expected) << x;
     const double nan = std::numeric_limits<double>::quiet_NaN();
     EXPECT_EQ(numbers->Max(nan, 2), 2);
@@ -127,4 +123,3 @@ TEST(RtColors, PackingPutsAlphaInTheTopByte) {
 
 }  // namespace
 }  // namespace zemtra
-
