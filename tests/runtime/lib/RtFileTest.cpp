@@ -44,6 +44,10 @@ class RtFileTest : public testing::LibraryTest {
         assets = file->DirAssets();
     }
     std::string doc(const std::string& name) const { return folder.file("docs/" + name); }
+    // The reason an operation on the missing document `name` gives, after its own `start`.
+    String missing(const std::string& start, const std::string& name) const {
+        return fromUtf8(start + "No such file or directory (" + doc(name) + ")");
+    }
 
     testing::TemporaryFolder folder;
     std::shared_ptr<RtFile> file = RtCommon::New()->service<RtFile>();
@@ -101,8 +105,7 @@ TEST_F(RtFileTest, DeleteReportsThroughItsResultAndLastError) {
     EXPECT_FALSE(file->Delete(docs, u"missing.txt"));
     ASSERT_NE(RtCore::shared()->lastError(), nullptr);
     EXPECT_EQ(RtCore::shared()->lastError()->code, ENOENT);
-    EXPECT_EQ(RtCore::shared()->lastError()->localizedDescription,
-              fromUtf8("No such file or directory (" + doc("missing.txt") + ")"));
+    EXPECT_EQ(RtCore::shared()->lastError()->localizedDescription, missing("", "missing.txt"));
 
     fs::create_directories(doc("tree/deeper"));
     EXPECT_TRUE(file->Exists(docs, u"tree"));
@@ -136,9 +139,8 @@ TEST_F(RtFileTest, CopyReplacesTheTargetButNeverLosesIt) {
     file->Copy(docs, u"source.txt", docs, u"target.txt");
     EXPECT_EQ(readFile(doc("target.txt")), "new");
 
-    EXPECT_EQ(
-        raised([&] { file->Copy(docs, u"missing.txt", docs, u"target.txt"); }).reason(),
-        fromUtf8("Error copying file: No such file or directory (" + doc("missing.txt") + ")"));
+    EXPECT_EQ(raised([&] { file->Copy(docs, u"missing.txt", docs, u"target.txt"); }).reason(),
+              missing("Error copying file: ", "missing.txt"));
     EXPECT_EQ(readFile(doc("target.txt")), "new");
 
     file->Copy(docs, u"target.txt", docs, u"target.txt");
@@ -165,9 +167,8 @@ TEST_F(RtFileTest, ListingsAndAttributes) {
     EXPECT_EQ(attributes->Get(Value(u"NSFileType")).description(), u"NSFileTypeRegular");
     EXPECT_EQ(attributes->Get(Value(u"NSFileSize")).number()->toLong(), 5);
     EXPECT_EQ(file->LastModified(docs, u"b.txt"), 1700000000123);
-    EXPECT_EQ(
-        raised([&] { file->Size(docs, u"nothing"); }).reason(),
-        fromUtf8("Error getting attributes: No such file or directory (" + doc("nothing") + ")"));
+    EXPECT_EQ(raised([&] { file->Size(docs, u"nothing"); }).reason(),
+              missing("Error getting attributes: ", "nothing"));
 }
 
 TEST_F(RtFileTest, BackupMarkIsAnExtendedAttributeWhereSupported) {
@@ -183,8 +184,7 @@ TEST_F(RtFileTest, BackupMarkIsAnExtendedAttributeWhereSupported) {
     file->SetExcludeFromBackup(docs, u"f.txt", false);  // clearing twice is fine
     EXPECT_LT(::getxattr(doc("f.txt").c_str(), "user.xdg.robots.backup", value, 8), 0);
     EXPECT_EQ(raised([&] { file->SetExcludeFromBackup(docs, u"gone.txt", true); }).reason(),
-              fromUtf8("Error setting ExcludeFromBackup flag: No such file or directory (" +
-                       doc("gone.txt") + ")"));
+              missing("Error setting ExcludeFromBackup flag: ", "gone.txt"));
 }
 
 // Runs of CR and LF in any mix end one line; CRLF and blank lines in the word list are covered
@@ -256,12 +256,10 @@ TEST_F(RtFileTest, MapFilesReadBackAsWritten) {
 }
 
 TEST_F(RtFileTest, MissingFilesAndBadBytesGiveTheirMessages) {
-    EXPECT_EQ(
-        raised([&] { file->ReadMap(docs, u"missing.txt"); }).reason(),
-        fromUtf8("Error reading file: No such file or directory (" + doc("missing.txt") + ")"));
-    EXPECT_EQ(
-        raised([&] { file->WriteString(docs, u"no/dir.txt", u"x"); }).reason(),
-        fromUtf8("Error writing file: No such file or directory (" + doc("no/dir.txt") + ")"));
+    EXPECT_EQ(raised([&] { file->ReadMap(docs, u"missing.txt"); }).reason(),
+              missing("Error reading file: ", "missing.txt"));
+    EXPECT_EQ(raised([&] { file->WriteString(docs, u"no/dir.txt", u"x"); }).reason(),
+              missing("Error writing file: ", "no/dir.txt"));
 
     writeFile(doc("latin1.txt"), "caf\xe9\n");
     EXPECT_EQ(raised([&] { file->ReadList(docs, u"latin1.txt"); }).reason(),
@@ -309,9 +307,8 @@ TEST_F(RtFileTest, OutputStreamAppendsOrTruncates) {
 }
 
 TEST_F(RtFileTest, OpeningAndReadingFailuresNameTheCause) {
-    EXPECT_EQ(
-        raised([&] { file->OpenInput(docs, u"missing.txt"); }).reason(),
-        fromUtf8("Error opening stream: No such file or directory (" + doc("missing.txt") + ")"));
+    EXPECT_EQ(raised([&] { file->OpenInput(docs, u"missing.txt"); }).reason(),
+              missing("Error opening stream: ", "missing.txt"));
     // Linux would open a directory for reading; the stream refuses it up front.
     fs::create_directory(doc("sub"));
     EXPECT_EQ(raised([&] { file->OpenInput(docs, u"sub"); }).reason(),
