@@ -89,8 +89,7 @@ TEST_F(DialogsTest, ButtonsAreTitledByDescriptionAndThePlainBoxRaisesNothing) {
 }
 
 TEST_F(DialogsTest, WhileABoxShowsTheViewsBeneathTakeNoInput) {
-    const auto button = std::make_shared<RtButtonWrapper>();
-    button->Initialize(module()->bi, u"btn");
+    const auto button = make<RtButtonWrapper>(u"btn");
     Screen::main().overlayParent()->addSubview(std::static_pointer_cast<UiView>(button->object()));
     const Value buttons[] = {Value(u"Yes"), Value(u"No")};
     dialogs->Msgbox2(module()->bi, u"confirm", u"Is this what you want to do?", u"Delete", buttons);
@@ -108,8 +107,7 @@ TEST_F(DialogsTest, WhileABoxShowsTheViewsBeneathTakeNoInput) {
 }
 
 TEST_F(DialogsTest, ToastsLetTouchesThroughAndHideOnTheirOwnSchedule) {
-    const auto button = std::make_shared<RtButtonWrapper>();
-    button->Initialize(module()->bi, u"btn");
+    const auto button = make<RtButtonWrapper>(u"btn");
     Screen::main().overlayParent()->addSubview(std::static_pointer_cast<UiView>(button->object()));
     button->view().setFrame(10, 10, 100, 40);
 

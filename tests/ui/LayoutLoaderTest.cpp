@@ -73,11 +73,10 @@ view RtPanelWrapper Pnl1 { frame 1 = 0 100 20 40 2 1  eventName = "inner"  visib
 class LayoutLoaderTest : public testing::UiTest {
   protected:
     LayoutLoaderTest() {
-        root->Initialize(module()->bi, u"root");
         root->view().setFrame(0, 0, 340, 568);
         settle();
     }
-    std::shared_ptr<RtPanelWrapper> root = std::make_shared<RtPanelWrapper>();
+    std::shared_ptr<RtPanelWrapper> root = make<RtPanelWrapper>(u"root");
 
     // The reason of the error that loading `name` raises ("" when it loads).
     std::u16string loadError(const std::string& name) {
@@ -144,8 +143,7 @@ TEST_F(LayoutLoaderTest, TheSuffixIsAddedOnlyWhenMissingAndAMissingFileIsTheFile
 TEST_F(LayoutLoaderTest, APanelWithoutASizeIsLaidOutForTheScreenAndWithoutResizeDataOnlyOnce) {
     writeLayout("Still",
                 "variant 340 x 568\nview RtLabelWrapper label1 { frame 0 = 5 5 10 10 1 1 }\n");
-    const auto bare = std::make_shared<RtPanelWrapper>();
-    bare->Initialize(module()->bi, u"bare");
+    const auto bare = make<RtPanelWrapper>(u"bare");
     bare->LoadLayout(u"Still", module()->bi);
     const auto label = module()->field("_label1").as<RtLabelWrapper>();
     EXPECT_FLOAT_EQ(label->Left(), Screen::main().width() - 15);

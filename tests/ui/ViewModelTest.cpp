@@ -30,12 +30,6 @@ using Calls = std::vector<std::string>;
 
 class ViewModelTest : public testing::UiTest {
   protected:
-    template <class W>
-    std::shared_ptr<W> make(StringView prefix) {
-        auto wrapper = std::make_shared<W>();
-        wrapper->Initialize(module()->bi, String(prefix));
-        return wrapper;
-    }
     // A panel whose first resize step has run (and whose calls are forgotten).
     std::shared_ptr<RtPanelWrapper> panel(StringView prefix, float width = 200,
                                           float height = 100) {
@@ -109,8 +103,7 @@ TEST_F(ViewModelTest, ARendererHearsOfChangesInsideTheWindowOnly) {
 }
 
 TEST_F(ViewModelTest, RootPanelColourAlsoColoursThePage) {
-    const auto page = std::make_shared<RtPage>();
-    page->Initialize(module()->bi, u"page1");
+    const auto page = make<RtPage>(u"page1");
     page->RootPanel()->setColor(static_cast<int32_t>(0xFF000000u));
     EXPECT_EQ(page->controller().mainView()->state().backgroundColor, 0xFF000000u);
 
