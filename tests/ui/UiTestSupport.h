@@ -1,6 +1,6 @@
 // Helpers for user-interface tests: a fresh runtime and screen, a module whose handlers record
-// what reached them and views bound to it, a private assets folder, layouts written from the readable format, and an
-// image codec that needs no toolkit.
+// what reached them and views bound to it, a private assets folder, layouts written from the
+// readable format, and an image codec that needs no toolkit.
 #pragma once
 
 #include <string>
