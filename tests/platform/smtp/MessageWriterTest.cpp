@@ -59,9 +59,8 @@ TEST(MessageWriterTest, EveryLineIsShortAndEverythingReadsBackAsWritten) {
         ASSERT_TRUE(described);
         EXPECT_EQ(valueOf(*described, "defects"), "0") << *described;
         EXPECT_EQ(valueOf(*described, "to"), mail::joinAddresses(message.to));
-        const std::string headers = valueOf(*described, "headers");
-        EXPECT_EQ(headers.find("bcc") != std::string::npos, use == MessageUse::draft) << headers;
-        EXPECT_EQ(headers.find("x-unsent") != std::string::npos, use == MessageUse::draft);
+        // Which headers each use leaves out is the transport test's (the sent message is the draft
+        // without them).
         std::string body = message.body;
         body.replace(body.find("\r\n"), 2, "\n");
         EXPECT_NE(described->find("body=text/html " + testing::hex(body) + "\n"),
