@@ -69,11 +69,9 @@ TEST_F(RtFileTest, DirectoriesFollowTheConfiguredLocations) {
     const FileLocations defaults =
         FileLocations::defaults([](const char* name) -> std::optional<std::string> {
             if (std::string_view(name) == "HOME") return "/home/ann";
-            if (std::string_view(name) == "XDG_DATA_HOME") return "/data";
             if (std::string_view(name) == "XDG_CONFIG_HOME") return "relative/is/ignored";
             return std::nullopt;
         });
-    EXPECT_EQ(defaults.documents, u"/data/zemtra/");
     EXPECT_EQ(defaults.library, u"/home/ann/.config/zemtra/");
     EXPECT_EQ(defaults.temporary, u"/home/ann/.cache/zemtra/tmp/");
 }
@@ -81,7 +79,6 @@ TEST_F(RtFileTest, DirectoriesFollowTheConfiguredLocations) {
 TEST_F(RtFileTest, AssetsAreReadOnlyAndReadInLowerCase) {
     writeFile(folder.file("assets/wordlist.txt"), "abc");
     EXPECT_TRUE(file->Exists(assets, u"WordList.TXT"));
-    EXPECT_EQ(file->Size(assets, u"WORDLIST.txt"), 3);
 
     const String readonly = u"The assets folder is readonly.";
     EXPECT_EQ(raised([&] { file->OpenOutput(assets, u"wordlist.txt", true); }).reason(), readonly);
@@ -284,7 +281,6 @@ TEST_F(RtFileTest, WritesReplaceTheFileOrLeaveItAlone) {
               fromUtf8("Error writing file: Read-only file system (" +
                        folder.file("assets/sp.txt") + ")"));
     EXPECT_EQ(readFile(folder.file("assets/sp.txt")), "1\n");
-    EXPECT_EQ(file->ReadString(assets, u"SP.TXT"), u"1\n");
 }
 
 // Streams on real files and memory: append versus truncate, open and read failures, sinks that
