@@ -81,7 +81,6 @@ class QtWindowTest : public testing::UiTest {
 
         navigation->setNavigationBarVisible(false);
         navigation->setToolBarVisible(false);
-        page->Initialize(module()->bi, u"Page1");
         page->RootPanel()->LoadLayout(u"Form", module()->bi);
         navigation->ShowPage(page);
         window->makeKey();
@@ -121,7 +120,7 @@ class QtWindowTest : public testing::UiTest {
     std::unique_ptr<QtWindow> window = std::make_unique<QtWindow>(340, 568, "Zemtra test");
     std::shared_ptr<RtNavigationControllerWrapper> navigation =
         RtNavigationControllerWrapper::createForHost(module()->bi);
-    std::shared_ptr<RtPage> page = std::make_shared<RtPage>();
+    std::shared_ptr<RtPage> page = make<RtPage>(u"Page1");
 };
 
 TEST_F(QtWindowTest, ALayoutFromTextIsBoundToFieldsAndMirroredIntoWidgets) {
