@@ -69,11 +69,7 @@ TEST_F(InstallTest, PutsEveryFileInItsUsualPlace) {
             runProgram({{"/usr/bin/desktop-file-validate", desktopEntry.string()}, {}, {}});
         EXPECT_EQ(check.status, 0) << check.out << check.err;
     }
-    for (const char* size : {"48x48", "128x128", "256x256"}) {
-        EXPECT_TRUE(
-            fs::is_regular_file(prefix() / "share/icons/hicolor" / size / "apps/zemtra.png"))
-            << size;
-    }
+    EXPECT_TRUE(fs::is_regular_file(prefix() / "share/icons/hicolor/256x256/apps/zemtra.png"));
 }
 
 TEST_F(InstallTest, TheInstalledProgramFindsItsAssetsWithoutBeingTold) {

@@ -223,7 +223,6 @@ TEST_F(DateUtilsTest, PeriodsWhosePartsDoNotFitRaise) {
     const std::pair<int64_t, int64_t> spans[] = {
         {kFar, std::numeric_limits<int64_t>::min()},
         {kFar, -kFar},
-        {kEarliest, kFar},
         {kEarliest, std::numeric_limits<int64_t>::max()},
     };
     for (const auto& [start, end] : spans) {
