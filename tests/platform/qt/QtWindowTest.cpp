@@ -88,7 +88,6 @@ class QtWindowTest : public testing::UiTest {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window->clientArea()));
         pump();
         module()->calls.clear();
-        module()->senders.clear();
     }
     ~QtWindowTest() override {
         Screen::main().setRenderer(nullptr);
