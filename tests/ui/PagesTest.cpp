@@ -25,7 +25,6 @@ TEST_F(PagesTest, TheShownPageFillsTheWindowAndRaisesAppearThenResizeAfterTheHan
     navigation->setNavigationBarVisible(false);
     navigation->setToolBarVisible(false);
     const auto main = make<RtPage>(u"Page1");
-    main->setTitle(u"Main");
     navigation->ShowPage(main);
     const auto root = main->RootPanel();
     EXPECT_FLOAT_EQ(root->Width(), 340);
@@ -37,7 +36,6 @@ TEST_F(PagesTest, TheShownPageFillsTheWindowAndRaisesAppearThenResizeAfterTheHan
     EXPECT_EQ(module()->calls, (Calls{"page1_appear", "page1_resize 340 568"}));
     EXPECT_EQ(RtCore::shared()->mainView(), root->object())
         << "the last resized root panel is the main view";
-    EXPECT_EQ(main->description(), u"Page: Main");
 }
 
 TEST_F(PagesTest, ALayoutLoadedIntoTheRootPanelConfiguresThePage) {
