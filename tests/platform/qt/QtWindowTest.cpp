@@ -161,8 +161,6 @@ TEST_F(QtWindowTest, TapsLongPressesAndSliderDragsReachTheHandlersByName) {
     option.minimum = slider.minimum();
     option.maximum = slider.maximum();
     option.sliderPosition = slider.sliderPosition();
-    option.sliderValue = slider.value();
-    option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
     const QPoint handle =
         slider.style()
             ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, &slider)
