@@ -31,7 +31,6 @@ class MainLayoutAssetsTest : public UiTest {
         Screen::main().setImageCodec(&images);
         RtCommon::New()->service<RtFile>()->setVirtualAssetsFolder(
             Value(fromUtf8(ZEMTRA_BUILD_ASSETS_DIR)));
-        root->Initialize(module()->bi, u"page1");
         root->view().setFrame(0, 0, 340, 568);
         root->LoadLayout(u"Main", module()->bi);
         data = root->view().attachedMap().at(u"layoutdata").as<RtLayoutData>();
@@ -52,7 +51,7 @@ class MainLayoutAssetsTest : public UiTest {
 
     platform::qt::QtImageCodec images;
     platform::qt::QtTextMetrics metrics;
-    std::shared_ptr<RtPanelWrapper> root = std::make_shared<RtPanelWrapper>();
+    std::shared_ptr<RtPanelWrapper> root = make<RtPanelWrapper>(u"page1");
     std::shared_ptr<RtLayoutData> data;
 };
 

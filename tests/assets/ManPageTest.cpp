@@ -8,7 +8,6 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
@@ -72,12 +71,6 @@ std::set<std::string> manualOptions(const std::string& manual) {
     return options;
 }
 
-ProgramOutcome run(std::vector<std::string> arguments) {
-    ProgramOptions options;
-    options.arguments = std::move(arguments);
-    return runProgram(options);
-}
-
 std::string listed(const std::set<std::string>& options) {
     std::string text;
     for (const std::string& option : options) text += " " + option;
@@ -85,7 +78,7 @@ std::string listed(const std::set<std::string>& options) {
 }
 
 TEST(ManPage, ListsExactlyTheOptionsOfHelp) {
-    const ProgramOutcome help = run({kProgram, "--help"});
+    const ProgramOutcome help = runProgram({{kProgram, "--help"}, {}, {}});
     ASSERT_EQ(help.status, 0) << help.err;
     const std::set<std::string> inHelp = helpOptions(help.out);
     const std::set<std::string> inManual = manualOptions(readFile(kManual));
@@ -105,7 +98,7 @@ TEST(ManPage, ListsExactlyTheOptionsOfHelp) {
 }
 
 TEST(ManPage, NamesTheVersionTheProgramPrints) {
-    const ProgramOutcome version = run({kProgram, "--version"});
+    const ProgramOutcome version = runProgram({{kProgram, "--version"}, {}, {}});
     ASSERT_EQ(version.status, 0) << version.err;
     const std::string printed = version.out.substr(0, version.out.find('\n'));
     // .TH ZEMTRA 1 DATE "zemtra 0.1.0" "User Commands"
@@ -119,7 +112,7 @@ TEST(ManPage, FormatsWithoutWarnings) {
     if (!fs::exists("/usr/bin/groff")) GTEST_SKIP() << "groff is not installed (setup.sh does)";
     // -ww turns on every warning; -z formats without writing the result.
     const ProgramOutcome formatted =
-        run({"/usr/bin/groff", "-man", "-Tutf8", "-ww", "-z", kManual.string()});
+        runProgram({{"/usr/bin/groff", "-man", "-Tutf8", "-ww", "-z", kManual.string()}, {}, {}});
     EXPECT_EQ(formatted.status, 0);
     EXPECT_EQ(formatted.err, "");
 }

@@ -1,8 +1,9 @@
-// Test helper for the runtime suites: runs code that must raise and answers the RtException it
-// raised.
+// Test helpers for the runtime suites: runs code that must raise and answers the RtException it
+// raised; a list's items as text.
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,14 @@ RtException raised(F&& code) {
     }
     ADD_FAILURE() << "expected an RtException";
     return RtException(u"<none>", u"<none>");
+}
+
+// The descriptions of a list's items, in order.
+template <class List>
+std::vector<String> texts(const List& list) {
+    std::vector<String> out;
+    for (const Value& item : list.sequence().items) out.push_back(item.description());
+    return out;
 }
 
 }  // namespace zemtra::testing

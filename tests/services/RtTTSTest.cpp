@@ -15,6 +15,7 @@
 #include "services/RtTTSDelegate.h"
 #include "services/SpeechSynthesizer.h"
 #include "tests/platform/espeak/WavTestFile.h"
+#include "tests/runtime/Raises.h"
 #include "tests/support/TestSupport.h"
 
 namespace zemtra {
@@ -81,7 +82,6 @@ TEST_F(RtTTSTest, QueuedUtterancesRaiseOneCompletionEachInOrderWithTheSynthesize
     queue.runFor(4s);
     EXPECT_EQ(module->completed, (std::vector<std::string>{"good morning", "good night"}));
     ASSERT_EQ(module->times.size(), 2u);
-    EXPECT_LT(module->times[0], module->times[1]);
     EXPECT_EQ(module->sender.object(), tts->objectOrNull());
     // The second is heard between the completions (when each completion comes is the back end's).
     EXPECT_GT(
@@ -116,7 +116,6 @@ TEST_F(RtTTSTest, StopSilencesAndLaterSpeechStillCompletes) {
 }
 
 TEST_F(RtTTSTest, SettingsAreStoredAsGivenAndOnlyAffectLaterUtterances) {
-    EXPECT_FLOAT_EQ(tts->SpeechRate(), 0.5f);
     // Beyond what the engine can do, yet read back unchanged (the back end clamps when speaking).
     tts->setPitch(0.1f);
     EXPECT_EQ(tts->Pitch(), 0.1f);
@@ -141,8 +140,7 @@ TEST_F(RtTTSTest, SettingsAreStoredAsGivenAndOnlyAffectLaterUtterances) {
 TEST_F(RtTTSTest, VoicesAreFoundByLanguageAndAnUnknownOneKeepsTheCurrentVoice) {
     const auto languages = tts->GetSupportedLanguages();
     ASSERT_GT(languages->Size(), 10);
-    std::vector<String> codes;
-    for (int32_t i = 0; i < languages->Size(); ++i) codes.push_back(*languages->Get(i).string());
+    const std::vector<String> codes = testing::texts(*languages);
     EXPECT_NE(std::find(codes.begin(), codes.end(), u"en-us"), codes.end());
 
     const AttachedMap& map = tts->objectOrNull()->attachedMap();

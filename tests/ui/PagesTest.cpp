@@ -17,11 +17,6 @@ using Calls = std::vector<std::string>;
 
 class PagesTest : public testing::UiTest {
   protected:
-    std::shared_ptr<RtPage> page(StringView prefix) {
-        auto made = std::make_shared<RtPage>();
-        made->Initialize(module()->bi, String(prefix));
-        return made;
-    }
     std::shared_ptr<RtNavigationControllerWrapper> navigation =
         RtNavigationControllerWrapper::createForHost(module()->bi);
 };
@@ -29,8 +24,7 @@ class PagesTest : public testing::UiTest {
 TEST_F(PagesTest, TheShownPageFillsTheWindowAndRaisesAppearThenResizeAfterTheHandler) {
     navigation->setNavigationBarVisible(false);
     navigation->setToolBarVisible(false);
-    const auto main = page(u"Page1");
-    main->setTitle(u"Main");
+    const auto main = make<RtPage>(u"Page1");
     navigation->ShowPage(main);
     const auto root = main->RootPanel();
     EXPECT_FLOAT_EQ(root->Width(), 340);
@@ -42,27 +36,25 @@ TEST_F(PagesTest, TheShownPageFillsTheWindowAndRaisesAppearThenResizeAfterTheHan
     EXPECT_EQ(module()->calls, (Calls{"page1_appear", "page1_resize 340 568"}));
     EXPECT_EQ(RtCore::shared()->mainView(), root->object())
         << "the last resized root panel is the main view";
-    EXPECT_EQ(main->description(), u"Page: Main");
 }
 
 TEST_F(PagesTest, ALayoutLoadedIntoTheRootPanelConfiguresThePage) {
     writeLayout("Titled", "variant 340 x 568\ntitle = \"Main\"\nhideBackButton = true\n");
-    const auto main = page(u"page1");
+    const auto main = make<RtPage>(u"page1");
     main->RootPanel()->LoadLayout(u"Titled", module()->bi);
     EXPECT_EQ(main->Title(), u"Main");
     EXPECT_TRUE(main->HideBackButton());
 
     // A panel elsewhere does not configure any page.
-    const auto other = page(u"page2");
-    const auto inner = std::make_shared<RtPanelWrapper>();
-    inner->Initialize(module()->bi, u"inner");
+    const auto other = make<RtPage>(u"page2");
+    const auto inner = make<RtPanelWrapper>(u"inner");
     other->RootPanel()->AddView(Value(inner), 0, 0, 10, 10);
     inner->LoadLayout(u"Titled", module()->bi);
     EXPECT_EQ(other->Title(), u"");
 }
 
 TEST_F(PagesTest, TheNavigationBarPushesThePageDownAndTheRootPanelStartsAtItsTop) {
-    const auto main = page(u"page1");
+    const auto main = make<RtPage>(u"page1");
     navigation->ShowPage(main);
     const auto mainView = main->controller().mainView();
     EXPECT_FLOAT_EQ(mainView->top(), 44);
@@ -79,8 +71,8 @@ TEST_F(PagesTest, TheNavigationBarPushesThePageDownAndTheRootPanelStartsAtItsTop
 }
 
 TEST_F(PagesTest, ShowingAPageOnTheStackGoesBackToIt) {
-    const auto first = page(u"page1");
-    const auto second = page(u"page2");
+    const auto first = make<RtPage>(u"page1");
+    const auto second = make<RtPage>(u"page2");
     navigation->ShowPage(first);
     navigation->ShowPage2(second, false);
     navigation->ShowPage(first);

@@ -1,6 +1,6 @@
 // Helpers for user-interface tests: a fresh runtime and screen, a module whose handlers record
-// what reached them, a private assets folder, layouts written from the readable format, and an
-// image codec that needs no toolkit.
+// what reached them and views bound to it, a private assets folder, layouts written from the
+// readable format, and an image codec that needs no toolkit.
 #pragma once
 
 #include <string>
@@ -89,6 +89,13 @@ class UiTest : public LibraryTest {
 
     std::shared_ptr<RecordingModule> module() const {
         return StaticModules::New<RecordingModule>();
+    }
+    // A view wrapper or page bound to the recording module under `prefix`.
+    template <class W>
+    std::shared_ptr<W> make(StringView prefix) const {
+        auto wrapper = std::make_shared<W>();
+        wrapper->Initialize(module()->bi, String(prefix));
+        return wrapper;
     }
     // Writes a file into the assets folder (the name as given).
     void writeAsset(const std::string& name, std::string_view bytes) const {

@@ -83,7 +83,6 @@ TEST(SmtpTransportTest, ASentMessageIsTheSavedDraftWithoutItsBlindCopies) {
         saved.erase(saved.find(line), line.size());
     }
     EXPECT_EQ(withoutToken(received[0].text), withoutToken(saved));
-    EXPECT_EQ(received[0].text.find("hidden@"), std::string::npos) << received[0].text;
 }
 
 TEST(SmtpTransportTest, FailuresSayWhyAndWhatWouldInjectHeadersNeverGoesOut) {
@@ -101,30 +100,23 @@ TEST(SmtpTransportTest, FailuresSayWhyAndWhatWouldInjectHeadersNeverGoesOut) {
 
 using Security = testing::SmtpServerOptions::Security;
 
-// Each failure in the words the mail window shows; the password never appears in one.
+// Each failure in the words the mail window shows; the password never appears in one. (A refused
+// connection and a refused recipient are the mail composer's tests', a trusted authority the
+// program's mail runs'.)
 TEST(SmtpTransportTest, FailuresSayInPlainWordsWhatWentWrong) {
     struct Case {
         const char* name;
         testing::SmtpServerOptions server;
-        bool trustAuthority;
         const char* password;  // nullptr: no login
         std::vector<std::string> said;
     };
     const std::vector<Case> cases = {
         {"untrusted certificate",
          {Security::starttls, "", {}},
-         false,
          nullptr,
          {"certificate is not trusted", "--smtp-ca"}},
-        {"recipient refused",
-         {Security::starttls, "", {"cc@example.org"}},
-         true,
-         nullptr,
-         {"refused the recipient cc@example.org", "550"}},
-
         {"a password over no TLS",
          {Security::plain, "zemtra:secret", {}},
-         false,
          "secret",
          {"offers no secure connection"}},
     };
@@ -132,7 +124,6 @@ TEST(SmtpTransportTest, FailuresSayInPlainWordsWhatWentWrong) {
         SCOPED_TRACE(test.name);
         testing::SmtpTestServer server(test.server);
         SmtpSettings settings = settingsFor(server.url());
-        if (test.trustAuthority) settings.certificateAuthority = server.certificateAuthority();
         if (test.password) {
             settings.user = "zemtra";
             settings.password = test.password;
@@ -147,13 +138,6 @@ TEST(SmtpTransportTest, FailuresSayInPlainWordsWhatWentWrong) {
         }
         EXPECT_TRUE(server.waitForMessages(1, 100ms).empty());
     }
-
-    testing::SmtpTestServer gone;
-    gone.stop();
-    const auto refused = sendAll(settingsFor(gone.url()), {logMessage()});
-    ASSERT_FALSE(refused[0]);
-    EXPECT_TRUE(refused[0].error().starts_with("No connection to the mail server 127.0.0.1:"))
-        << refused[0].error();
 
     const testing::StalledServer stalled;
     SmtpSettings settings = settingsFor(stalled.url());

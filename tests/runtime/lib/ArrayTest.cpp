@@ -35,9 +35,7 @@ TEST(ArrayTest, EveryAccessFormRejectsASlotOutsideAndChangesNothing) {
                  [&] { words->getObject({index}); },
                  [&] { words->setObject({index}, Value(u"x")); },
                  [&] { bytes->setByteFast(index, Value::ofInt(9)); }, [&] { bytes->Get(index); }}) {
-            const RtException error = raised(access);
-            EXPECT_EQ(error.name(), u"");
-            EXPECT_EQ(error.reason(), reason);
+            EXPECT_EQ(raised(access).reason(), reason);
         }
         for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(words->getObjectFast(i).description(), u"w");
         EXPECT_EQ(bytes->bytesData()->bytes, (std::vector<uint8_t>{1, 2, 3, 4}));

@@ -13,12 +13,7 @@ namespace zemtra {
 namespace {
 
 using testing::raised;
-
-std::vector<String> texts(const RtList& list) {
-    std::vector<String> out;
-    for (int32_t i = 0; i < list.Size(); ++i) out.push_back(list.Get(i).description());
-    return out;
-}
+using testing::texts;
 
 // An uninitialized list raises with the platform's class name; Initialize2 shares the other
 // list's sequence rather than copying it.

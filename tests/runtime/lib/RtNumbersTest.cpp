@@ -27,13 +27,9 @@ class NumbersTest : public testing::LibraryTest {
 };
 
 TEST_F(NumbersTest, RoundTakesHalvesAwayFromZeroAndMaxAndMinIgnoreNaN) {
-    const std::pair<double, double> rows[] = {{0.5, 1},
-                                              {-0.5, -1},
-                                              {2.5, 3},
-                                              {-2.5, -3},
-                                              {-7, -7},
-                                              {1.4999, 1},
-                                              {0.49999999999999994, 0}};
+    // Half to even would give 0 for the first two; adding 0.5 then flooring gives 1 for the last.
+    const std::pair<double, double> rows[] = {
+        {0.5, 1}, {-0.5, -1}, {1.4999, 1}, {0.49999999999999994, 0}};
     for (const auto& [x, expected] : rows) EXPECT_EQ(numbers->Round(x), expected) << x;
     const double nan = std::numeric_limits<double>::quiet_NaN();
     EXPECT_EQ(numbers->Max(nan, 2), 2);
@@ -99,14 +95,11 @@ TEST(RtBit, ShiftsUseTheLowFiveBitsOfTheCount) {
 TEST(RtBit, ParseIntReadsTheIntegerPrefixCutTo32Bits) {
     const RtBit bit;
     const std::tuple<const char16_t*, int32_t, int32_t> rows[] = {
-        {u"123", 10, 123},      {u" \t-42xyz", 10, -42},
-        {u"", 10, 0},           {u"abc", 10, 0},
-        {u"12", 2, 1},          {u"ff", 16, 255},
-        {u"0x1A", 16, 26},      {u"0x1A", 0, 26},
-        {u"017", 0, 15},        {u"0x", 0, 0},
-        {u"0xg", 16, 0},        {u"zz", 36, 1295},
-        {u"FFFFFFFF", 16, -1},  {u"1FFFFFFFF", 16, -1},
-        {u"4294967296", 10, 0}, {u"2147483648", 10, INT32_MIN},
+        {u"123", 10, 123},      {u" \t-42xyz", 10, -42}, {u"abc", 10, 0},
+        {u"12", 2, 1},          {u"ff", 16, 255},        {u"0x1A", 16, 26},
+        {u"0x1A", 0, 26},       {u"017", 0, 15},         {u"0x", 0, 0},
+        {u"0xg", 16, 0},        {u"zz", 36, 1295},       {u"FFFFFFFF", 16, -1},
+        {u"1FFFFFFFF", 16, -1}, {u"4294967296", 10, 0},  {u"2147483648", 10, INT32_MIN},
         {u"-0x10", 0, -16},     {u"\u00a05", 10, 0}};
     for (const auto& [text, radix, expected] : rows) {
         EXPECT_EQ(bit.ParseInt(text, radix), expected) << toUtf8(text) << " radix " << radix;
@@ -127,4 +120,3 @@ TEST(RtColors, PackingPutsAlphaInTheTopByte) {
 
 }  // namespace
 }  // namespace zemtra
-

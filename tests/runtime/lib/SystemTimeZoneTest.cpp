@@ -1,5 +1,5 @@
 // Local times of the date-time service against the C library for each form of zone rule, the
-// zone rules' source, days whose midnight a change skips, and daylight time as ICU asks for it.
+// zone rules' source, times of day a change skips, and daylight time as ICU asks for it.
 #include <gtest/gtest.h>
 
 #include "runtime/core/RtException.h"
@@ -37,10 +37,9 @@ TEST_F(SystemTimeZoneTest, ZoneRulesComeFromTheSystemDatabase) {
     EXPECT_DOUBLE_EQ(dates()->GetTimeZoneOffsetAt(kJuly1NoonUtc), 5.5);
 }
 
-TEST_F(SystemTimeZoneTest, SkippedMidnightsReadAsTheFirstInstantOfTheDay) {
-    useZone("America/Havana");
-    EXPECT_EQ(dates()->DateParse(u"03/08/2026"), 1772946000000);  // 01:00 CDT = 05:00 UTC
-    EXPECT_EQ(dates()->Time(dates()->DateParse(u"03/08/2026")), u"01:00:00");
+// (That a date alone reads as the first instant of its day, where a change skips its midnight
+// too, is what the comparison above checks for each zone.)
+TEST_F(SystemTimeZoneTest, SkippedTimesReadAsTheMomentAfterTheChange) {
     useZone("America/Santiago");
     // A text that is not a date still fails, skipped midnight or not.
     EXPECT_THROW(dates()->DateParse(u"02/30/2026"), RtException);
