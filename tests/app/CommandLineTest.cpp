@@ -229,23 +229,16 @@ TEST(MailLogin, TheEnvironmentPasswordWinsOverTheStoreWhichIsAskedForTheServersH
     struct Row {
         std::string url, optionUser;
         std::map<std::string, std::string> environment;
-        std::string user, password, asked;
+        std::string userPasswordAsked;
     };
     const Row rows[] = {
         {"smtps://bob@mail.example.org:465/",
          "alice",
          {{"ZEMTRA_SMTP_USER", "bob"}},
-         "alice",
-         "stored",
-         "alice@mail.example.org"},
-        {"smtp://[::1]:25", "", {{"ZEMTRA_SMTP_USER", "alice"}}, "alice", "", "alice@::1"},
-        {"smtp://mail.example.org",
-         "alice",
-         {{"ZEMTRA_SMTP_PASSWORD", "typed"}},
-         "alice",
-         "typed",
-         ""},
-        {"smtp://mail.example.org", "", {}, "", "", ""},
+         "alice stored alice@mail.example.org"},
+        {"smtp://[::1]:25", "", {{"ZEMTRA_SMTP_USER", "alice"}}, "alice  alice@::1"},
+        {"smtp://mail.example.org", "alice", {{"ZEMTRA_SMTP_PASSWORD", "typed"}}, "alice typed "},
+        {"smtp://mail.example.org", "", {}, "  "},
     };
     for (const Row& row : rows) {
         variables = row.environment;
@@ -254,8 +247,7 @@ TEST(MailLogin, TheEnvironmentPasswordWinsOverTheStoreWhichIsAskedForTheServersH
         options.smtpUser = row.optionUser;
         StandInSecretStore store;
         const MailLogin login = mailLogin(options, fromVariables, store);
-        EXPECT_EQ(login.user + " " + login.password + " " + store.asked,
-                  row.user + " " + row.password + " " + row.asked);
+        EXPECT_EQ(login.user + " " + login.password + " " + store.asked, row.userPasswordAsked);
     }
     variables.clear();
 }
