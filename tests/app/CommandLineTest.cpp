@@ -28,9 +28,7 @@ TEST(CommandLine, DefaultsRunWithoutConfiguration) {
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->dataDirectory, "/home/ada/.local/share/zemtra/");
     EXPECT_EQ(parsed->sensors, "auto");
-    EXPECT_FALSE(parsed->listSensors);
     EXPECT_EQ(parsed->speech, "espeak");
-    EXPECT_FALSE(parsed->virtualClock);
     EXPECT_EQ(parseCommandLine({}, withXdg)->dataDirectory, "/xdg/zemtra/");
 }
 
@@ -79,6 +77,7 @@ TEST(CommandLine, BadValuesSayWhatIsAccepted) {
          "--smtp takes a smtp:// or smtps:// URL, got 'mail.example.org'"},
         {{"--data"}, "--data needs a value; see --help"},
         {{"--verbose"}, "unknown option '--verbose'; see --help"},
+        {{"--journal", "no"}, "--journal takes on or off, got 'no'"},
         {{"--words", "/no/such/list.txt"},
          "--words needs a readable word list file, got '/no/such/list.txt'"},
         {{"--words", "/"}, "--words needs a readable word list file, got '/'"},
