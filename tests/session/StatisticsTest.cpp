@@ -130,8 +130,6 @@ TEST(Statistics, SimulatedSensorsAtTheFirstDigitAreFarFromChance) {
     }
     EXPECT_GT(statistics.reachable.share00, 0.9);
     EXPECT_LT(statistics.reachable.count, 40);
-    EXPECT_NE(statistics.reachable.reason.find("the last two digits were 0 in"), std::string::npos)
-        << statistics.reachable.reason;
     // Fair digits give many more words than the session's few.
     EXPECT_GT(statistics.control.wordsPerHour.low, 2 * statistics.wordsPerHour);
     EXPECT_EQ(statistics.control.wordsPerHour.percentile, 0);

@@ -70,7 +70,6 @@ TEST_F(WavRecordingTest, SpeechIsAudibleAndLastsLongerForMoreTextAndShorterAtHig
         }
         const auto wav = readWav(folder.file(name));
         EXPECT_EQ(wav.sampleRate, engine.sampleRate());
-        EXPECT_EQ(static_cast<int64_t>(wav.samples.size()), samplesIn(10s));
         const auto span = audibleSpan(wav.samples);
         // Heard to its end: the completion comes once the audio is over, not before.
         EXPECT_GE(completions.back().at, static_cast<int64_t>(span.end));
@@ -277,9 +276,8 @@ class SpeechOutputChoiceTest : public zemtra::testing::RuntimeTest {
     zemtra::testing::Watchdog watchdog{queue};
 };
 
-TEST_F(SpeechOutputChoiceTest, BadOptionsAreRefusedWithAReason) {
-    for (const std::string option : {"", "espeak:", "wav:", "WAV:x.wav", "alsa"})
-        EXPECT_FALSE(createSpeechOutput(option, queueAccess)) << option;
+// What --speech accepts is the command line's to say; here, a file that cannot be written.
+TEST_F(SpeechOutputChoiceTest, AnUnwritableRecordingIsRefusedWithItsPath) {
     const auto unwritable =
         createSpeechOutput("wav:" + folder.file("missing/dir/x.wav"), queueAccess);
     ASSERT_FALSE(unwritable);
