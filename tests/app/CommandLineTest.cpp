@@ -29,6 +29,7 @@ TEST(CommandLine, DefaultsRunWithoutConfiguration) {
     EXPECT_EQ(parsed->dataDirectory, "/home/ada/.local/share/zemtra/");
     EXPECT_EQ(parsed->sensors, "auto");
     EXPECT_EQ(parsed->speech, "espeak");
+    EXPECT_FALSE(parsed->virtualClock);
     EXPECT_EQ(parseCommandLine({}, withXdg)->dataDirectory, "/xdg/zemtra/");
 }
 

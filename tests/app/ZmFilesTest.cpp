@@ -93,6 +93,8 @@ TEST_F(FilesTest, StoredFilesThatAreNotOursLeaveTheLayoutsPositionsAndAClearedMe
          {"sp.txt line 2 is not a number (fast); the sliders keep their positions",
           "fifo.txt line 2 is not a number (x); the memory starts cleared"})
         EXPECT_NE(std::find(log.lines.begin(), log.lines.end(), said), log.lines.end()) << said;
+    module().orderlyEnd();
+    EXPECT_EQ(readDocument("fifo.txt"), lines(1025, "0"));
 }
 
 TEST_F(FilesTest, ClearingTheLogAsksFirst) {

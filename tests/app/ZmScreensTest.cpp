@@ -23,7 +23,8 @@ class ScreensTest : public AppTest {
 
 TEST_F(ScreensTest, AResizeScalesTheLayoutsGeometryExceptTaggedViews) {
     const auto label = view("label3");
-    const float left = label->left(), height = label->height();
+    const float left = label->left(), top = label->top(), width = label->width(),
+                height = label->height();
     const auto tagged = view("label1");
     RtViewWrapper wrapper;
     wrapper.setObject(Value(tagged));
@@ -35,6 +36,8 @@ TEST_F(ScreensTest, AResizeScalesTheLayoutsGeometryExceptTaggedViews) {
         settle();
         const float rx = 320.0f / 340, ry = 480.0f / 568;
         EXPECT_NEAR(label->left(), left * rx, 0.01) << pass;
+        EXPECT_NEAR(label->top(), top * ry, 0.01);
+        EXPECT_NEAR(label->width(), width * rx, 0.01);
         EXPECT_NEAR(label->height(), height * ry, 0.01);
         EXPECT_NEAR(view("textview1")->width(), 122.35, 0.01);
         EXPECT_EQ(tagged->left(), taggedLeft);

@@ -208,6 +208,7 @@ TEST(WordDetails, TheDigitAtTheDigitPositionIsMarkedAndTheRulesFollowTheDecision
     const WordDetails accepted = detailsOf(row, info);
     EXPECT_EQ(accepted.passed.size(), 4u);
     EXPECT_FALSE(accepted.failed);
+    EXPECT_EQ(accepted.quietMs, 1500);
     row.decision = Decision::quiet;
     EXPECT_TRUE(detailsOf(row, info).passed.empty());
     EXPECT_FALSE(detailsOf(row, info).failed);

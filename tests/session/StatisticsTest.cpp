@@ -235,6 +235,7 @@ TEST(StatisticsReport, JsonHoldsExactlyTheEightKeys) {
                                         "reachable", "session", "top_words", "words_per_hour"}));
     EXPECT_EQ(json["control"]["runs"], 5);
     EXPECT_EQ(json["digits"]["ay"]["counts"].size(), 10u);
+    EXPECT_EQ(json["digits"]["ay"]["df"], 9);
     EXPECT_EQ(json["reachable"]["of"], 2049);
 }
 

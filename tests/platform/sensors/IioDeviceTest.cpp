@@ -130,6 +130,7 @@ TEST_F(FakeSysfs, ADeviceThatGoesAwayIsLostAfterTwoSecondsAndTakenUpAgainWhereIt
     for (now = 20ms; now <= 1s; now += 20ms) ASSERT_TRUE(source->latestDeviceMotion());
     now = 1s;
     EXPECT_EQ(source->status().description, "IIO accel_3d + magn_3d");
+    EXPECT_NEAR(source->status().samplesPerSecond, 50, 1) << "the factory's polling period";
 
     // Unplugged after the sample of 1000 ms, while an accelerometer of another name is there.
     std::filesystem::remove_all(devices / "iio:device0");

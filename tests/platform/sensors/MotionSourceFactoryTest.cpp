@@ -41,10 +41,13 @@ TEST(MotionSourceFactory, MakesTheNamedSourceOrSaysWhyNot) {
         ASSERT_FALSE(choice) << name;
         EXPECT_EQ(choice.error(), error);
     }
-    const std::string phoneAddresses[] = {
-        "192.168.1.20:8080",        "https://192.168.1.20:8080",
-        "http://192.168.1.20",      "http://192.168.1.20:8080/get",
-        "http://u@192.168.1.20:80", ""};
+    const std::string phoneAddresses[] = {"192.168.1.20:8080",
+                                          "https://192.168.1.20:8080",
+                                          "http://192.168.1.20",
+                                          "http://192.168.1.20:8080/get",
+                                          "http://192.168.1.20:8080?x",
+                                          "http://u@192.168.1.20:80",
+                                          ""};
     for (const std::string& address : phoneAddresses) {
         const auto choice = createMotionSource("phone:" + address, clock);
         ASSERT_FALSE(choice) << address;
