@@ -70,10 +70,6 @@ class EndToEndTest : public ::testing::Test {
     }
 
     std::string document(const std::string& name) const { return readFile(root / "data" / name); }
-    void writeDocument(const std::string& name, const std::string& bytes) const {
-        fs::create_directories(root / "data");
-        writeFile(root / "data" / name, bytes);
-    }
 
     const zemtra::testing::TemporaryFolder folder{"zemtra-e2e"};
     fs::path root;
@@ -175,8 +171,8 @@ TEST_F(EndToEndTest, ACommandThatCannotBeCarriedOutEndsTheRunWithItsLine) {
 }
 
 TEST_F(EndToEndTest, StoredFilesThatAreNotUtf8DoNotStopTheNextStarts) {
-    writeDocument("fifo.txt", "1\n2\n\xff\xfe\n");
-    writeDocument("sp.txt", "-0\n+0\n 0\n\xe9\n");
+    writeFile(root / "data/fifo.txt", "1\n2\n\xff\xfe\n");
+    writeFile(root / "data/sp.txt", "-0\n+0\n 0\n\xe9\n");
     const Outcome first = run("quit\n");
     EXPECT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(first.out,

@@ -26,13 +26,6 @@ ProgramOutcome stats(std::vector<std::string> arguments) {
         {.arguments = std::move(arguments), .environment = {{"XDG_CONFIG_HOME", "/nonexistent"}}});
 }
 
-// The row with its field number `field` (from 0) replaced.
-std::string withField(const std::string& row, size_t field, const std::string& value) {
-    size_t start = 0;
-    for (size_t at = 0; at < field; ++at) start = row.find(',', start) + 1;
-    return row.substr(0, start) + value + row.substr(row.find(',', start));
-}
-
 // A ten-minute simulated session's files, for the cases to damage.
 class StatsCommand : public ::testing::Test {
   protected:
@@ -45,12 +38,12 @@ class StatsCommand : public ::testing::Test {
 // Which rows and files the reader refuses is the journal tests' matter; here, that the command
 // ends or goes on as it should and keeps standard output for the figures alone.
 TEST_F(StatsCommand, DamagedRowsAreLeftOutAndFilesThatAreNoJournalEndWithStatusOne) {
-    // Line 30 gets a NaN, and a torn last row follows.
+    // Line 30's mx becomes NaN, and a torn last row follows.
     std::string samples = readFile(session / "samples.csv");
-    size_t start = 0;
-    for (int line = 1; line < 30; ++line) start = samples.find('\n', start) + 1;
-    const size_t length = samples.find('\n', start) - start;
-    samples.replace(start, length, withField(samples.substr(start, length), 2, "NaN"));
+    size_t at = 0;
+    for (int line = 1; line < 30; ++line) at = samples.find('\n', at) + 1;
+    for (int field = 0; field < 2; ++field) at = samples.find(',', at) + 1;
+    samples.replace(at, samples.find(',', at) - at, "NaN");
     writeFile(session / "samples.csv", samples + "1735689601234,2025-01-01T00:10:01");
     ProgramOutcome outcome = stats({session.string(), "--json", "--runs", "3"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
