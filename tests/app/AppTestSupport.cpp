@@ -1,7 +1,6 @@
 // Application test helpers.
 #include "tests/app/AppTestSupport.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <sstream>
@@ -90,14 +89,6 @@ void AppTest::replay(const std::string& rows) {
                                                true};
     scope.add<platform::MotionSource>(std::make_shared<platform::sensors::ReplayMotionSource>(
         std::move(parsed).value(), std::move(sensorClock)));
-}
-
-std::vector<std::string> AppTest::documentNames() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(documents))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::vector<std::string> AppTest::logFrom(size_t from) const {

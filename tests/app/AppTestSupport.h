@@ -61,7 +61,6 @@ class AppTest : public LibraryTest {
         writeFile(documents / name, bytes);
     }
     std::string readDocument(const std::string& name) const { return readFile(documents / name); }
-    std::vector<std::string> documentNames() const;
 
     // Log lines from index `from` on.
     std::vector<std::string> logFrom(size_t from) const;

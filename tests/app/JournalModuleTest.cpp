@@ -1,9 +1,8 @@
 // The session journal inside the module: a journal that cannot be written shows in the notice line
-// as the word log's failures do, and the generator goes on; the option that turns it off, from the
-// command line and the configuration file.
+// as the word log's failures do, and the generator goes on. The option that turns it off is the
+// command line's tests' and the journal end-to-end test's.
 #include <gtest/gtest.h>
 
-#include "app/CommandLine.h"
 #include "runtime/core/Conversions.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -50,24 +49,6 @@ TEST_F(JournalModuleTest, AJournalThatCannotBeWrittenIsShownAndTheGeneratorGoesO
     ASSERT_TRUE(journal) << journal.error();
     EXPECT_EQ(journal->rows.size(), 3u);
     EXPECT_EQ(journal->info.ending, "signal");
-}
-
-std::optional<std::string> noEnvironment(const char*) {
-    return std::nullopt;
-}
-
-TEST(JournalOption, OnByDefaultOffOnRequestAndTheCommandLineWinsOverTheFile) {
-    EXPECT_TRUE(app::parseCommandLine({}, noEnvironment)->journal);
-    EXPECT_FALSE(app::parseCommandLine({"--journal", "off"}, noEnvironment)->journal);
-    EXPECT_EQ(app::parseCommandLine({"--journal", "no"}, noEnvironment).error(),
-              "--journal takes on or off, got 'no'");
-
-    const testing::TemporaryFolder folder{"zemtra-journal-config"};
-    testing::writeFile(folder / "zemtra.conf", "journal = off\n");
-    const std::string config = folder.file("zemtra.conf");
-    EXPECT_FALSE(app::parseCommandLine({"--config", config}, noEnvironment)->journal);
-    EXPECT_TRUE(
-        app::parseCommandLine({"--config", config, "--journal", "on"}, noEnvironment)->journal);
 }
 
 }  // namespace

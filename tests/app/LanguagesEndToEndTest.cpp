@@ -30,16 +30,6 @@ std::vector<std::string> germanWords() {
     return words;
 }
 
-// The words of the word log's records (the field after the last " , ").
-std::vector<std::string> loggedWords(const std::string& log) {
-    std::vector<std::string> words;
-    std::istringstream lines(log);
-    std::string line;
-    std::getline(lines, line);  // the title
-    while (std::getline(lines, line)) words.push_back(line.substr(line.rfind(" , ") + 3));
-    return words;
-}
-
 class LanguagesTest : public ::testing::Test {
   protected:
     LanguagesTest() : root(folder.path()) {
@@ -94,11 +84,11 @@ TEST_F(LanguagesTest, AGermanListIsSpokenInTheGermanVoiceAndOnlyItsWordsCome) {
     ASSERT_EQ(german.status, 0) << german.err;
     EXPECT_EQ(german.err, "");
 
-    const std::vector<std::string> spoken = loggedWords(readFile(root / "german/WordLog.txt"));
+    const auto spoken = zemtra::testing::wordLogRecords(readFile(root / "german/WordLog.txt"));
     const std::vector<std::string> list = germanWords();
     const std::set<std::string> listed(list.begin(), list.end());
     ASSERT_GE(spoken.size(), 4u) << german.out;
-    for (const std::string& word : spoken) EXPECT_TRUE(listed.contains(word)) << word;
+    for (const auto& [value, word] : spoken) EXPECT_TRUE(listed.contains(word)) << word;
 
     const std::string said =
         "The word list has 100 words; a full list needs 2,049 to 2,075: candidates past word 100 "
@@ -127,7 +117,7 @@ TEST_F(LanguagesTest, AGermanListIsSpokenInTheGermanVoiceAndOnlyItsWordsCome) {
     const Outcome english =
         run("english", {"--words", wordList, "--speech", "wav:" + (root / "english.wav").string()});
     ASSERT_EQ(english.status, 0) << english.err;
-    EXPECT_EQ(loggedWords(readFile(root / "english/WordLog.txt")), spoken);
+    EXPECT_EQ(zemtra::testing::wordLogRecords(readFile(root / "english/WordLog.txt")), spoken);
     const std::string germanVoice = readFile(root / "german.wav");
     EXPECT_GT(germanVoice.size(), 44u + 16000u) << "more than a header";
     EXPECT_NE(germanVoice, readFile(root / "english.wav"));
@@ -137,7 +127,6 @@ TEST_F(LanguagesTest, VoiceListNamesTheInstalledVoicesAndAnUnknownOneSaysHowToLi
     const Outcome listed =
         zemtra::testing::runProgram(zemtra::testing::programRun(root, {"--voice", "list"}));
     EXPECT_EQ(listed.status, 0) << listed.err;
-    EXPECT_NE(listed.out.find("German"), std::string::npos) << listed.out;
     std::istringstream lines(listed.out);
     bool german = false;
     for (std::string line; std::getline(lines, line);)

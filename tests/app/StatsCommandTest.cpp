@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <set>
@@ -27,44 +26,25 @@ ProgramOutcome stats(std::vector<std::string> arguments) {
         {.arguments = std::move(arguments), .environment = {{"XDG_CONFIG_HOME", "/nonexistent"}}});
 }
 
-// The row with its field number `field` (from 0) replaced.
-std::string withField(const std::string& row, size_t field, const std::string& value) {
-    size_t start = 0;
-    for (size_t at = 0; at < field; ++at) start = row.find(',', start) + 1;
-    return row.substr(0, start) + value + row.substr(row.find(',', start));
-}
-
 // A ten-minute simulated session's files, for the cases to damage.
 class StatsCommand : public ::testing::Test {
   protected:
-    void SetUp() override {
-        writeJournal(session, simulatedJournal({.ticks = 600}));
-        samples = readFile(session / "samples.csv");
-        std::istringstream text(samples);
-        for (std::string line; std::getline(text, line);) lines.push_back(line);
-    }
-    // The header and the rows, line feeds included, with `change` applied to each row (by its
-    // line number in the file, 2 for the first row).
-    void rewriteRows(const std::function<std::string(size_t, const std::string&)>& change) {
-        std::string text = lines.front() + "\n";
-        for (size_t at = 1; at < lines.size(); ++at) text += change(at + 1, lines[at]) + "\n";
-        writeFile(session / "samples.csv", text);
-    }
+    void SetUp() override { writeJournal(session, simulatedJournal({.ticks = 600})); }
 
     TemporaryFolder data{"zemtra-stats"};
     const fs::path session = data / "Sessions" / "2025-01-01_00-00-00";
-    std::string samples;
-    std::vector<std::string> lines;
 };
 
 // Which rows and files the reader refuses is the journal tests' matter; here, that the command
 // ends or goes on as it should and keeps standard output for the figures alone.
 TEST_F(StatsCommand, DamagedRowsAreLeftOutAndFilesThatAreNoJournalEndWithStatusOne) {
-    rewriteRows([](size_t line, const std::string& row) {
-        return line == 30 ? withField(row, 2, "NaN") : row;
-    });
-    writeFile(session / "samples.csv",
-              readFile(session / "samples.csv") + "1735689601234,2025-01-01T00:10:01");
+    // Line 30's mx becomes NaN, and a torn last row follows.
+    std::string samples = readFile(session / "samples.csv");
+    size_t at = 0;
+    for (int line = 1; line < 30; ++line) at = samples.find('\n', at) + 1;
+    for (int field = 0; field < 2; ++field) at = samples.find(',', at) + 1;
+    samples.replace(at, samples.find(',', at) - at, "NaN");
+    writeFile(session / "samples.csv", samples + "1735689601234,2025-01-01T00:10:01");
     ProgramOutcome outcome = stats({session.string(), "--json", "--runs", "3"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     for (const std::string said :

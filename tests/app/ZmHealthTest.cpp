@@ -86,31 +86,23 @@ class SourceLineTest : public testing::AppTest {
     std::shared_ptr<StatusSource> source = std::make_shared<StatusSource>();
 };
 
+// The source's description and rate, its loss at the display tick, and the simulated sensors
+// said to be a random generator on the screen and once in the log.
 TEST_F(SourceLineTest, TheLineSaysWhatTheSensorsAreAndFollowsTheirHealthAtTheDisplayTick) {
-    source->current.description = "IIO accel_3d + magn_3d";
-    source->current.samplesPerSecond = 49.6;
+    const std::string simulated = "Simulated sensors: the words come from a random generator";
+    source->current = {.description = "Simulated sensors", .simulated = true};
     start();
-    EXPECT_EQ(text("lblsource"), "IIO accel_3d + magn_3d \u00B7 50 samples/s");
-    EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), "Sensors: IIO accel_3d + magn_3d"), 1);
+    EXPECT_EQ(text("lblsource"), simulated);
+    EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), simulated), 1);
 
     module()._label1_click();  // on: the display timer runs
+    source->current = {.description = "IIO accel_3d + magn_3d", .samplesPerSecond = 49.6};
+    runFor(200);
+    EXPECT_EQ(text("lblsource"), "IIO accel_3d + magn_3d \u00B7 50 samples/s");
     source->current.lost = true;
     source->current.reason = "no answer for 3 s";
     runFor(200);
     EXPECT_EQ(text("lblsource"), "Sensors lost: no answer for 3 s");
-    source->current.lost = false;
-    runFor(200);
-    EXPECT_EQ(text("lblsource"), "IIO accel_3d + magn_3d \u00B7 50 samples/s");
-}
-
-TEST_F(SourceLineTest, SimulatedSensorsAreSaidToBeARandomGeneratorOnTheScreenAndInTheLog) {
-    const std::string said = "Simulated sensors: the words come from a random generator";
-    source->current.description = "Simulated sensors";
-    source->current.simulated = true;
-    source->current.samplesPerSecond = 50;
-    start();
-    EXPECT_EQ(text("lblsource"), said);
-    EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), said), 1);
 }
 
 }  // namespace

@@ -22,14 +22,10 @@ TEST_F(SettingsTest, RestoredPositionsTakeEffectWithoutSavingOrSpeaking) {
     const std::string saved = "5\r\n\r\n3\r\n100\r\n7.9\r\n-2.5\r\n";
     writeDocument("sp.txt", saved);
     start();
-    // What each slider's handler would have set for the positions: 7.9 truncated, -2.5 clamped to
-    // slider 5's minimum, the missing sixth entry 0.
-    EXPECT_EQ(module()._sens, 5);
-    EXPECT_EQ(module()._tr1->Interval(), 1500);
-    EXPECT_EQ(module()._fifo, 1000);
-    EXPECT_EQ(module()._wd, 0);
     EXPECT_EQ(readDocument("sp.txt"), saved) << "the restore does not rewrite the file";
     EXPECT_EQ(speech->spoken(), std::vector<std::string>{}) << "and says nothing";
+    // What each slider's handler would have set for the positions (the captions are made from the
+    // values in force): 7.9 truncated, -2.5 clamped to slider 5's minimum, the missing sixth 0.
     EXPECT_EQ(text("lblslider1"), "Digit position: digit 5 after the point");
     EXPECT_EQ(text("lblslider2"), "Sampling interval: every 1.5 s");
     EXPECT_EQ(text("lblslider3"), "Word memory: 1000 recent words");

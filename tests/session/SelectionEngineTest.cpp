@@ -56,15 +56,9 @@ TEST(SelectionEngineTest, CandidatesPastAShortWordListAreOutOfRangeLikeThoseOf20
     const SelectionState before = engine.state();
     const Selection past = offerFree(engine, 100);
     EXPECT_EQ(past.decision, Decision::range);
-    EXPECT_FALSE(past.quietMs);
     EXPECT_EQ(engine.state().lastCandidate, before.lastCandidate) << "the rings are left alone";
     EXPECT_EQ(engine.state().candidateCursor, before.candidateCursor);
     EXPECT_EQ(offerFree(engine, 99).decision, Decision::accepted) << "the list's last word";
-
-    // A longer list does not make 2049 and more reachable.
-    engine.settings().words = 2075;
-    EXPECT_EQ(offerFree(engine, 2048).decision, Decision::accepted);
-    EXPECT_EQ(offerFree(engine, 2049).decision, Decision::range);
 }
 
 TEST(SelectionEngineTest, RingsWrapAndShareTheArray) {
@@ -77,8 +71,6 @@ TEST(SelectionEngineTest, RingsWrapAndShareTheArray) {
     EXPECT_EQ(engine.state().candidateCursor, 5);
 
     for (int32_t index = 0; index < 200; ++index) offerFree(engine, 100 + index * 7 % 1900);
-    EXPECT_GE(engine.state().candidateCursor, 1);
-    EXPECT_LE(engine.state().candidateCursor, kCandidateRingEnd);
     EXPECT_EQ(engine.state().candidateCursor, (5 + 200 - 1) % kCandidateRingEnd + 1);
 }
 

@@ -130,8 +130,6 @@ TEST(Statistics, SimulatedSensorsAtTheFirstDigitAreFarFromChance) {
     }
     EXPECT_GT(statistics.reachable.share00, 0.9);
     EXPECT_LT(statistics.reachable.count, 40);
-    EXPECT_NE(statistics.reachable.reason.find("the last two digits were 0 in"), std::string::npos)
-        << statistics.reachable.reason;
     // Fair digits give many more words than the session's few.
     EXPECT_GT(statistics.control.wordsPerHour.low, 2 * statistics.wordsPerHour);
     EXPECT_EQ(statistics.control.wordsPerHour.percentile, 0);
@@ -235,14 +233,10 @@ TEST(StatisticsReport, JsonHoldsExactlyTheEightKeys) {
     EXPECT_EQ(keys,
               (std::vector<std::string>{"control", "decisions", "digits", "distinct_words",
                                         "reachable", "session", "top_words", "words_per_hour"}));
-    EXPECT_EQ(json["control"]["seed"], 9);
     EXPECT_EQ(json["control"]["runs"], 5);
     EXPECT_EQ(json["digits"]["ay"]["counts"].size(), 10u);
     EXPECT_EQ(json["digits"]["ay"]["df"], 9);
     EXPECT_EQ(json["reachable"]["of"], 2049);
-    int64_t ticks = 0;
-    for (const auto& [name, count] : json["decisions"].items()) ticks += count.get<int64_t>();
-    EXPECT_EQ(ticks, 600);
 }
 
 }  // namespace

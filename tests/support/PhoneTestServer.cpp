@@ -30,11 +30,7 @@ void PhoneTestServer::answerLive(bool measuring) {
 }
 
 void PhoneTestServer::answerText(const std::string& body, int status) {
-    answer(textScenario(body, status));
-}
-
-std::string PhoneTestServer::textScenario(const std::string& body, int status) {
-    return nlohmann::json{{"answer", body}, {"status", status}}.dump();
+    answer(nlohmann::json{{"answer", body}, {"status", status}}.dump());
 }
 
 void PhoneTestServer::start() {

@@ -32,7 +32,6 @@ class PhoneTestServer {
     void answerLive(bool measuring = true);
     // Every /get answers `body` as it is, with this HTTP status.
     void answerText(const std::string& body, int status = 200);
-    static std::string textScenario(const std::string& body, int status);
 
     // Ends the server: connections wait unanswered at the address until it is started again.
     void stop();

@@ -10,8 +10,7 @@
 #   "answer": "live" (the default: values that move with the time, sampled 100 times a second,
 #             while measuring), or any other text, sent as it is with the status "status";
 #   "measuring": whether a measurement runs before a start command (default true);
-#   "delay": seconds to wait before answering (a phone that hangs);
-#   "pad": that many spaces after the answer (an answer too large).
+#   "delay": seconds to wait before answering (a phone that hangs).
 import argparse, json, math, random, socket, threading, time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import urlsplit, parse_qsl
@@ -77,7 +76,6 @@ class Phone(BaseHTTPRequestHandler):
             else:
                 body = answer
                 status = settings.get('status', 200)
-            body += ' ' * settings.get('pad', 0)
         else:
             status, body = 404, 'not found'
         data = body.encode()

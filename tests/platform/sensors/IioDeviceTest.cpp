@@ -39,13 +39,6 @@ class FakeSysfs : public ::testing::Test {
         source->start(MotionKind::deviceMotion);
         return source;
     }
-    std::vector<std::string> said(Severity severity) const {
-        std::vector<std::string> texts;
-        for (const auto& message : diagnostics.messages()) {
-            if (message.severity == severity) texts.push_back(message.text);
-        }
-        return texts;
-    }
 
     const zemtra::testing::TemporaryFolder root{"zemtra-iio"};
     const std::filesystem::path devices = root / "bus" / "iio" / "devices";
@@ -118,7 +111,7 @@ TEST_F(FakeSysfs, AttitudeComesFromGravityAndHeading) {
 }
 
 // As the program makes it under the virtual clock: asked as the program's time passes, with no
-// thread, so that the loss is judged to the millisecond.
+// thread. When a loss shows and what is said of it are the polled source's tests' matter.
 TEST_F(FakeSysfs, ADeviceThatGoesAwayIsLostAfterTwoSecondsAndTakenUpAgainWhereItTurnsUp) {
     channels("iio:device0", "accel", 0, 0, 1000);
     write("iio:device0", "name", "accel_3d");
@@ -129,20 +122,16 @@ TEST_F(FakeSysfs, ADeviceThatGoesAwayIsLostAfterTwoSecondsAndTakenUpAgainWhereIt
     source->start(MotionKind::deviceMotion);
     for (now = 20ms; now <= 1s; now += 20ms) ASSERT_TRUE(source->latestDeviceMotion());
     now = 1s;
-    MotionSourceStatus status = source->status();
-    EXPECT_EQ(status.description, "IIO accel_3d + magn_3d");
-    EXPECT_NEAR(status.samplesPerSecond, 50, 1);
-    EXPECT_FALSE(status.lost);
+    EXPECT_EQ(source->status().description, "IIO accel_3d + magn_3d");
+    EXPECT_NEAR(source->status().samplesPerSecond, 50, 1) << "the factory's polling period";
 
     // Unplugged after the sample of 1000 ms, while an accelerometer of another name is there.
     std::filesystem::remove_all(devices / "iio:device0");
     channels("iio:device2", "accel", 5, 5, 5);
     write("iio:device2", "name", "other");
     const MagneticField before = source->latestMagneticField().value();
-    now = 2999ms;
-    EXPECT_FALSE(source->status().lost);
     now = 3s;
-    status = source->status();
+    MotionSourceStatus status = source->status();
     EXPECT_TRUE(status.lost);
     EXPECT_EQ(status.reason, "the accelerometer iio:device0 is gone");
     EXPECT_EQ(source->latestMagneticField()->x, before.x) << "the latest sample stays";
@@ -154,16 +143,9 @@ TEST_F(FakeSysfs, ADeviceThatGoesAwayIsLostAfterTwoSecondsAndTakenUpAgainWhereIt
     now += IioDevice::kSearchPeriod;
     status = source->status();
     EXPECT_FALSE(status.lost);
-    EXPECT_EQ(status.changes, 2u);
     EXPECT_EQ(source->latestDeviceMotion()->userAcceleration.z, 0) << "gravity is estimated anew";
     now += 3s;
     EXPECT_FALSE(source->status().lost);
-    EXPECT_EQ(said(Severity::warning),
-              std::vector<std::string>{
-                  "sensors lost (IIO accel_3d + magn_3d): the accelerometer iio:device0 is gone"});
-    EXPECT_EQ(said(Severity::info),
-              std::vector<std::string>{
-                  "sensors found again (IIO accel_3d + magn_3d) after 3.0 s without a new sample"});
 }
 
 // A broken driver's overflow counts as no sample (how that is judged is the polled source's) and
@@ -222,7 +204,8 @@ TEST_F(FakeSysfs, WithoutMagnetometerTheMagnetometerStaysEmptyOnTheOwnThread) {
     }
     EXPECT_EQ(source->latestDeviceMotion().value().attitude.yaw, 0);
     EXPECT_FALSE(source->latestMagneticField());
-    EXPECT_TRUE(said(Severity::info).empty() && said(Severity::warning).empty());
+    for (const auto& message : diagnostics.messages())
+        EXPECT_EQ(message.severity, Severity::debug) << message.text;
 }
 
 }  // namespace
