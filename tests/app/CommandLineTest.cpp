@@ -61,9 +61,6 @@ TEST(CommandLine, BadValuesSayWhatIsAccepted) {
         {{"--sensors", "gps"},
          "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD], "
          "phone:http://HOST:PORT, replay:FILE or list, got 'gps'"},
-        {{"--sensors", "serial:"},
-         "--sensors takes auto, sim[:SEED], iio[:SYSFS_ROOT], serial:DEVICE[:BAUD], "
-         "phone:http://HOST:PORT, replay:FILE or list, got 'serial:'"},
         {{"--sensors", "sim:x"}, "--sensors sim:SEED needs a whole number as SEED, got 'x'"},
         {{"--speech", "wav:"}, "--speech takes espeak, wav:FILE or none, got 'wav:'"},
         {{"--clock", "virtual:2024-13-01T00:00:00"},

@@ -90,13 +90,16 @@ class SourceLineTest : public testing::AppTest {
 // said to be a random generator on the screen and once in the log.
 TEST_F(SourceLineTest, TheLineSaysWhatTheSensorsAreAndFollowsTheirHealthAtTheDisplayTick) {
     const std::string simulated = "Simulated sensors: the words come from a random generator";
-    source->current = {.description = "Simulated sensors", .simulated = true};
+    source->current.description = "Simulated sensors";
+    source->current.simulated = true;
     start();
     EXPECT_EQ(text("lblsource"), simulated);
     EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), simulated), 1);
 
     module()._label1_click();  // on: the display timer runs
-    source->current = {.description = "IIO accel_3d + magn_3d", .samplesPerSecond = 49.6};
+    source->current = {};
+    source->current.description = "IIO accel_3d + magn_3d";
+    source->current.samplesPerSecond = 49.6;
     runFor(200);
     EXPECT_EQ(text("lblsource"), "IIO accel_3d + magn_3d \u00B7 50 samples/s");
     source->current.lost = true;

@@ -146,28 +146,13 @@ TEST(ChartScene, WhatIsDrawnDependsOnTheWidthNotOnTheRows) {
     EXPECT_GT(stripCovered, 0.9 * (columns * 0.98) * 14);
 }
 
-TEST(ChartScene, TheSvgHoldsEveryItemOfTheSceneWithItsTextEscaped) {
+TEST(ChartScene, TheSvgEscapesTheWordsItShows) {
     session::Journal journal = journalOf(600);
     for (auto& row : journal.rows)
         if (row.decision == Decision::accepted) row.word = "R&D <b>";
     const ChartData data(journal);
-    const ChartScene scene = layoutChart(data, wholeSession(data), QSizeF(900, 400));
-    const std::string svg = svgOf(scene);
-    const auto occurrences = [&](const std::string& what) {
-        size_t count = 0;
-        for (size_t at = svg.find(what); at != std::string::npos; at = svg.find(what, at + 1))
-            ++count;
-        return count;
-    };
-    size_t texts = 0;
-    size_t shapes = 0;
-    for (const SceneItem& item : scene.items)
-        (std::holds_alternative<SceneText>(item) ? texts : shapes) += 1;
-    EXPECT_EQ(occurrences("<text "), texts);
-    EXPECT_EQ(occurrences("<rect ") + occurrences("<line ") + occurrences("<polyline ") +
-                  occurrences("<polygon "),
-              shapes + 1 /* the background */);
-    EXPECT_GT(occurrences("R&amp;D &lt;b&gt;"), 0u);
+    const std::string svg = svgOf(layoutChart(data, wholeSession(data), QSizeF(900, 400)));
+    EXPECT_NE(svg.find(">R&amp;D &lt;b&gt;<"), std::string::npos);
     EXPECT_EQ(svg.find("<b>"), std::string::npos);
 }
 
