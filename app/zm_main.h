@@ -327,7 +327,10 @@ class zm_main final : public RtStaticModule {
     int64_t sensorLossShown_ = -1;
     // The source line's text as last shown, and the start-up log line naming the source.
     String sourceLine_;
+    // The source line as the motion service's status says now (checkSensors also sets it, from
+    // the status it reads anyway).
     void showSourceLine();
+    void setSourceLine(const String& line);
     void logSensorSource();
     // (directory, file name) of the word list in force, as the file service reads it.
     std::pair<String, String> wordListLocation() const;

@@ -54,7 +54,6 @@ void zm_main::_tmr1_tick() {
     if (_x1 < 0) _x1 = 0;
     _pwr(_x1);
     checkDevices();
-    showSourceLine();
 }
 
 }  // namespace zemtra::app

@@ -29,42 +29,14 @@ constexpr DeviceHealth kDevices[] = {
      u"Speech works again"},
 };
 
-}  // namespace
-
-void zm_main::checkSensors() {
-    if (!_move) return;
-    const auto status = RtCore::runDynamicMethod(Value(_move), u"Status", false).as<RtMap>();
-    if (!status) return;
-    const Value lostValue = status->GetDefault(Value(u"Lost"), Value::ofBoolean(false));
-    const bool lost = lostValue.number() && lostValue.number()->toBoolean();
-    if (!lost) {
-        clearNotice(NoticeKind::sensors, u"Sensors found again");
-        return;
-    }
-    const Value reason = status->GetDefault(Value(u"Reason"), Value(String()));
-    const String text = u"Sensors lost: " + (reason.string() ? *reason.string() : String());
-    // The reason can grow while the loss lasts ("no new sample for 3 s", "… 4 s"): the line
-    // follows it, the log says it once per loss.
-    const Value changes = status->GetDefault(Value(u"Changes"), Value::ofLong(0));
-    const int64_t loss = changes.number() ? changes.number()->toLong() : 0;
-    if (loss != sensorLossShown_ || notice(NoticeKind::sensors).empty()) {
-        sensorLossShown_ = loss;
-        clearNotice(NoticeKind::sensors);
-        showNotice(NoticeKind::sensors, text);
-        return;
-    }
-    replaceNoticeText(NoticeKind::sensors, text);
-}
-
-namespace {
-
-// The motion service's status as the source line reads it.
+// The motion service's status, as the notice line and the source line read it.
 struct SourceHealth {
     String description;
     bool simulated = false;
     bool lost = false;
     String reason;
     double samplesPerSecond = 0;
+    int64_t changes = 0;  // losses and recoveries so far
 };
 
 std::optional<SourceHealth> sourceHealth(const ObjectRef& motion) {
@@ -80,13 +52,47 @@ std::optional<SourceHealth> sourceHealth(const ObjectRef& motion) {
         return value.string() ? *value.string() : String();
     };
     const Value rate = status->GetDefault(Value(u"SamplesPerSecond"), Value::ofDouble(0));
-    return SourceHealth{text(u"Description"), flag(u"Simulated"), flag(u"Lost"), text(u"Reason"),
-                        rate.number() ? rate.number()->toDouble() : 0};
+    const Value changes = status->GetDefault(Value(u"Changes"), Value::ofLong(0));
+    return SourceHealth{text(u"Description"),
+                        flag(u"Simulated"),
+                        flag(u"Lost"),
+                        text(u"Reason"),
+                        rate.number() ? rate.number()->toDouble() : 0,
+                        changes.number() ? changes.number()->toLong() : 0};
 }
 
 constexpr StringView kSimulatedLine = u"Simulated sensors: the words come from a random generator";
 
+String sourceLineOf(const SourceHealth& health) {
+    if (health.lost) return u"Sensors lost: " + health.reason;
+    if (health.simulated) return String(kSimulatedLine);
+    String line = health.description;
+    const auto rate = std::lround(health.samplesPerSecond);
+    if (rate > 0) line += u" \u00B7 " + fromUtf8(std::to_string(rate)) + u" samples/s";
+    return line;
+}
+
 }  // namespace
+
+void zm_main::checkSensors() {
+    const auto health = sourceHealth(_move);
+    if (!health) return;
+    setSourceLine(sourceLineOf(*health));
+    if (!health->lost) {
+        clearNotice(NoticeKind::sensors, u"Sensors found again");
+        return;
+    }
+    const String text = u"Sensors lost: " + health->reason;
+    // The reason can grow while the loss lasts ("no new sample for 3 s", "… 4 s"): the line
+    // follows it, the log says it once per loss.
+    if (health->changes != sensorLossShown_ || notice(NoticeKind::sensors).empty()) {
+        sensorLossShown_ = health->changes;
+        clearNotice(NoticeKind::sensors);
+        showNotice(NoticeKind::sensors, text);
+        return;
+    }
+    replaceNoticeText(NoticeKind::sensors, text);
+}
 
 void zm_main::logSensorSource() {
     const auto health = sourceHealth(_move);
@@ -95,21 +101,13 @@ void zm_main::logSensorSource() {
 }
 
 void zm_main::showSourceLine() {
-    const auto health = sourceHealth(_move);
-    if (!health || !_lblsource || !_lblsource->IsInitialized()) return;
-    String line;
-    if (health->lost) {
-        line = u"Sensors lost: " + health->reason;
-    } else if (health->simulated) {
-        line = String(kSimulatedLine);
-    } else {
-        line = health->description;
-        const auto rate = std::lround(health->samplesPerSecond);
-        if (rate > 0) line += u" \u00B7 " + fromUtf8(std::to_string(rate)) + u" samples/s";
-    }
+    if (const auto health = sourceHealth(_move)) setSourceLine(sourceLineOf(*health));
+}
+
+void zm_main::setSourceLine(const String& line) {
     // The label redraws on every change of its text; at each display tick the text is mostly
     // the same.
-    if (line == sourceLine_) return;
+    if (!_lblsource || !_lblsource->IsInitialized() || line == sourceLine_) return;
     sourceLine_ = line;
     _lblsource->setText(line);
 }
